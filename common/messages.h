@@ -1,0 +1,74 @@
+#pragma once
+
+// Every fixed text the program raises, logs or asks, in one place. The English
+// technical texts are kept exactly as operators and their tools know them,
+// misspellings included; prompts are fixed Japanese texts in every language.
+namespace Msg {
+
+// Table files and documents
+inline constexpr char CsvEmpty[] = "csv empty";
+inline constexpr char SizeMismatched[] = "size missmacthed";
+inline constexpr char FileNotFound[] = "file not found";
+inline constexpr char FileNoExists[] = "file no exists ";   // followed by the path
+inline constexpr char LoadFrom[] = "load from '%s'; %dmsec";
+inline constexpr char SaveToTimed[] = "save to '%s'; %dmsec";
+inline constexpr char SaveTo[] = "save to '%s'";
+// File layer (our own wording; always names the file)
+inline constexpr char CannotOpenFile[] = "cannot open '%1': %2";
+inline constexpr char CannotReadFile[] = "cannot read '%1': %2";
+inline constexpr char CannotWriteFile[] = "cannot write '%1': %2";
+inline constexpr char NotAFile[] = "cannot open '%1': it is a folder, not a file";
+inline constexpr char LineBreakInField[] =
+    "cannot save '%1': row %2 holds a line break, which a text file cannot carry";
+
+// Grid commands
+inline constexpr char GridDeleteRowTooFew[] = "GridDeleteRow; row count too few";
+inline constexpr char GetGridEditorNoEdit[] = "GetGridEditor(); no edit";
+inline constexpr char RowMoved[] = "row moved %d to %d";
+inline constexpr char Sorted[] = "sorted col%d %s";
+inline constexpr char NotFound[] = "NOT FOUND[%1]";
+
+// Device link
+inline constexpr char ReadTimeout[] = "Read timeout";
+inline constexpr char ReplyHeaderMissing[] = "reply header missing";
+inline constexpr char ChecksumMismatched[] = "checksum missmatched";
+inline constexpr char SerialCannotOpen[] = "serial port cannot open";
+inline constexpr char SetCommStateRet[] = "SetCommState; ret ";   // followed by the error code
+inline constexpr char CloseHandleFailed[] = "CloseHandle()";
+inline constexpr char ClearCommErrorFailed[] = "ClearCommError()";
+inline constexpr char SerialReadFailed[] = "TKOVSerial; ReadFile()";
+inline constexpr char SerialWriteError[] = "TKOVSerial; WriteFile() error";
+inline constexpr char SerialWriteShort[] = "TKOVSerial; WriteFile() short";
+inline constexpr char UsbNotFound[] = "not found KOV in USB ports";
+inline constexpr char UsbOpenFailed[] = "IDS_STRING_FUD";
+inline constexpr char UsbTimeoutsFailed[] = "IDS_STRING_FUT";
+inline constexpr char UsbWriteFailed[] = "IDS_STRING_FUW";
+inline constexpr char UsbWriteShort[] = "IDS_STRING_IUD";
+inline constexpr char UsbReadFailed[] = "IDS_STRING_IUR";
+inline constexpr char UsbReadShort[] = "IDS_STRING_IRN";
+inline constexpr char UsbBadAnswer[] = "IDS_STRING_IRR";
+inline constexpr char UsbClearCommErrorFailed[] = "FT_W32_ClearCommError()";
+inline constexpr char UsbReadError[] = "TKOVUSB; FT_W32_ReadFile() error";
+inline constexpr char UsbWriteError[] = "TKOVUSB; FT_W32_WriteFile() error";
+
+// Table transfer
+inline constexpr char SendError[] = "send error";
+inline constexpr char NoAck[] = "no ACK";
+inline constexpr char RecvError[] = "recv error";
+inline constexpr char SendTextList[] = "send text list; %dmsec";
+inline constexpr char RecvTextList[] = "recv text list; %dmsec";
+
+// Localisation, banner, logo
+inline constexpr char LangLoadFailed[] = "TZeredLang; %s";
+inline constexpr char LocaleNotSupported[] = "ApplyLocale(); not support %s.Caption";
+inline constexpr char VersionBanner[] = "%s version%s %s";
+inline constexpr char OpenOnWebBrowser[] = "open '%s' on WEB BROWSER";
+
+// Confirmation prompts (fixed Japanese in every interface language)
+inline constexpr char AskClearTable[] = "全テーブルをクリアします。よろしいですか？";
+inline constexpr char AskDeleteRows[] = "選択された%1行を削除します。";
+inline constexpr char AskInsertRows[] = "%1行挿入します。";
+inline constexpr char AskSendTable[] = "KOVのバーコードテーブルを書き換えます。よろしいですか？";
+inline constexpr char AskSaveDocument[] = "[%1]は保存されていません。保存しますか？";
+
+} // namespace Msg

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Ostrel: install what is missing, build, then start the editor or run the tests.
+#   ./ostrel.sh [FILE...]     build and start the editor (FILE... open as CSV/text)
+#   ./ostrel.sh --demo        also start the controller simulator and select its port
+#   ./ostrel.sh test          build and run every test
+#   ./ostrel.sh bench         build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$(readlink -f "$0")")"
+
+PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6serialport6
+          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "ostrel: installing ${missing[*]}" >&2
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
+
+build() {
+  local preset=${1:-default}
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)"
+}
+
+case "${1:-}" in
+  test)
+    shift
+    install_missing
+    build default
+    ctest --preset default -j "$(nproc)" "$@"
+    ;;
+  asan)
+    shift
+    install_missing
+    build asan
+    ctest --preset asan -j "$(nproc)" "$@"
+    ;;
+  bench)
+    install_missing
+    build default
+    ctest --preset bench
+    ;;
+  --demo)
+    shift
+    install_missing
+    build default
+    sim_out=$(mktemp)
+    ./build/kov-sim >"$sim_out" &
+    sim_pid=$!
+    trap 'kill $sim_pid 2>/dev/null || true; rm -f "$sim_out"' EXIT
+    for _ in $(seq 50); do [ -s "$sim_out" ] && break; sleep 0.1; done
+    port=$(head -n 1 "$sim_out")
+    echo "ostrel: controller simulator on $port" >&2
+    ./build/ostrel --port "$port" "$@"
+    ;;
+  *)
+    install_missing
+    build default
+    exec ./build/ostrel "$@"
+    ;;
+esac
