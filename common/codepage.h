@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// CP932 (Shift-JIS as Windows writes it) for showing and editing the table's byte
+// texts. The bytes stay the truth: a text is decoded only to be shown and encoded
+// only when the operator typed it.
+
+// Never fails; bytes that do not decode become U+FFFD.
+QString DecodeCp932(const QByteArray &bytes);
+// Characters CP932 cannot hold become '?'.
+QByteArray EncodeCp932(const QString &text);
+// True when decoding and encoding again gives the same bytes.
+bool DecodesCleanly(const QByteArray &bytes);
+
+// Lead byte of a double-byte character (0x81-0x9F, 0xE0-0xFC).
+inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+// Second byte of a double-byte character (0x40-0x7E, 0x80-0xFC).
+inline bool IsCp932TrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }

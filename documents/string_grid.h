@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// A rectangle of grid cells, corners included.
+struct GridRect
+{
+    int left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const GridRect &, const GridRect &) = default;
+};
+
+// Told about changes of a StringGrid (the view redraws from it).
+class GridObserver
+{
+public:
+    virtual ~GridObserver() = default;
+    virtual void gridCellsChanged(const GridRect &area) = 0;   // texts in area changed
+    virtual void gridReset() = 0;                               // row count or everything changed
+};
+
+// The table's grid as plain data: columns x rows of byte texts, the fixed header
+// rows and columns, the selection and the cursor cell. Every grid command works on
+// this; the widget only shows it.
+class StringGrid
+{
+public:
+    StringGrid(int colCount, int rowCount, int fixedCols = 1, int fixedRows = 1);
+
+    int colCount() const { return m_colCount; }
+    int rowCount() const { return m_rowCount; }
+    // New rows are empty; shrinking drops the rows at the end.
+    void setRowCount(int rows);
+    int fixedCols() const { return m_fixedCols; }
+    int fixedRows() const { return m_fixedRows; }
+
+    // Cells outside the grid read as empty and ignore writes.
+    const QByteArray &cell(int col, int row) const;
+    void setCell(int col, int row, const QByteArray &text);
+
+    GridRect selection() const { return m_selection; }
+    void setSelection(const GridRect &r) { m_selection = r; }
+    int col() const { return m_col; }
+    int row() const { return m_row; }
+    void setCurrent(int col, int row);
+
+    void setObserver(GridObserver *o) { m_observer = o; }
+    // Nested; the changes made inside are told once, at the outermost endUpdate.
+    void beginUpdate();
+    void endUpdate();
+
+private:
+    bool contains(int col, int row) const;
+    void noteChanged(int col, int row);
+
+    int m_colCount, m_rowCount, m_fixedCols, m_fixedRows;
+    QList<QByteArray> m_cells;   // row by row
+    GridRect m_selection;
+    int m_col = 0, m_row = 0;
+    GridObserver *m_observer = nullptr;
+    int m_updateDepth = 0;
+    bool m_resetPending = false;
+    bool m_changePending = false;
+    GridRect m_changed;
+};

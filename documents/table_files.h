@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QIODevice;
+class StringGrid;
+
+// The comma-separated text dialect of table files.
+
+// Lines end at CR LF, lone CR or lone LF; a last line without an end still counts;
+// a 0x00 byte ends the text.
+QList<QByteArray> SplitTextLines(const QByteArray &text);
+// The fields of one line. Bytes 0x01-0x20 are blanks around fields; a double-byte
+// CP932 character is one step, so its second byte never separates or quotes.
+QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator = ',');
+// A field as the writer puts it on a line: in double quotes (inner quotes doubled)
+// when it holds a blank (0x01-0x20), a double quote, an apostrophe or a comma.
+QByteArray QuoteField(const QByteArray &field);
+
+// The text file of rows 1..512 of grid: "conv,bar" lines, each ending in CR LF.
+// Raises OstrelError naming fileName and the row when a field holds CR, LF or 0x00,
+// which the format cannot carry.
+QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName);
+// Puts lines (at most 512) into rows 1.. of grid: number, first field, second field.
+void ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid);
+
+// File layer; every failure raises OstrelError with a message naming the file.
+// The whole text of a file, read up to its first 0x00 byte.
+QByteArray ReadTextFile(const QString &fileName);
+// Up to maxBytes from the start of a file.
+QByteArray ReadFileHead(const QString &fileName, qint64 maxBytes);
+// Writes through a temporary file renamed over the target, so a failed write
+// leaves the old file as it was. A target that exists but is no regular file
+// (a device, a pipe) is written directly. write gets the open device and raises
+// on a short write.
+void WriteFileSafely(const QString &fileName, const std::function<void(QIODevice &)> &write);

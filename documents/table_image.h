@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+
+class StringGrid;
+
+// Byte lengths of the two fields of a table record, process-wide (settings may
+// change them at start-up). The barcode field comes first, then the conversion string.
+extern int BarcodeFieldLen;   // 68
+extern int ConvStrFieldLen;   // 60
+
+inline constexpr int TableImageSize = 65536, TableRecordSize = 128, TableRowCount = 512;
+inline constexpr int FileKindBinary = 2;
+inline constexpr int DefaultBarcodeFieldLen = 68, DefaultConvStrFieldLen = 60;
+
+// Field lengths a record can hold: both positive, together at most one record.
+bool FieldLengthsFit(int barcodeLen, int convStrLen);
+
+// Grid columns of the table.
+inline constexpr int NumberColumn = 0, ConvStrColumn = 1, BarcodeColumn = 2;
+
+// Writes rows 1..512 of grid into image (TableImageSize bytes) in the controller's
+// layout: raw bytes cut to the field, padding 0xFF, an empty barcode before the last
+// barcode marked 0x00, after it 0xFF (the unused end of the table).
+void EncodeTableImage(const StringGrid &grid, char *image);
+// Shows the image in rows 1..512 of grid: numbers 1..512 and both fields read back.
+void DecodeTableImage(const char *image, StringGrid &grid);
+// A field read back: up to its first 0x00 byte, trailing 0xFF bytes dropped.
+QByteArray ReadImageField(const char *field, int length);
+// "1" .. "512", shared texts.
+const QByteArray &RowNumberText(int row);
