@@ -1,0 +1,123 @@
+#include "common/zered_gui.h"
+
+#include "common/zered_error.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QThread>
+#include <QPointer>
+
+namespace zered {
+
+QColor ToQColor(int colour)
+{
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+int FromQColor(const QColor &colour)
+{
+    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
+
+RichEditLog::RichEditLog(QTextEdit *pane) : m_pane(pane) {}
+
+void RichEditLog::appendLine(const QString &stamp, const QString &message, int colour, bool bold)
+{
+    m_pane->setUpdatesEnabled(false);
+    QTextCursor cursor(m_pane->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!m_pane->document()->isEmpty())
+        cursor.insertBlock();
+    QTextCharFormat plain;
+    cursor.insertText(stamp, plain);
+    QTextCharFormat coloured;
+    coloured.setForeground(ToQColor(colour));
+    if (bold)
+        coloured.setFontWeight(QFont::Bold);
+    // Line breaks inside the message become further lines, all in the message's style.
+    QString text = message;
+    text.replace(QLatin1String("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    const QStringList lines = text.split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            cursor.insertBlock();
+        cursor.insertText(lines[i], coloured);
+    }
+    m_pane->setUpdatesEnabled(true);
+    m_pane->setTextCursor(cursor);
+    m_pane->ensureCursorVisible();
+}
+
+int RichEditLog::backgroundColour() const
+{
+    return FromQColor(m_pane->viewport()->palette().color(m_pane->viewport()->backgroundRole()));
+}
+
+void FlashControl(QWidget *control)
+{
+    if (!control)
+        return;
+    QWidget *surface = control;
+    if (auto *edit = qobject_cast<QTextEdit *>(control))
+        surface = edit->viewport();
+    const QPalette saved = surface->palette();
+    const bool savedAutoFill = surface->autoFillBackground();
+    surface->setAutoFillBackground(true);
+    for (int i = 0; i < 2; ++i) {
+        for (const QColor &c : {QColor(Qt::black), QColor(Qt::white)}) {
+            QPalette p = saved;
+            p.setColor(surface->backgroundRole(), c);
+            surface->setPalette(p);
+            surface->repaint();
+            QThread::msleep(66);
+        }
+    }
+    surface->setPalette(saved);
+    surface->setAutoFillBackground(savedAutoFill);
+    surface->repaint();
+}
+
+namespace {
+QPointer<QWidget> &errorPane()
+{
+    static QPointer<QWidget> pane;
+    return pane;
+}
+} // namespace
+
+void SetErrorPane(QWidget *pane)
+{
+    errorPane() = pane;
+}
+
+void ReportError(const QString &message)
+{
+    if (message.isEmpty())
+        return;
+    LogPrint(clMagenta, "%s", qUtf8Printable(message));
+    FlashControl(errorPane());
+    QApplication::beep();
+}
+
+bool Guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+        return true;
+    } catch (const OstrelError &e) {
+        ReportError(e.message());
+    } catch (const std::exception &e) {
+        ReportError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+QString LongHint(const QString &hint)
+{
+    const qsizetype bar = hint.indexOf(u'|');
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+} // namespace zered

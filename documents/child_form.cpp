@@ -1,0 +1,125 @@
+#include "documents/child_form.h"
+
+#include "common/messages.h"
+#include "common/zered_error.h"
+#include "common/zered_gui.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+
+int TChildForm::UntitledCounter = 0;
+int TChildForm::ClosingModifiedCount = 0;
+SaveAnswer TChildForm::CloseAnswer = SaveAnswer::None;
+
+TChildForm::TChildForm(QWidget *parent) : QWidget(parent)
+{
+    resize(640, 480);
+    m_untitledNumber = ++UntitledCounter;
+    UpdateCaption();
+}
+
+bool TChildForm::IsModified() const
+{
+    return m_modified;
+}
+
+void TChildForm::SetModified(bool value)
+{
+    if (value == m_modified)
+        return;
+    m_modified = value;
+    UpdateCaption();
+}
+
+void TChildForm::SetFileName(const QString &name)
+{
+    if (name == m_fileName)
+        return;
+    m_fileName = name;
+    UpdateCaption();
+}
+
+QString TChildForm::UntitledCaption(int number)
+{
+    Q_UNUSED(number);
+    return QStringLiteral("untitled");
+}
+
+void TChildForm::UpdateCaption()
+{
+    QString caption = m_fileName.isEmpty() ? UntitledCaption(m_untitledNumber)
+                                           : QFileInfo(m_fileName).fileName();
+    if (m_modified)
+        caption += u'*';
+    setWindowTitle(caption);
+    Q_EMIT stateChanged();
+}
+
+void TChildForm::ClearTable() {}
+void TChildForm::LoadFromFile(const QString &, int) {}
+void TChildForm::SaveToFile(const QString &, int) {}
+
+void TChildForm::FormCloseQuery()
+{
+    if (!IsModified())
+        return;
+    SaveAnswer answer = CloseAnswer;
+    if (answer != SaveAnswer::YesToAll && answer != SaveAnswer::NoToAll) {
+        answer = Prompts().AskSave(QString::fromUtf8(Msg::AskSaveDocument).arg(windowTitle()),
+                                   ClosingModifiedCount >= 2);
+        CloseAnswer = answer;
+    }
+    switch (answer) {
+    case SaveAnswer::Yes:
+    case SaveAnswer::YesToAll:
+        if (m_fileName.isEmpty()) {
+            const UserPrompts::FileChoice choice = Prompts().AskSaveFileName(QString());
+            if (choice.path.isEmpty())
+                throw OstrelError::cancel();
+            m_fileName = choice.path;
+        }
+        SaveToFile(m_fileName, -1);
+        return;
+    case SaveAnswer::No:
+    case SaveAnswer::NoToAll:
+        return;
+    default:
+        throw OstrelError::cancel();
+    }
+}
+
+bool TChildForm::CloseAllChildren(const QList<TChildForm *> &children)
+{
+    struct ResetCloseState
+    {
+        ~ResetCloseState()
+        {
+            CloseAnswer = SaveAnswer::None;
+            ClosingModifiedCount = 0;
+        }
+    } reset;
+    ClosingModifiedCount = 0;
+    for (TChildForm *child : children)
+        if (child->IsModified())
+            ++ClosingModifiedCount;
+    CloseAnswer = SaveAnswer::None;
+    for (TChildForm *child : children) {
+        child->FormCloseQuery();
+        child->m_closeApproved = true;
+        // The frame deletes closed windows later, so the walk sees each one once.
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(child->parentWidget()))
+            frame->close();
+        else
+            child->close();
+    }
+    return true;
+}
+
+void TChildForm::closeEvent(QCloseEvent *event)
+{
+    if (m_closeApproved || zered::Guarded([this] { FormCloseQuery(); }))
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,108 @@
+#include "documents/table_grid_model.h"
+
+#include "common/codepage.h"
+#include "documents/table_image.h"
+
+#include <QBrush>
+#include <QColor>
+
+TableGridModel::TableGridModel(StringGrid &grid, QObject *parent)
+    : QAbstractTableModel(parent), m_grid(grid)
+{
+    m_grid.setObserver(this);
+}
+
+TableGridModel::~TableGridModel()
+{
+    m_grid.setObserver(nullptr);
+}
+
+int TableGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_grid.rowCount() - m_grid.fixedRows();
+}
+
+int TableGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_grid.colCount() - m_grid.fixedCols();
+}
+
+int TableGridModel::FieldLength(int gridColumn)
+{
+    switch (gridColumn) {
+    case ConvStrColumn: return ConvStrFieldLen;
+    case BarcodeColumn: return BarcodeFieldLen;
+    default: return -1;
+    }
+}
+
+QVariant TableGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    const QByteArray &text = m_grid.cell(GridColumn(index), GridRow(index));
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return DecodeCp932(text);
+    case Qt::ForegroundRole: {
+        // A text longer than its field is cut when it goes into the table image.
+        const int limit = FieldLength(GridColumn(index));
+        if (limit >= 0 && text.size() > limit)
+            return QBrush(QColor(255, 0, 0));
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+bool TableGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return false;
+    const int col = GridColumn(index), row = GridRow(index);
+    const QString typed = value.toString();
+    if (typed == DecodeCp932(m_grid.cell(col, row)))
+        return true;   // unchanged text: keep the cell's bytes as they are
+    m_grid.setCell(col, row, EncodeCp932(typed));
+    Q_EMIT cellEdited(col, row);
+    return true;
+}
+
+QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Vertical)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return DecodeCp932(m_grid.cell(section + m_grid.fixedCols(), 0));
+    return DecodeCp932(m_grid.cell(0, section + m_grid.fixedRows()));
+}
+
+Qt::ItemFlags TableGridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+void TableGridModel::gridCellsChanged(const GridRect &area)
+{
+    const int fr = m_grid.fixedRows(), fc = m_grid.fixedCols();
+    if (area.top < fr)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    if (area.left < fc)
+        Q_EMIT headerDataChanged(Qt::Vertical, qMax(0, area.top - fr), qMax(0, area.bottom - fr));
+    const int top = qMax(area.top, fr) - fr, bottom = area.bottom - fr;
+    const int left = qMax(area.left, fc) - fc, right = area.right - fc;
+    if (top <= bottom && left <= right && bottom >= 0 && right >= 0)
+        Q_EMIT dataChanged(index(top, left), index(bottom, right));
+}
+
+void TableGridModel::gridReset()
+{
+    beginResetModel();
+    endResetModel();
+}

@@ -1,0 +1,148 @@
+#include "documents/textlist_form.h"
+
+#include "common/messages.h"
+#include "common/zered_log.h"
+#include "documents/grid_rows.h"
+#include "documents/table_grid_model.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScopedValueRollback>
+#include <QTableView>
+#include <QVBoxLayout>
+
+TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(640, 460);
+
+    TextGrid = new QTableView(this);
+    TextGrid->setObjectName(QStringLiteral("TextGrid"));
+    m_model = new TableGridModel(m_document.grid(), this);
+    TextGrid->setModel(m_model);
+    TextGrid->setFrameShape(QFrame::NoFrame);
+    TextGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TextGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TextGrid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    TextGrid->setWordWrap(false);
+    TextGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                              | QAbstractItemView::AnyKeyPressed);
+    QHeaderView *numbers = TextGrid->verticalHeader();
+    numbers->setSectionResizeMode(QHeaderView::Fixed);
+    numbers->setDefaultSectionSize(DefaultRowHeight);
+    numbers->setMinimumSectionSize(DefaultRowHeight);
+    numbers->setFixedWidth(NumberColumnWidth);
+    numbers->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    numbers->setSectionsMovable(true);   // rows move by dragging their numbers
+    QHeaderView *titles = TextGrid->horizontalHeader();
+    titles->setFixedHeight(DefaultRowHeight + 2);
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setHighlightSections(false);
+    numbers->setHighlightSections(false);
+    TextGrid->setColumnWidth(0, ConvStrColumnWidth);
+    TextGrid->viewport()->installEventFilter(this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(TextGrid);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedSize(254, 16);
+    QFont small(QStringLiteral("Tahoma"));
+    small.setPointSize(8);
+    RecvLabel = new QLabel(QStringLiteral("recv: --------"), Panel1);
+    RecvLabel->setObjectName(QStringLiteral("RecvLabel"));
+    RecvLabel->setStyleSheet(QStringLiteral("color: blue"));
+    RecvLabel->setFont(small);
+    RecvLabel->move(3, 1);
+    SendLabel = new QLabel(QStringLiteral("send: --------"), Panel1);
+    SendLabel->setObjectName(QStringLiteral("SendLabel"));
+    SendLabel->setStyleSheet(QStringLiteral("color: red"));
+    SendLabel->setFont(small);
+    SendLabel->move(130, 1);
+    Panel1->raise();
+
+    connect(m_model, &TableGridModel::cellEdited, this, [this] { SetModified(true); });
+    connect(numbers, &QHeaderView::sectionMoved, this, [this, numbers](int, int fromVisual, int toVisual) {
+        // The grid's data moves, not just the header's picture of it.
+        const QSignalBlocker block(numbers);
+        numbers->moveSection(toVisual, fromVisual);
+        TextGridRowMoved(fromVisual + 1, toVisual + 1);
+    });
+    FormResize();
+}
+
+TTextList2Form::~TTextList2Form() = default;
+
+void TTextList2Form::Update()
+{
+    m_document.Update();
+}
+
+void TTextList2Form::ImageToGrid()
+{
+    m_document.ImageToGrid();
+}
+
+bool TTextList2Form::IsModified() const
+{
+    return Modified() || TextGrid->state() == QAbstractItemView::EditingState;
+}
+
+void TTextList2Form::SetModified(bool value)
+{
+    TChildForm::SetModified(value);
+    if (value)
+        m_document.setImageStale(true);
+}
+
+void TTextList2Form::ClearTable()
+{
+    m_document.ClearTable();
+}
+
+void TTextList2Form::LoadFromFile(const QString &name, int format)
+{
+    m_document.LoadFromFile(name, format);
+    SetFileName(name);
+    SetModified(false);
+}
+
+void TTextList2Form::SaveToFile(const QString &name, int format)
+{
+    m_document.SaveToFile(name, format);
+    SetFileName(name);
+    SetModified(false);
+}
+
+void TTextList2Form::TextGridRowMoved(int fromRow, int toRow)
+{
+    GridMoveRow(m_document.grid(), fromRow, toRow);
+    zered::LogPrint(zered::clBlack, Msg::RowMoved, fromRow, toRow);
+    SetModified(true);
+}
+
+void TTextList2Form::resizeEvent(QResizeEvent *event)
+{
+    TChildForm::resizeEvent(event);
+    FormResize();
+}
+
+bool TTextList2Form::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == TextGrid->viewport() && event->type() == QEvent::Resize)
+        FormResize();
+    return TChildForm::eventFilter(watched, event);
+}
+
+void TTextList2Form::FormResize()
+{
+    // The barcode column takes what the other columns leave of the grid's width.
+    const int rest = TextGrid->viewport()->width() - TextGrid->columnWidth(0);
+    if (rest > 10)
+        TextGrid->setColumnWidth(1, rest);
+    Panel1->move(width() - Panel1->width(), 1);
+    Panel1->raise();
+}

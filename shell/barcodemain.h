@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTextEdit;
+class TChildForm;
+class TShape;
+class TTextList2Form;
+class EditCommands;
+class WindowCommands;
+namespace zered { class RichEditLog; }
+
+// The multiple-document main window: head bar, document area, hint pane,
+// message pane with the progress indicator, and the command table.
+class TOstrelMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TOstrelMain(const QStringList &commandLineFiles = {}, QWidget *parent = nullptr);
+    ~TOstrelMain() override;
+
+    // A new table window loaded from path as CSV/text; raises "file not found".
+    TTextList2Form *OpenDocument(const QString &path);
+    // A new table window named name (untitled when empty).
+    TTextList2Form *NewDocument(const QString &name);
+    virtual void SetActiveChildState(bool normal);
+
+    void ProgressStart(int total, int position, int colour);
+    void ProgressStep(int position, int colour);
+    void ProgressEnd();
+
+    // Files forwarded by a later start, as one comma text.
+    void CopyDataMessage(const QString &commaText);
+    // Files dropped on the window, in drop order.
+    void DropFiles(const QStringList &paths);
+
+    // The document windows, top one first.
+    QList<TChildForm *> children() const;
+    TChildForm *activeChild() const;
+    QAction *action(const char *name) const;
+    // Re-evaluates every command's enabled state.
+    void updateActions();
+
+    QMdiArea *documentArea() const { return m_mdiArea; }
+    QComboBox *portCombo() const { return PortCombo; }
+    QComboBox *baudCombo() const { return BaudCombo; }
+    QPlainTextEdit *hintMemo() const { return HintMemo; }
+    QTextEdit *messagePane() const { return RichEdit1; }
+    TShape *progressBar() const { return Shape1; }
+    QWidget *headPanel() const { return HeadPanel; }
+
+    static constexpr int DesignClientWidth = 640;
+    static constexpr int DesignClientHeight = 480;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    QWidget *createHeadPanel();
+    QWidget *createHintPanel();
+    QWidget *createFooterPanel();
+    QWidget *createLogoPanel();
+    void FormShow();
+    void FormResize();
+    void placeCornerPanels();
+    void ShowHint(const QString &hint);
+    TTextList2Form *createTableWindow();
+
+    QHash<QString, QAction *> m_actions;
+    QMdiArea *m_mdiArea = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QWidget *HeadPanel = nullptr;
+    QComboBox *PortCombo = nullptr;
+    QComboBox *BaudCombo = nullptr;
+    QWidget *HintPanel = nullptr;
+    QPlainTextEdit *HintMemo = nullptr;
+    QWidget *FooterPanel = nullptr;
+    QTextEdit *RichEdit1 = nullptr;
+    QWidget *ProgressPanel = nullptr;
+    TShape *Shape1 = nullptr;
+    TShape *Shape2 = nullptr;
+    QWidget *LogoPanel = nullptr;
+    QMenu *WindowMenu = nullptr;
+    std::unique_ptr<zered::RichEditLog> m_log;
+    std::unique_ptr<EditCommands> m_editCommands;
+    std::unique_ptr<WindowCommands> m_windowCommands;
+    QStringList m_commandLineFiles;
+    int m_progressTotal = 1;
+    bool m_shown = false;
+};
+
+// Puts each head-bar button's function key in front of its caption
+// ("F2:&Open ..."), depth first through the container's children.
+void LabelHeadButtons(QWidget *container);
+
+// The process-wide main window.
+extern TOstrelMain *OstrelMain;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object: every error that escapes an event handler reaches
+// the application-wide error report instead of ending the program.
+class TOstrelApplication : public QApplication
+{
+public:
+    TOstrelApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};

@@ -1,0 +1,113 @@
+#include "shell/window_commands.h"
+
+#include "common/zered_gui.h"
+#include "documents/child_form.h"
+#include "shell/barcodemain.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+#include <cmath>
+
+WindowCommands::WindowCommands(TOstrelMain &main, QMenu *windowMenu) : m_main(main), m_windowMenu(windowMenu)
+{
+    QMdiArea *area = m_main.documentArea();
+    auto on = [this](const char *name, auto handler) {
+        QObject::connect(m_main.action(name), &QAction::triggered, &m_main, handler);
+    };
+    on("WindowClose1", [area] {
+        if (QMdiSubWindow *frame = area->currentSubWindow())
+            frame->close();
+    });
+    on("WindowCloseAll1", [this] {
+        zered::Guarded([this] { TChildForm::CloseAllChildren(m_main.children()); });
+    });
+    on("WindowCascade1", [area] { area->cascadeSubWindows(); });
+    on("WindowTileHorizontal1", [this] { tile(Tiling::Horizontal); });
+    on("WindowTileVertical1", [this] { tile(Tiling::Vertical); });
+    on("WindowMinimizeAll1", [area] {
+        for (QMdiSubWindow *frame : area->subWindowList())
+            frame->showMinimized();
+    });
+    on("WindowArrange1", [this] { arrangeIcons(); });
+    QObject::connect(m_windowMenu, &QMenu::aboutToShow, &m_main, [this] { listWindows(); });
+}
+
+void WindowCommands::updateActions()
+{
+    const bool any = !m_main.documentArea()->subWindowList().isEmpty();
+    m_main.action("WindowClose1")->setEnabled(m_main.documentArea()->currentSubWindow() != nullptr);
+    for (const char *name : {"WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1",
+                             "WindowMinimizeAll1", "WindowArrange1"})
+        m_main.action(name)->setEnabled(any);
+}
+
+void WindowCommands::tile(Tiling how)
+{
+    // Horizontal tiling stacks the windows one above the other, each the full
+    // width; vertical tiling sets them side by side.
+    QList<QMdiSubWindow *> frames;
+    for (QMdiSubWindow *frame : m_main.documentArea()->subWindowList(QMdiArea::CreationOrder))
+        if (!frame->isMinimized())
+            frames.append(frame);
+    if (frames.isEmpty())
+        return;
+    const QRect area = m_main.documentArea()->viewport()->rect();
+    const int n = int(frames.size());
+    for (int i = 0; i < n; ++i) {
+        frames[i]->showNormal();
+        if (how == Tiling::Horizontal) {
+            const int h = area.height() / n;
+            frames[i]->setGeometry(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
+        } else {
+            const int w = area.width() / n;
+            frames[i]->setGeometry(i * w, 0, i == n - 1 ? area.width() - i * w : w, area.height());
+        }
+    }
+}
+
+void WindowCommands::arrangeIcons()
+{
+    const QRect area = m_main.documentArea()->viewport()->rect();
+    int x = 0;
+    for (QMdiSubWindow *frame : m_main.documentArea()->subWindowList(QMdiArea::CreationOrder)) {
+        if (!frame->isMinimized())
+            continue;
+        frame->move(x, area.height() - frame->height());
+        x += frame->width();
+    }
+}
+
+void WindowCommands::listWindows()
+{
+    // The fixed entries come first; the open windows follow, numbered.
+    const QList<QAction *> entries = m_windowMenu->actions();
+    for (QAction *entry : entries)
+        if (entry->property("windowEntry").toBool()) {
+            m_windowMenu->removeAction(entry);
+            entry->deleteLater();
+        }
+    QMdiArea *area = m_main.documentArea();
+    const QList<QMdiSubWindow *> frames = area->subWindowList(QMdiArea::CreationOrder);
+    if (frames.isEmpty())
+        return;
+    QAction *separator = m_windowMenu->addSeparator();
+    separator->setProperty("windowEntry", true);
+    int number = 0;
+    for (QMdiSubWindow *frame : frames) {
+        ++number;
+        QString title = frame->windowTitle();
+        title.replace(u'&', QLatin1String("&&"));
+        QAction *entry = m_windowMenu->addAction(number <= 9 ? QStringLiteral("&%1 %2").arg(number).arg(title)
+                                                             : QStringLiteral("%1 %2").arg(number).arg(title));
+        entry->setProperty("windowEntry", true);
+        entry->setCheckable(true);
+        entry->setChecked(frame == area->currentSubWindow());
+        QObject::connect(entry, &QAction::triggered, area, [area, target = QPointer<QMdiSubWindow>(frame)] {
+            if (target)
+                area->setActiveSubWindow(target);
+        });
+    }
+}
