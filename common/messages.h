@@ -20,6 +20,8 @@ inline constexpr char CannotWriteFile[] = "cannot write '%1': %2";
 inline constexpr char NotAFile[] = "cannot open '%1': it is a folder, not a file";
 inline constexpr char LineBreakInField[] =
     "cannot save '%1': row %2 holds a line break, which a text file cannot carry";
+inline constexpr char NulByteInField[] =
+    "cannot save '%1': row %2 holds a 0x00 byte, which a text file cannot carry";
 
 // Grid commands
 inline constexpr char GridDeleteRowTooFew[] = "GridDeleteRow; row count too few";

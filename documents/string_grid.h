@@ -51,7 +51,7 @@ public:
 
 private:
     bool contains(int col, int row) const;
-    void noteChanged(int col, int row);
+    void notify();   // tells the observer what changed since the last time
 
     int m_colCount, m_rowCount, m_fixedCols, m_fixedRows;
     QList<QByteArray> m_cells;   // row by row

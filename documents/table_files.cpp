@@ -1,0 +1,236 @@
+#include "documents/table_files.h"
+
+#include "common/codepage.h"
+#include "common/messages.h"
+#include "common/zered_error.h"
+#include "documents/string_grid.h"
+#include "documents/table_image.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstring>
+
+namespace {
+
+bool isBlank(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x01 && b <= 0x20;
+}
+
+// Bytes from i that make one character: two for a CP932 lead byte with a valid
+// second byte, else one (a lone lead byte never swallows a comma or a quote).
+int charLength(const QByteArray &s, qsizetype i)
+{
+    return i + 1 < s.size() && IsCp932LeadByte(static_cast<unsigned char>(s[i]))
+                   && IsCp932TrailByte(static_cast<unsigned char>(s[i + 1]))
+               ? 2
+               : 1;
+}
+
+bool needsQuotes(const QByteArray &field)
+{
+    for (char c : field)
+        if (isBlank(c) || c == '"' || c == '\'' || c == ',')
+            return true;
+    return false;
+}
+
+} // namespace
+
+QList<QByteArray> SplitTextLines(const QByteArray &text)
+{
+    const char *p = text.constData();
+    const char *nul = static_cast<const char *>(std::memchr(p, 0x00, text.size()));
+    const char *end = nul ? nul : p + text.size();
+    QList<QByteArray> lines;
+    const char *start = p;
+    for (const char *q = p; q < end; ++q) {
+        if (*q != '\r' && *q != '\n')
+            continue;
+        lines.append(QByteArray(start, q - start));
+        if (*q == '\r' && q + 1 < end && q[1] == '\n')
+            ++q;
+        start = q + 1;
+    }
+    if (start < end)
+        lines.append(QByteArray(start, end - start));
+    return lines;
+}
+
+QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator)
+{
+    QList<QByteArray> fields;
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    auto skipBlanks = [&] {
+        while (i < n && isBlank(line[i]))
+            ++i;
+    };
+    skipBlanks();
+    while (i < n) {
+        QByteArray field;
+        if (line[i] == '"') {
+            ++i;
+            while (i < n) {
+                if (line[i] == '"') {
+                    if (i + 1 < n && line[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;   // the closing quote
+                    break;
+                }
+                const int len = charLength(line, i);
+                field.append(line.constData() + i, len);
+                i += len;
+            }
+        } else {
+            const qsizetype start = i;
+            while (i < n && !isBlank(line[i]) && line[i] != separator)
+                i += charLength(line, i);
+            field = line.mid(start, i - start);
+        }
+        fields.append(field);
+        skipBlanks();
+        if (i < n && line[i] == separator) {
+            if (i == n - 1)
+                fields.append(QByteArray());
+            ++i;
+            skipBlanks();
+        }
+    }
+    return fields;
+}
+
+QByteArray QuoteField(const QByteArray &field)
+{
+    if (!needsQuotes(field))
+        return field;
+    QByteArray quoted;
+    quoted.reserve(field.size() + 2);
+    quoted += '"';
+    for (char c : field) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    quoted += '"';
+    return quoted;
+}
+
+QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName)
+{
+    QByteArray text;
+    text.reserve(TableRowCount * 16);
+    for (int row = 1; row <= TableRowCount; ++row) {
+        for (int col : {ConvStrColumn, BarcodeColumn}) {
+            const QByteArray &field = grid.cell(col, row);
+            if (field.contains('\r') || field.contains('\n'))
+                throw OstrelError(QString::fromUtf8(Msg::LineBreakInField).arg(fileName).arg(row));
+            if (field.contains('\0'))
+                throw OstrelError(QString::fromUtf8(Msg::NulByteInField).arg(fileName).arg(row));
+            if (col == BarcodeColumn)
+                text += ',';
+            text += QuoteField(field);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+void ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid)
+{
+    const int count = int(std::min<qsizetype>(lines.size(), TableRowCount));
+    grid.beginUpdate();
+    for (int row = 1; row <= count; ++row) {
+        const QList<QByteArray> fields = ParseCommaLine(lines[row - 1]);
+        grid.setCell(NumberColumn, row, RowNumberText(row));
+        grid.setCell(ConvStrColumn, row, fields.value(0));
+        grid.setCell(BarcodeColumn, row, fields.value(1));
+    }
+    grid.endUpdate();
+}
+
+namespace {
+
+void openForReading(QFile &file)
+{
+    if (QFileInfo(file.fileName()).isDir())
+        throw OstrelError(QString::fromUtf8(Msg::NotAFile).arg(file.fileName()));
+    if (!file.open(QIODevice::ReadOnly))
+        throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(file.fileName(), file.errorString()));
+}
+
+[[noreturn]] void readFailed(const QFile &file)
+{
+    throw OstrelError(QString::fromUtf8(Msg::CannotReadFile).arg(file.fileName(), file.errorString()));
+}
+
+} // namespace
+
+QByteArray ReadTextFile(const QString &fileName)
+{
+    QFile file(fileName);
+    openForReading(file);
+    // Read in blocks up to the first 0x00, which ends the text: a device such
+    // as /dev/zero ends at once instead of filling memory.
+    constexpr qint64 blockSize = 1 << 16;
+    QByteArray text;
+    for (;;) {
+        const qsizetype old = text.size();
+        text.resize(old + blockSize);
+        const qint64 n = file.read(text.data() + old, blockSize);
+        if (n < 0)
+            readFailed(file);
+        text.resize(old + n);
+        if (n == 0 || std::memchr(text.constData() + old, 0x00, n))
+            return text;
+    }
+}
+
+QByteArray ReadFileHead(const QString &fileName, qint64 maxBytes)
+{
+    QFile file(fileName);
+    openForReading(file);
+    QByteArray bytes(maxBytes, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < maxBytes) {
+        const qint64 n = file.read(bytes.data() + got, maxBytes - got);
+        if (n < 0)
+            readFailed(file);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+void WriteFileSafely(const QString &fileName, const std::function<void(QIODevice &)> &write)
+{
+    const QFileInfo info(fileName);
+    if (info.isDir())
+        throw OstrelError(QString::fromUtf8(Msg::NotAFile).arg(fileName));
+    auto cannotWrite = [&](const QIODevice &device) {
+        return OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));
+    };
+    if (info.exists() && !info.isFile()) {
+        // Renaming over a device or pipe would replace it; write into it instead.
+        QFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(fileName, file.errorString()));
+        write(file);
+        if (!file.flush())
+            throw cannotWrite(file);
+        return;
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(fileName, file.errorString()));
+    write(file);   // an error here drops the temporary file with the QSaveFile
+    if (!file.commit())
+        throw cannotWrite(file);
+}

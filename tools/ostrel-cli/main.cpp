@@ -1,0 +1,64 @@
+// ostrel-cli: the editor's table files, and later its controller link, without windows.
+
+#include "common/zered_error.h"
+#include "common/zered_log.h"
+#include "tools/ostrel-cli/convert.h"
+#include "tools/ostrel-cli/stderr_log.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+struct Subcommand
+{
+    const char *name;
+    const char *usage;
+    void (*run)(const QStringList &args);
+};
+
+const Subcommand subcommands[] = {
+    {"convert", "convert [--from text|binary] [--to text|binary] IN OUT   (OUT \"-\" = stdout)", RunConvert},
+};
+
+int usage(const QString &reason)
+{
+    if (!reason.isEmpty())
+        std::fprintf(stderr, "ostrel-cli: %s\n", qUtf8Printable(reason));
+    std::fprintf(stderr, "usage:\n");
+    for (const Subcommand &s : subcommands)
+        std::fprintf(stderr, "  ostrel-cli %s\n", s.usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage(QString());
+    const QString name = args.takeFirst();
+    for (const Subcommand &s : subcommands) {
+        if (name != QLatin1String(s.name))
+            continue;
+        StderrLog log;
+        zered::LogAttach(&log);
+        try {
+            s.run(args);
+        } catch (const UsageError &e) {
+            zered::LogAttach(nullptr);
+            return usage(e.reason);
+        } catch (const OstrelError &e) {
+            // The error report of the tool: the message is the last line on stderr.
+            zered::LogAttach(nullptr);
+            if (!e.isCancel())
+                std::fprintf(stderr, "%s\n", qUtf8Printable(e.message()));
+            return 1;
+        }
+        zered::LogAttach(nullptr);
+        return 0;
+    }
+    return usage(QStringLiteral("unknown command %1").arg(name));
+}
