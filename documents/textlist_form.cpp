@@ -4,6 +4,7 @@
 #include "common/zered_log.h"
 #include "documents/grid_rows.h"
 #include "documents/table_grid_model.h"
+#include "documents/text_grid_view.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -17,7 +18,7 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
     setAttribute(Qt::WA_DeleteOnClose);
     resize(640, 460);
 
-    TextGrid = new QTableView(this);
+    TextGrid = new TextGridView(this);
     TextGrid->setObjectName(QStringLiteral("TextGrid"));
     m_model = new TableGridModel(m_document.grid(), this);
     TextGrid->setModel(m_model);
@@ -88,7 +89,7 @@ void TTextList2Form::ImageToGrid()
 
 bool TTextList2Form::IsModified() const
 {
-    return Modified() || TextGrid->state() == QAbstractItemView::EditingState;
+    return Modified() || TextGrid->isEditing();
 }
 
 void TTextList2Form::SetModified(bool value)

@@ -4,7 +4,7 @@
 #include "documents/table_document.h"
 
 class QLabel;
-class QTableView;
+class TextGridView;
 class TableGridModel;
 
 // The barcode table window: the grid the operator edits and, beside it, the
@@ -28,7 +28,7 @@ public:
     void SaveToFile(const QString &name, int format) override;
 
     TableDocument &document() { return m_document; }
-    QTableView *grid() const { return TextGrid; }
+    TextGridView *grid() const { return TextGrid; }
     QLabel *recvLabel() const { return RecvLabel; }
     QLabel *sendLabel() const { return SendLabel; }
 
@@ -45,7 +45,7 @@ private:
     void TextGridRowMoved(int fromRow, int toRow);
 
     TableDocument m_document;
-    QTableView *TextGrid = nullptr;
+    TextGridView *TextGrid = nullptr;
     TableGridModel *m_model = nullptr;
     QWidget *Panel1 = nullptr;
     QLabel *RecvLabel = nullptr;

@@ -1,6 +1,7 @@
 #include "common/comma_text.h"
 #include "common/single_instance.h"
 #include "common/zered_error.h"
+#include "common/zered_gui.h"
 #include "shell/barcodemain.h"
 #include "shell/ostrel_application.h"
 

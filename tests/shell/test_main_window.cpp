@@ -1,0 +1,265 @@
+#include "common/comma_text.h"
+#include "common/zered_error.h"
+#include "common/zered_gui.h"
+#include "documents/textlist_form.h"
+#include "fake_prompts.h"
+#include "shell/barcodemain.h"
+#include "shell/shape.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+
+namespace {
+
+QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+QStringList LogLines(const TOstrelMain &main)
+{
+    QStringList lines;
+    const QTextDocument *doc = main.messagePane()->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        lines.append(b.text().mid(9));   // without the "hh:nn:ss " stamp
+    return lines;
+}
+
+QColor MessageColour(const TOstrelMain &main, int line)
+{
+    QTextBlock b = main.messagePane()->document()->findBlockByNumber(line);
+    for (auto it = b.begin(); !it.atEnd(); ++it)
+        if (it.fragment().position() - b.position() >= 9)
+            return it.fragment().charFormat().foreground().color();
+    return {};
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void commandsFollowTheActiveDocument_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("withoutDocument");
+        QTest::addColumn<bool>("withUnmodifiedTable");
+        QTest::newRow("New") << u"FileNew1"_qs << true << true;
+        QTest::newRow("Open") << u"FileOpen1"_qs << true << true;
+        QTest::newRow("Recv") << u"Recv1"_qs << true << true;
+        QTest::newRow("About") << u"HelpAbout"_qs << true << true;
+        QTest::newRow("Exit") << u"FileExit1"_qs << true << true;
+        QTest::newRow("Save ...") << u"FileSave1"_qs << false << true;
+        QTest::newRow("Save As") << u"FileSaveAs1"_qs << false << true;
+        QTest::newRow("Save") << u"FileSaveOverwrite1"_qs << false << false;
+        QTest::newRow("Find Text") << u"SearchFind1"_qs << false << true;
+        QTest::newRow("Find Next") << u"SearchFindNext1"_qs << false << true;
+        QTest::newRow("Send") << u"Send1"_qs << false << true;
+        QTest::newRow("Close") << u"WindowClose1"_qs << false << true;
+        QTest::newRow("Close All") << u"WindowCloseAll1"_qs << false << true;
+        QTest::newRow("Cascade") << u"WindowCascade1"_qs << false << true;
+    }
+    void commandsFollowTheActiveDocument()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, withoutDocument);
+        QFETCH(bool, withUnmodifiedTable);
+        FakePrompts prompts;
+        TOstrelMain main;
+        main.show();
+        QAction *a = main.action(name.toLatin1().constData());
+        QVERIFY(a);
+        QCOMPARE(a->isEnabled(), withoutDocument);
+        TTextList2Form *form = main.NewDocument(QString());
+        QCOMPARE(a->isEnabled(), withUnmodifiedTable);
+        if (name == u"FileSaveOverwrite1") {
+            form->SetModified(true);
+            QVERIFY(a->isEnabled());
+            form->SetModified(false);
+        }
+        main.documentArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        QCOMPARE(a->isEnabled(), withoutDocument);
+    }
+
+    void headBarShowsFunctionKeys()
+    {
+        TOstrelMain main;
+        main.show();
+        QStringList captions;
+        for (const char *name : {"ButtonF2", "ButtonF3", "Button1", "Button2", "Button5"})
+            captions.append(main.headPanel()->findChild<QPushButton *>(QLatin1String(name))->text());
+        QCOMPARE(captions, (QStringList{u"F2:&Open ..."_qs, u"F3:&Save ..."_qs, u"F5:Recv"_qs,
+                                        u"F6:Send ..."_qs, u"F12:e&Xit"_qs}));
+    }
+
+    void menusComeInOrder()
+    {
+        TOstrelMain main;
+        QStringList titles;
+        for (QAction *a : main.menuBar()->actions())
+            titles.append(a->text());
+        QCOMPARE(titles, (QStringList{u"&File"_qs, u"&Search"_qs, u"&KOV"_qs, u"&Window"_qs, u"&Help"_qs}));
+    }
+
+    void designSizeAndResizeHint()
+    {
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QCOMPARE(main.centralWidget()->size(), QSize(640, 480));
+        QCOMPARE(main.hintMemo()->toPlainText(), u"640x480"_qs);
+        main.resize(main.width() + 160, main.height() + 120);
+        QTRY_COMPARE(main.hintMemo()->toPlainText(), u"800x600"_qs);
+    }
+
+    void statusTipsShowTheirLongPart()
+    {
+        TOstrelMain main;
+        QStatusTipEvent tip(u"検索|指定された文字列を検索する"_qs);
+        QApplication::sendEvent(&main, &tip);
+        QCOMPARE(main.hintMemo()->toPlainText(), u"指定された文字列を検索する"_qs);
+        QStatusTipEvent plain(u"display hint."_qs);
+        QApplication::sendEvent(&main, &plain);
+        QCOMPARE(main.hintMemo()->toPlainText(), u"display hint."_qs);
+    }
+
+    void progressBarWidthsAndColours()
+    {
+        TOstrelMain main;
+        main.ProgressStart(256, 0, zered::clRed);
+        QCOMPARE(main.progressBar()->width(), 0);
+        QCOMPARE(main.progressBar()->fill(), QColor(255, 0, 0));
+        main.ProgressStep(128, zered::clRed);
+        QCOMPARE(main.progressBar()->width(), 50);
+        main.ProgressStep(255, zered::clLime);
+        QCOMPARE(main.progressBar()->width(), 99);
+        QCOMPARE(main.progressBar()->outline(), QColor(0, 255, 0));
+        main.ProgressEnd();
+        QCOMPARE(main.progressBar()->width(), 99);
+        QCOMPARE(main.progressBar()->outline(), QColor(0x80, 0x80, 0x80));
+    }
+
+    void logStartsEmptyAndErrorsAreMagenta()
+    {
+        TOstrelMain main;
+        QCOMPARE(main.messagePane()->toPlainText(), QString());   // never "messages"
+        zered::ReportError(QString());
+        QCOMPARE(main.messagePane()->toPlainText(), QString());
+        zered::ReportError(u"Read timeout"_qs);
+        QCOMPARE(LogLines(main), QStringList{u"Read timeout"_qs});
+        QCOMPARE(MessageColour(main, 0), QColor(255, 0, 255));
+    }
+
+    void commandLineFilesOpenAndOneIsMaximized_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("windows");
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("one file") << QStringList{u"a.csv"_qs} << 1 << true << QStringList{};
+        QTest::newRow("two files") << QStringList{u"a.csv"_qs, u"b c.csv"_qs} << 2 << false << QStringList{};
+        QTest::newRow("one missing") << QStringList{u"gone.csv"_qs} << 0 << false << QStringList{u"file not found"_qs};
+        QTest::newRow("missing among others") << QStringList{u"gone.csv"_qs, u"a.csv"_qs} << 1 << false
+                                              << QStringList{u"file not found"_qs};
+    }
+    void commandLineFilesOpenAndOneIsMaximized()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(int, windows);
+        QFETCH(bool, maximized);
+        QFETCH(QStringList, log);
+        QTemporaryDir dir;
+        WriteFile(dir, u"a.csv"_qs, "x,1\r\n");
+        WriteFile(dir, u"b c.csv"_qs, "y,2\r\n");
+        QStringList paths;
+        for (const QString &n : names)
+            paths.append(dir.filePath(n));
+        TOstrelMain main(paths);
+        main.show();
+        QStringList lines = LogLines(main);
+        lines.removeIf([](const QString &l) { return l.startsWith(u"load from"); });
+        QCOMPARE(lines, log);
+        QCOMPARE(main.documentArea()->subWindowList().size(), windows);
+        if (windows > 0)
+            QCOMPARE(main.documentArea()->currentSubWindow()->isMaximized(), maximized);
+    }
+
+    void forwardedFilesOpenUntilOneIsMissing()
+    {
+        QTemporaryDir dir;
+        const QString a = WriteFile(dir, u"a b.csv"_qs, "x,1\r\n");
+        const QString c = WriteFile(dir, u"c.csv"_qs, "z,3\r\n");
+        TOstrelMain main;
+        const QString missing = dir.filePath(u"gone.csv"_qs);
+        QString message;
+        try {
+            main.CopyDataMessage(CommaTextJoin({a, missing, c}));
+        } catch (const OstrelError &e) {
+            message = e.message();
+        }
+        QCOMPARE(message, u"file no exists "_qs + missing);
+        QCOMPARE(main.documentArea()->subWindowList().size(), 1);
+        QCOMPARE(main.activeChild()->FileName(), a);
+    }
+
+    void droppedFilesOpenInDropOrder()
+    {
+        QTemporaryDir dir;
+        QStringList paths;
+        for (const char *n : {"1.csv", "2.csv", "3.csv"})
+            paths.append(WriteFile(dir, QLatin1String(n), "a,b\r\n"));
+        TOstrelMain main;
+        main.DropFiles(paths);
+        QStringList opened;
+        for (QMdiSubWindow *w : main.documentArea()->subWindowList(QMdiArea::CreationOrder))
+            opened.append(qobject_cast<TChildForm *>(w->widget())->FileName());
+        QCOMPARE(opened, paths);
+    }
+
+    void closingWithTwoModifiedWindowsCanBeCancelled()
+    {
+        FakePrompts prompts;
+        TOstrelMain main;
+        main.show();
+        main.NewDocument(QString())->SetModified(true);
+        main.NewDocument(QString())->SetModified(true);
+        prompts.saveAnswers = {SaveAnswer::Cancel};
+        QCloseEvent close;
+        QApplication::sendEvent(&main, &close);
+        QVERIFY(!close.isAccepted());
+        QCOMPARE(prompts.offeredAll, QList<bool>{true});
+        QCOMPARE(main.documentArea()->subWindowList().size(), 2);
+        QCOMPARE(main.messagePane()->toPlainText(), QString());   // a cancel reports nothing
+    }
+
+    void newWindowsAreNumbered()
+    {
+        TOstrelMain main;
+        TTextList2Form *first = main.NewDocument(QString());
+        TTextList2Form *second = main.NewDocument(QString());
+        QCOMPARE(second->UntitledNumber(), first->UntitledNumber() + 1);
+        QCOMPARE(main.activeChild(), second);
+        TTextList2Form *named = main.NewDocument(u"/x/named.csv"_qs);
+        QCOMPARE(named->windowTitle(), u"named.csv"_qs);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
