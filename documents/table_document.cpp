@@ -99,7 +99,7 @@ void TableDocument::save(const QString &fileName, int format,
         QByteArray bytes(TableImageSize, Qt::Uninitialized);
         EncodeTableImage(m_grid, bytes.data());
         writeFile([&](QIODevice &device) {
-            if (device.write(bytes) != TableImageSize)
+            if (!WriteAll(device, bytes))
                 throw OstrelError(Msg::SizeMismatched);
         });
         std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
@@ -107,7 +107,7 @@ void TableDocument::save(const QString &fileName, int format,
     } else {
         const QByteArray text = FormatTextTable(m_grid, fileName);
         writeFile([&](QIODevice &device) {
-            if (device.write(text) != text.size())
+            if (!WriteAll(device, text))
                 throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));
         });
         m_grid.beginUpdate();

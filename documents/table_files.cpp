@@ -209,6 +209,18 @@ QByteArray ReadFileHead(const QString &fileName, qint64 maxBytes)
     return bytes;
 }
 
+bool WriteAll(QIODevice &device, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = device.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 void WriteFileSafely(const QString &fileName, const std::function<void(QIODevice &)> &write)
 {
     const QFileInfo info(fileName);
@@ -227,8 +239,10 @@ void WriteFileSafely(const QString &fileName, const std::function<void(QIODevice
             throw cannotWrite(file);
         return;
     }
+    // Unbuffered: a buffered QSaveFile commits a file cut short by a full disk
+    // without noticing; unbuffered, the short write itself shows.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(fileName, file.errorString()));
     write(file);   // an error here drops the temporary file with the QSaveFile
     if (!file.commit())

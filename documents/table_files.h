@@ -34,6 +34,9 @@ QByteArray ReadTextFile(const QString &fileName);
 QByteArray ReadFileHead(const QString &fileName, qint64 maxBytes);
 // Writes through a temporary file renamed over the target, so a failed write
 // leaves the old file as it was. A target that exists but is no regular file
-// (a device, a pipe) is written directly. write gets the open device and raises
-// on a short write.
+// (a device, a pipe) is written directly. write gets the open, unbuffered device
+// and raises on a short write.
+// Writes all of bytes, going on after a short write until the device fails
+// (its errorString then says why); false when not all went out.
+bool WriteAll(QIODevice &device, const QByteArray &bytes);
 void WriteFileSafely(const QString &fileName, const std::function<void(QIODevice &)> &write);

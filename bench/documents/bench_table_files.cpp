@@ -1,0 +1,51 @@
+// Milliseconds per operation for the table's conversions and file formats, on a
+// full table (every row holds a conversion string and a barcode).
+
+#include "documents/table_document.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+void measure(const char *name, int rounds, const std::function<void()> &op)
+{
+    op();   // warm the caches and the file system
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < rounds; ++i)
+        op();
+    std::printf("%-28s %8.4f ms/op (%d rounds)\n", name, double(timer.nsecsElapsed()) / 1e6 / rounds, rounds);
+}
+
+void fillFullTable(TableDocument &d)
+{
+    for (int row = 1; row <= TableRowCount; ++row) {
+        d.grid().setCell(ConvStrColumn, row, "conversion text, row " + QByteArray::number(row) + " \x95\x5C");
+        d.grid().setCell(BarcodeColumn, row, "4901234567" + QByteArray::number(100000 + row));
+    }
+}
+
+} // namespace
+
+int main()
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath("full.csv"), binary = dir.filePath("full.bin");
+    TableDocument d;
+    fillFullTable(d);
+    d.SaveToFile(text, 1);
+    d.SaveToFile(binary, 2);
+
+    measure("text load (512 rows)", 500, [&] { d.LoadFromFile(text, -1); });
+    measure("text save (512 rows)", 500, [&] { d.SaveToFile(text, 1); });
+    measure("binary load", 500, [&] { d.LoadFromFile(binary, 2); });
+    measure("binary save", 500, [&] { d.SaveToFile(binary, 2); });
+    measure("Update + ImageToGrid", 2000, [&] {
+        d.Update();
+        d.ImageToGrid();
+    });
+    return 0;
+}
