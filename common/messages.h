@@ -21,6 +21,12 @@ inline constexpr char NotAFile[] = "cannot open '%1': it is a folder, not a file
 inline constexpr char LineBreakInField[] =
     "cannot save '%1': row %2 holds a line break, which a text file cannot carry";
 
+// Single instance (our own wording; written to stderr before any window exists)
+inline constexpr char InstanceLockFailed[] =
+    "cannot create the lock file '%1'; this start does not check for a running instance";
+inline constexpr char InstanceListenFailed[] =
+    "cannot listen on '%1' (%2); later starts cannot reach this instance";
+
 // Grid commands
 inline constexpr char GridDeleteRowTooFew[] = "GridDeleteRow; row count too few";
 inline constexpr char GetGridEditorNoEdit[] = "GetGridEditor(); no edit";
