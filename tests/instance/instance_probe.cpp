@@ -1,7 +1,7 @@
 // Starts the way the editor does: applies the single-instance rule to its own
 // arguments. A later start ends with 0 once the rule returns. The first
-// instance prints "ready", then writes one JSON line per event to stdout and
-// appends the same line to the record file, until its stdin closes.
+// instance prints "ready", then for each event its name on stdout and one JSON
+// line in the record file, until its stdin closes.
 //
 // Environment: OSTREL_PROBE_LOCK the lock name; OSTREL_PROBE_RECORD the record
 // file; OSTREL_PROBE_HOLD=1 keeps the first forwarded request's slot in a
@@ -29,7 +29,7 @@ void Record(const QJsonObject &event)
     QFile record(qEnvironmentVariable("OSTREL_PROBE_RECORD"));
     if (record.open(QIODevice::Append))
         record.write(line);
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::puts(qPrintable(event.value("event").toString()));
     std::fflush(stdout);
 }
 
@@ -55,7 +55,7 @@ int main(int argc, char **argv)
             held = true;
             QEventLoop loop;
             modal = &loop;
-            QTimer::singleShot(30000, &loop, &QEventLoop::quit);   // never hang a test run
+            QTimer::singleShot(90000, &loop, &QEventLoop::quit);   // outlasts the tests' waits, never hangs a run
             loop.exec();
             modal = nullptr;
         }
