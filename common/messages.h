@@ -23,6 +23,12 @@ inline constexpr char LineBreakInField[] =
 inline constexpr char NulByteInField[] =
     "cannot save '%1': row %2 holds a 0x00 byte, which a text file cannot carry";
 
+// Single instance (our own wording; written to stderr before any window exists)
+inline constexpr char InstanceLockFailed[] =
+    "cannot create the lock file '%1'; this start does not check for a running instance";
+inline constexpr char InstanceListenFailed[] =
+    "cannot listen on '%1' (%2); later starts cannot reach this instance";
+
 // Grid commands
 inline constexpr char GridDeleteRowTooFew[] = "GridDeleteRow; row count too few";
 inline constexpr char GetGridEditorNoEdit[] = "GetGridEditor(); no edit";

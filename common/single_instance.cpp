@@ -1,0 +1,261 @@
+#include "common/single_instance.h"
+
+#include "common/comma_text.h"
+#include "common/messages.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QtEndian>
+
+#ifdef Q_OS_WIN
+#include <QCryptographicHash>
+#include <qt_windows.h>
+#else
+#include <unistd.h>
+#endif
+
+// Wire format between a later start (client) and the first instance (server),
+// one request per connection:
+//   request: "OSTR", kind (1 byte), payload length (4 bytes, big-endian), payload
+//            kind 1: come to the front, no payload;
+//            kind 2: come to the front, then take the payload, a UTF-8 comma text
+//   reply:   one byte 0x06 once every slot has returned; then the server closes.
+// Anything else is refused by closing the connection.
+namespace {
+
+constexpr char Magic[] = {'O', 'S', 'T', 'R'};
+constexpr qsizetype MagicSize = sizeof(Magic);
+constexpr qsizetype HeaderSize = MagicSize + 1 + 4;
+constexpr char KindActivate = 1;
+constexpr char KindFiles = 2;
+constexpr char Ack = 0x06;
+
+QString RuntimeDir()
+{
+    static const QString dir = [] {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        return runtime.isEmpty() ? QDir::tempPath() : runtime;
+    }();
+    return dir;
+}
+
+QByteArray EncodeRequest(const QStringList &files)
+{
+    const QByteArray payload = files.isEmpty() ? QByteArray() : CommaTextJoin(files).toUtf8();
+    QByteArray request(Magic, MagicSize);
+    request.append(files.isEmpty() ? KindActivate : KindFiles);
+    char length[4];
+    qToBigEndian(quint32(payload.size()), length);
+    request.append(length, sizeof(length));
+    request.append(payload);
+    return request;
+}
+
+} // namespace
+
+// One accepted connection. It outlives its socket's disconnection while the
+// request's slots run, since they may spin nested event loops in which the
+// peer goes away.
+class SingleInstance::Connection : public QObject
+{
+public:
+    Connection(QLocalSocket *socket, QObject *parent) : QObject(parent), socket(socket)
+    {
+        socket->setParent(this);
+    }
+
+    void refuse()
+    {
+        socket->abort();
+        deleteLater();
+    }
+
+    QLocalSocket *socket;
+    QByteArray received;
+    bool requestRead = false;
+    bool handling = false;
+    bool peerGone = false;
+};
+
+SingleInstance::SingleInstance(const QString &lockName, QObject *parent)
+    : QObject(parent), m_lockName(lockName)
+{
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::DefaultLockName()
+{
+    const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+#ifdef Q_OS_WIN
+    const QByteArray user = QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1);
+    return exe + u'-' + QString::fromLatin1(user.toHex().left(16));
+#else
+    return exe + u'-' + QString::number(::getuid());
+#endif
+}
+
+QString SingleInstance::LockFilePath(const QString &lockName)
+{
+    return RuntimeDir() + u'/' + lockName + QStringLiteral(".lock");
+}
+
+QString SingleInstance::ServerName(const QString &lockName)
+{
+#ifdef Q_OS_WIN
+    return lockName;   // a pipe name, already private to the session's user
+#else
+    // Inside the per-user runtime folder, so no other user can take the name.
+    return RuntimeDir() + u'/' + lockName + QStringLiteral(".socket");
+#endif
+}
+
+bool SingleInstance::ActivatePreviousInstance(const QStringList &files)
+{
+    m_lock = std::make_unique<QLockFile>(LockFilePath(m_lockName));
+    // The first instance holds the lock for hours; only a holder that is no
+    // longer running makes it stale (the default would also go by age).
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0)) {
+        listen();
+        return false;
+    }
+    if (m_lock->error() != QLockFile::LockFailedError) {
+        // Refusing to start would lock the user out of the editor.
+        qWarning("%s", qUtf8Printable(QString::fromUtf8(Msg::InstanceLockFailed).arg(LockFilePath(m_lockName))));
+        m_lock.reset();
+        listen();
+        return false;
+    }
+    m_lock.reset();
+
+    // A holder that does not answer gets nothing; the start ends quietly.
+    QDeadlineTimer deadline(ReplyTimeoutMs);
+    QLocalSocket socket;
+    socket.connectToServer(ServerName(m_lockName));
+    if (!socket.waitForConnected(deadline.remainingTime()))
+        return true;
+#ifdef Q_OS_WIN
+    // Lets the first instance take the foreground, which Windows refuses to
+    // a background process unless the foreground one allows it.
+    AllowSetForegroundWindow(ASFW_ANY);
+#endif
+    socket.write(EncodeRequest(files));
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(deadline.remainingTime()))
+            return true;
+    }
+    // Returns on the reply, on the first instance closing or dying, or at the deadline.
+    while (socket.bytesAvailable() == 0 && socket.state() == QLocalSocket::ConnectedState) {
+        if (!socket.waitForReadyRead(deadline.remainingTime()))
+            break;
+    }
+    return true;
+}
+
+bool SingleInstance::isListening() const
+{
+    return m_server && m_server->isListening();
+}
+
+void SingleInstance::listen()
+{
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    const QString name = ServerName(m_lockName);
+    if (m_server->listen(name))
+        return;
+    // We hold the lock, so the name is left over from an instance that died.
+    QLocalServer::removeServer(name);
+    if (!m_server->listen(name)) {
+        qWarning("%s", qUtf8Printable(QString::fromUtf8(Msg::InstanceListenFailed)
+                                          .arg(name, m_server->errorString())));
+    }
+}
+
+void SingleInstance::acceptConnections()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        auto *connection = new Connection(socket, this);
+        connect(socket, &QLocalSocket::readyRead, connection, [this, connection] { readRequest(connection); });
+        connect(socket, &QLocalSocket::disconnected, connection, [connection] {
+            if (connection->handling)
+                connection->peerGone = true;
+            else
+                connection->deleteLater();
+        });
+        if (socket->bytesAvailable() > 0)
+            readRequest(connection);
+    }
+}
+
+void SingleInstance::readRequest(Connection *connection)
+{
+    QLocalSocket *socket = connection->socket;
+    if (connection->requestRead) {
+        socket->readAll();   // the one request is in; anything after it is ignored
+        return;
+    }
+    QByteArray &received = connection->received;
+    received.append(socket->readAll());
+
+    if (!QByteArrayView(Magic, MagicSize).startsWith(received.left(MagicSize))) {
+        connection->refuse();
+        return;
+    }
+    if (received.size() < HeaderSize)
+        return;
+    const char kind = received.at(MagicSize);
+    const quint32 length = qFromBigEndian<quint32>(received.constData() + MagicSize + 1);
+    const bool valid = (kind == KindActivate && length == 0)
+                       || (kind == KindFiles && length <= quint32(MaxForwardedBytes));
+    if (!valid || received.size() > HeaderSize + qsizetype(length)) {
+        connection->refuse();
+        return;
+    }
+    if (received.size() < HeaderSize + qsizetype(length))
+        return;
+
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString commaText = utf8(QByteArrayView(received).sliced(HeaderSize));
+    if (utf8.hasError()) {
+        connection->refuse();
+        return;
+    }
+    connection->requestRead = true;
+    received = QByteArray();
+    handleRequest(connection, kind == KindFiles, commaText);
+}
+
+void SingleInstance::handleRequest(Connection *connection, bool withFiles, const QString &commaText)
+{
+    // Releases the waiting start however the slots end, a thrown error included.
+    struct ReplyGuard
+    {
+        Connection *connection;
+        ~ReplyGuard()
+        {
+            connection->handling = false;
+            if (connection->peerGone) {
+                connection->deleteLater();
+                return;
+            }
+            connection->socket->write(&Ack, 1);
+            connection->socket->flush();   // the later start waits for it; do not leave it to the next loop turn
+            connection->socket->disconnectFromServer();
+        }
+    } guard{connection};
+
+    connection->handling = true;
+    Q_EMIT activateRequested();
+    if (withFiles)
+        Q_EMIT filesForwarded(commaText);
+}

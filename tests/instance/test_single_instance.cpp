@@ -1,0 +1,320 @@
+#include "common/comma_text.h"
+#include "common/single_instance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <memory>
+
+namespace {
+
+constexpr int ProcessTimeoutMs = 30000;
+
+QByteArray Header(char kind, quint32 length)
+{
+    char bytes[4];
+    qToBigEndian(length, bytes);
+    return QByteArray("OSTR") + kind + QByteArray(bytes, 4);
+}
+
+QStringList Items(const QJsonObject &event)
+{
+    QStringList items;
+    for (const QJsonValue &item : event.value("items").toArray())
+        items << item.toString();
+    return items;
+}
+
+} // namespace
+
+// Every test runs real editor starts (instance_probe) under a lock name of its
+// own, so tests and a running editor never meet.
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_lockName;
+    QString m_recordPath;
+    std::unique_ptr<QProcess> m_first;
+    int m_serial = 0;
+
+    std::unique_ptr<QProcess> startProbe(const QStringList &args, bool holdFirstFiles = false)
+    {
+        auto probe = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("OSTREL_PROBE_LOCK", m_lockName);
+        env.insert("OSTREL_PROBE_RECORD", m_recordPath);
+        env.insert("OSTREL_PROBE_HOLD", holdFirstFiles ? "1" : "0");
+        probe->setProcessEnvironment(env);
+        probe->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        probe->start(QCoreApplication::applicationDirPath() + "/instance_probe", args);
+        if (!probe->waitForStarted(ProcessTimeoutMs))
+            qWarning("instance_probe did not start: %s", qPrintable(probe->errorString()));
+        return probe;
+    }
+
+    static QByteArray readLine(QProcess &probe)
+    {
+        while (!probe.canReadLine()) {
+            if (!probe.waitForReadyRead(ProcessTimeoutMs))
+                return QByteArray();
+        }
+        return probe.readLine();
+    }
+
+    // Starts the probe that must become the first instance.
+    void startFirst(bool holdFirstFiles = false)
+    {
+        m_first = startProbe({}, holdFirstFiles);
+        QCOMPARE(readLine(*m_first), QByteArray("ready\n"));
+    }
+
+    // Runs a later start to its end: it must exit with 0 without becoming first.
+    void runLater(const QStringList &args)
+    {
+        auto later = startProbe(args);
+        QVERIFY(later->waitForFinished(ProcessTimeoutMs));
+        QCOMPARE(later->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(later->exitCode(), 0);
+        QCOMPARE(later->readAllStandardOutput(), QByteArray());
+    }
+
+    QList<QJsonObject> records() const
+    {
+        QList<QJsonObject> events;
+        QFile file(m_recordPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return events;
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            if (!line.isEmpty())
+                events << QJsonDocument::fromJson(line).object();
+        }
+        return events;
+    }
+
+    static QStringList eventNames(const QList<QJsonObject> &events)
+    {
+        QStringList names;
+        for (const QJsonObject &event : events)
+            names << event.value("event").toString();
+        return names;
+    }
+
+    static void endProbe(QProcess &probe)
+    {
+        probe.closeWriteChannel();
+        if (!probe.waitForFinished(ProcessTimeoutMs))
+            probe.kill();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_lockName = QStringLiteral("ostrel-test-%1-%2").arg(QCoreApplication::applicationPid()).arg(++m_serial);
+        m_recordPath = m_dir.filePath(m_lockName + ".jsonl");
+    }
+
+    void cleanup()
+    {
+        if (m_first) {
+            endProbe(*m_first);
+            m_first.reset();
+        }
+        QFile::remove(SingleInstance::LockFilePath(m_lockName));
+        QLocalServer::removeServer(SingleInstance::ServerName(m_lockName));
+    }
+
+    void forwardsToFirstInstance_data()
+    {
+        QTest::addColumn<QStringList>("args");
+
+        QStringList existing{m_dir.filePath("my table.csv"), m_dir.filePath("second.csv")};
+        for (const QString &path : existing) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QTest::newRow("two existing files, blank in first") << existing;
+        QTest::newRow("no parameters") << QStringList{};
+        QTest::newRow("awkward names") << QStringList{
+            "/t/\"quoted\" name.csv", "/t/a,b.csv", " leading blank", "表 テーブル.csv", "", "/t/last\t.csv"};
+        QStringList many;
+        for (int i = 0; i < 1500; ++i)
+            many << QStringLiteral("/data/Ordner %1/Überschrift, \"Tabelle\" %1 表.csv").arg(i);
+        QTest::newRow("1500 long paths") << many;
+    }
+    void forwardsToFirstInstance()
+    {
+        QFETCH(QStringList, args);
+        startFirst();
+        runLater(args);
+
+        // The later start has ended, so the first has already handled everything.
+        const QList<QJsonObject> events = records();
+        if (args.isEmpty()) {
+            QCOMPARE(eventNames(events), QStringList{"activate"});
+            return;
+        }
+        QCOMPARE(eventNames(events), (QStringList{"activate", "begin", "files"}));
+        QCOMPARE(events.at(2).value("text").toString(), CommaTextJoin(args));
+        QCOMPARE(Items(events.at(2)), args);
+    }
+
+    // The first instance's slot sits in a nested event loop (a modal dialog):
+    // another start is served meanwhile, and the held start is only released
+    // once the slot returns.
+    void laterStartWaitsUntilHandled()
+    {
+        startFirst(true);
+        auto held = startProbe({"/t/one file.csv"});
+        QCOMPARE(readLine(*m_first), QByteArray("activate\n"));
+        QCOMPARE(readLine(*m_first), QByteArray("begin\n"));
+
+        runLater({"/t/two.csv"});
+        QCOMPARE(held->state(), QProcess::Running);
+        QList<QJsonObject> events = records();
+        QCOMPARE(eventNames(events), (QStringList{"activate", "begin", "activate", "begin", "files"}));
+        QCOMPARE(Items(events.last()), QStringList{"/t/two.csv"});
+
+        m_first->write("release\n");
+        QVERIFY(m_first->waitForBytesWritten(ProcessTimeoutMs));
+        QVERIFY(held->waitForFinished(ProcessTimeoutMs));
+        QCOMPARE(held->exitCode(), 0);
+        events = records();
+        QCOMPARE(events.size(), 6);
+        QCOMPARE(Items(events.last()), QStringList{"/t/one file.csv"});
+    }
+
+    void lockHeldWithoutServerEndsQuietly_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("with files") << QStringList{"/t/a b.csv", "/t/c.csv"};
+        QTest::newRow("without files") << QStringList{};
+    }
+    void lockHeldWithoutServerEndsQuietly()
+    {
+        QFETCH(QStringList, args);
+        QLockFile holder(SingleInstance::LockFilePath(m_lockName));
+        QVERIFY(holder.tryLock(0));
+        runLater(args);
+        QVERIFY(!QFile::exists(m_recordPath));
+    }
+
+    void newStartAfterFirstEnded_data()
+    {
+        QTest::addColumn<bool>("killed");
+        QTest::newRow("first killed") << true;
+        QTest::newRow("first closed") << false;
+    }
+    void newStartAfterFirstEnded()
+    {
+        QFETCH(bool, killed);
+        startFirst();
+        if (killed) {
+            m_first->kill();
+            QVERIFY(m_first->waitForFinished(ProcessTimeoutMs));
+            QVERIFY(QFile::exists(SingleInstance::LockFilePath(m_lockName)));   // left behind
+        } else {
+            endProbe(*m_first);
+            QCOMPARE(m_first->exitCode(), 0);
+        }
+
+        startFirst();
+        runLater({"/t/after.csv"});
+        const QList<QJsonObject> events = records();
+        QVERIFY(!events.isEmpty());
+        QCOMPARE(Items(events.last()), QStringList{"/t/after.csv"});
+    }
+
+    // Peers that do not speak the request format get nothing and do not keep
+    // the first instance from serving a real later start.
+    void brokenPeersAreHarmless_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("garbage") << QByteArray("hello world\n") << true;
+        QTest::newRow("wrong magic") << QByteArray("OSTX").append(char(2)).append(4, '\0') << true;
+        QTest::newRow("unknown kind") << Header(3, 0) << true;
+        QTest::newRow("activate with payload") << Header(1, 1) + "x" << true;
+        QTest::newRow("length over limit") << Header(2, SingleInstance::MaxForwardedBytes + 1) << true;
+        QTest::newRow("invalid UTF-8") << Header(2, 2) + "\xff\xfe" << true;
+        QTest::newRow("bytes after request") << Header(2, 1) + "ab" << true;
+        QTest::newRow("empty connection") << QByteArray() << false;
+        QTest::newRow("half a header") << QByteArray("OST") << false;
+        QTest::newRow("payload cut short") << Header(2, 100) + "0123456789" << false;
+    }
+    void brokenPeersAreHarmless()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, refused);
+        SingleInstance first(m_lockName);
+        QVERIFY(!first.ActivatePreviousInstance({}));
+        QVERIFY(first.isListening());
+        QSignalSpy activated(&first, &SingleInstance::activateRequested);
+        QSignalSpy forwarded(&first, &SingleInstance::filesForwarded);
+
+        QLocalSocket peer;
+        QSignalSpy closed(&peer, &QLocalSocket::disconnected);
+        peer.connectToServer(SingleInstance::ServerName(m_lockName));
+        QVERIFY(peer.waitForConnected(ProcessTimeoutMs));
+        peer.write(bytes);
+        peer.flush();
+        if (refused)
+            QVERIFY(closed.wait(ProcessTimeoutMs));
+        QCOMPARE(activated.count(), 0);
+
+        const QStringList args{"/t/x y.csv", "/t/z.csv"};
+        auto later = startProbe(args);
+        QSignalSpy finished(later.get(), &QProcess::finished);
+        QVERIFY(finished.wait(ProcessTimeoutMs));
+        QCOMPARE(later->exitCode(), 0);
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(forwarded.count(), 1);
+        QCOMPARE(forwarded.at(0).at(0).toString(), CommaTextJoin(args));
+        QCOMPARE(peer.state(), refused ? QLocalSocket::UnconnectedState : QLocalSocket::ConnectedState);
+        peer.abort();
+        QTest::qWait(20);   // lets the first instance see the peer go
+        QCOMPARE(activated.count(), 1);
+    }
+
+    // The peer vanishes while the slot runs a nested event loop; the first
+    // instance must neither crash nor stop serving.
+    void peerLeavingDuringHandling()
+    {
+        SingleInstance first(m_lockName);
+        QVERIFY(!first.ActivatePreviousInstance({}));
+        QLocalSocket peer;
+        connect(&first, &SingleInstance::filesForwarded, this, [&peer] {
+            peer.abort();
+            QTest::qWait(100);
+        }, Qt::SingleShotConnection);
+        QSignalSpy forwarded(&first, &SingleInstance::filesForwarded);
+
+        peer.connectToServer(SingleInstance::ServerName(m_lockName));
+        QVERIFY(peer.waitForConnected(ProcessTimeoutMs));
+        peer.write(Header(2, 1) + "a");
+        peer.flush();
+        QVERIFY(forwarded.wait(ProcessTimeoutMs));
+
+        auto later = startProbe({"/t/b.csv"});
+        QSignalSpy finished(later.get(), &QProcess::finished);
+        QVERIFY(finished.wait(ProcessTimeoutMs));
+        QCOMPARE(later->exitCode(), 0);
+        QCOMPARE(forwarded.count(), 2);
+        QCOMPARE(forwarded.at(1).at(0).toString(), QString("/t/b.csv"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "test_single_instance.moc"
