@@ -10,4 +10,15 @@ public:
     using QTableView::QTableView;
     // The in-place editor is open on a cell.
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+
+Q_SIGNALS:
+    // The viewport or the headers changed size (columns may need to follow).
+    void geometriesChanged();
+
+protected:
+    void updateGeometries() override
+    {
+        QTableView::updateGeometries();
+        Q_EMIT geometriesChanged();
+    }
 };

@@ -42,7 +42,7 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
     titles->setHighlightSections(false);
     numbers->setHighlightSections(false);
     TextGrid->setColumnWidth(0, ConvStrColumnWidth);
-    TextGrid->viewport()->installEventFilter(this);
+    connect(TextGrid, &TextGridView::geometriesChanged, this, &TTextList2Form::FormResize);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -129,13 +129,6 @@ void TTextList2Form::resizeEvent(QResizeEvent *event)
 {
     TChildForm::resizeEvent(event);
     FormResize();
-}
-
-bool TTextList2Form::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == TextGrid->viewport() && event->type() == QEvent::Resize)
-        FormResize();
-    return TChildForm::eventFilter(watched, event);
 }
 
 void TTextList2Form::FormResize()

@@ -195,6 +195,9 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
 
 TOstrelMain::~TOstrelMain()
 {
+    // The windows and actions die after this body; nothing may update them then.
+    m_destroying = true;
+    disconnect(qApp, nullptr, this, nullptr);
     zered::LogShutdown();
     zered::LogAttach(nullptr);
     zered::SetErrorPane(nullptr);
@@ -573,6 +576,8 @@ void TOstrelMain::dropEvent(QDropEvent *event)
 
 void TOstrelMain::updateActions()
 {
+    if (m_destroying)
+        return;
     TChildForm *child = activeChild();
     const bool hasChild = child != nullptr;
     for (const char *name : {"FileSave1", "FileSaveAs1", "SearchFind1", "SearchFindNext1"})

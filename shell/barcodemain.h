@@ -106,6 +106,7 @@ private:
     QStringList m_commandLineFiles;
     int m_progressTotal = 1;
     bool m_shown = false;
+    bool m_destroying = false;
 };
 
 // Puts each head-bar button's function key in front of its caption
