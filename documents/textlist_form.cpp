@@ -31,8 +31,8 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
                               | QAbstractItemView::AnyKeyPressed);
     QHeaderView *numbers = TextGrid->verticalHeader();
     numbers->setSectionResizeMode(QHeaderView::Fixed);
-    numbers->setDefaultSectionSize(DefaultRowHeight);
     numbers->setMinimumSectionSize(DefaultRowHeight);
+    numbers->setDefaultSectionSize(DefaultRowHeight);
     numbers->setFixedWidth(NumberColumnWidth);
     numbers->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
     numbers->setSectionsMovable(true);   // rows move by dragging their numbers
@@ -40,6 +40,7 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
     titles->setFixedHeight(DefaultRowHeight + 2);
     titles->setSectionResizeMode(QHeaderView::Interactive);
     titles->setHighlightSections(false);
+    titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     numbers->setHighlightSections(false);
     TextGrid->setColumnWidth(0, ConvStrColumnWidth);
     connect(TextGrid, &TextGridView::geometriesChanged, this, &TTextList2Form::FormResize);
@@ -51,18 +52,19 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedSize(254, 16);
+    Panel1->setAutoFillBackground(true);   // hides the header text beneath it
     QFont small(QStringLiteral("Tahoma"));
     small.setPointSize(8);
     RecvLabel = new QLabel(QStringLiteral("recv: --------"), Panel1);
     RecvLabel->setObjectName(QStringLiteral("RecvLabel"));
     RecvLabel->setStyleSheet(QStringLiteral("color: blue"));
     RecvLabel->setFont(small);
-    RecvLabel->move(3, 1);
+    RecvLabel->setGeometry(3, 1, 124, 14);
     SendLabel = new QLabel(QStringLiteral("send: --------"), Panel1);
     SendLabel->setObjectName(QStringLiteral("SendLabel"));
     SendLabel->setStyleSheet(QStringLiteral("color: red"));
     SendLabel->setFont(small);
-    SendLabel->move(130, 1);
+    SendLabel->setGeometry(130, 1, 124, 14);
     Panel1->raise();
 
     connect(m_model, &TableGridModel::cellEdited, this, [this] { SetModified(true); });

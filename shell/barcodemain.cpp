@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -67,7 +68,8 @@ QLabel *HeadLabel(const char *name, const QString &caption, int width, QWidget *
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(name));
-    label->setFixedWidth(width);
+    label->setMinimumWidth(width);   // wider when the face in use needs it
+    label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setStyleSheet(QStringLiteral("color: white; font-weight: bold"));
     return label;
@@ -103,6 +105,18 @@ QPixmap LogoPicture()
     p.setFont(f);
     p.drawText(QRect(0, 26, 84, 16), Qt::AlignCenter, QStringLiteral("Brenvik"));
     return picture;
+}
+
+QString HintAt(QWidget *widget)
+{
+    // The first control from the one under the mouse up through its parents that has a hint.
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        if (!w->statusTip().isEmpty())
+            return w->statusTip();
+        if (w->isWindow())
+            break;
+    }
+    return QString();
 }
 
 } // namespace
@@ -187,6 +201,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
     connect(qApp, &QApplication::focusChanged, this, &TOstrelMain::updateActions);
+    qApp->installEventFilter(this);   // hints follow the mouse over every control
     resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
     move(0, 0);
     m_splitter->setSizes({DesignClientHeight, 34, 17});
@@ -351,8 +366,8 @@ QWidget *TOstrelMain::createFooterPanel()
     RichEdit1->setReadOnly(true);
     RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
     RichEdit1->setFrameShape(QFrame::NoFrame);
-    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QPalette p = RichEdit1->palette();
     p.setColor(QPalette::Base, p.color(QPalette::Button));
     p.setColor(QPalette::Text, Qt::black);
@@ -403,6 +418,20 @@ void TOstrelMain::placeCornerPanels()
 
 bool TOstrelMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((event->type() == QEvent::Enter || event->type() == QEvent::Leave) && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget->window() == this) {
+            if (event->type() == QEvent::Enter) {
+                ShowHint(HintAt(widget));
+            } else {
+                // After the control's own leave handling: the hint of what is under the mouse now.
+                QMetaObject::invokeMethod(this, [this] {
+                    QWidget *under = QApplication::widgetAt(QCursor::pos());
+                    ShowHint(under && under->window() == this ? HintAt(under) : QString());
+                }, Qt::QueuedConnection);
+            }
+        }
+    }
     if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest) {
         if (watched == centralWidget() && event->type() == QEvent::Resize)
             FormResize();
@@ -420,7 +449,12 @@ void TOstrelMain::FormResize()
 
 void TOstrelMain::ShowHint(const QString &hint)
 {
-    HintMemo->setPlainText(zered::LongHint(hint));
+    // Only a change of the current hint rewrites the pane (a size shown there stays until then).
+    const QString text = zered::LongHint(hint);
+    if (text == m_currentHint)
+        return;
+    m_currentHint = text;
+    HintMemo->setPlainText(text);
 }
 
 bool TOstrelMain::event(QEvent *event)
@@ -489,6 +523,12 @@ TTextList2Form *TOstrelMain::createTableWindow()
     connect(form, &TChildForm::stateChanged, this, &TOstrelMain::updateActions);
     connect(frame, &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
     frame->show();
+    // The frame wraps the window's design size.
+    frame->resize(frame->size() - form->size() + QSize(640, 460));
+    // Each new window steps down and right from the last, so none hides another.
+    const int step = frame->size().height() - form->size().height() - 4;
+    const int place = int(m_mdiArea->subWindowList().size() - 1) % 10;
+    frame->move(place * step, place * step);
     m_mdiArea->setActiveSubWindow(frame);
     updateActions();
     return form;

@@ -104,6 +104,7 @@ private:
     std::unique_ptr<EditCommands> m_editCommands;
     std::unique_ptr<WindowCommands> m_windowCommands;
     QStringList m_commandLineFiles;
+    QString m_currentHint;
     int m_progressTotal = 1;
     bool m_shown = false;
     bool m_destroying = false;

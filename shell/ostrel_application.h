@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
+
+// The program's icon, also worn by the table windows.
+QIcon ApplicationIcon();
 
 // The application object: every error that escapes an event handler reaches
 // the application-wide error report instead of ending the program.

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -139,6 +140,40 @@ private Q_SLOTS:
         QStatusTipEvent plain(u"display hint."_qs);
         QApplication::sendEvent(&main, &plain);
         QCOMPARE(main.hintMemo()->toPlainText(), u"display hint."_qs);
+    }
+
+    void hintsComeFromTheControlOrItsParents()
+    {
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.messagePane()->setStatusTip(u"display operation log and messages."_qs);
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(main.messagePane()->viewport(), &enter);   // no hint of its own
+        QCOMPARE(main.hintMemo()->toPlainText(), u"display operation log and messages."_qs);
+        QApplication::sendEvent(main.headPanel(), &enter);                 // none up its chain
+        QCOMPARE(main.hintMemo()->toPlainText(), QString());
+    }
+
+    void windowMenuListsAndActivatesDocuments()
+    {
+        TOstrelMain main;
+        main.show();
+        TTextList2Form *first = main.NewDocument(u"/t/one.csv"_qs);
+        main.NewDocument(u"/t/two.csv"_qs);
+        QMenu *menu = main.findChild<QMenu *>(u"WindowMenu"_qs);
+        QVERIFY(QMetaObject::invokeMethod(menu, "aboutToShow"));
+        QStringList entries;
+        QAction *oneEntry = nullptr;
+        for (QAction *a : menu->actions()) {
+            entries.append(a->text());
+            if (a->text().endsWith(u"one.csv"))
+                oneEntry = a;
+        }
+        QCOMPARE(entries, (QStringList{u"&Cascade"_qs, u"Tile &Horizontal"_qs, u"Tile &Virtical"_qs, QString(),
+                                       u"&1 one.csv"_qs, u"&2 two.csv"_qs}));
+        oneEntry->trigger();
+        QCOMPARE(main.activeChild(), first);
     }
 
     void progressBarWidthsAndColours()
