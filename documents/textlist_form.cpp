@@ -27,6 +27,7 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
     TextGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TextGrid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     TextGrid->setWordWrap(false);
+    TextGrid->setTextElideMode(Qt::ElideNone);   // cut at the cell edge, as the grid draws
     TextGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                               | QAbstractItemView::AnyKeyPressed);
     QHeaderView *numbers = TextGrid->verticalHeader();
@@ -77,7 +78,13 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
     FormResize();
 }
 
-TTextList2Form::~TTextList2Form() = default;
+TTextList2Form::~TTextList2Form()
+{
+    // The grid and its model go first, while their signals still reach a whole
+    // table window and the document they show still exists.
+    delete TextGrid;
+    delete m_model;
+}
 
 void TTextList2Form::Update()
 {

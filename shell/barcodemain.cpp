@@ -213,9 +213,12 @@ TOstrelMain::~TOstrelMain()
     // The windows and actions die after this body; nothing may update them then.
     m_destroying = true;
     disconnect(qApp, nullptr, this, nullptr);
+    qApp->removeEventFilter(this);
     zered::LogShutdown();
     zered::LogAttach(nullptr);
     zered::SetErrorPane(nullptr);
+    // The panes and windows go while this is still the main window their signals reach.
+    delete takeCentralWidget();
     if (OstrelMain == this)
         OstrelMain = nullptr;
 }
