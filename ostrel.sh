@@ -5,7 +5,9 @@
 #   ./ostrel.sh test          build and run every test
 #   ./ostrel.sh bench         build and run the benchmarks
 set -euo pipefail
-cd "$(dirname "$(readlink -f "$0")")"
+caller_dir=$PWD   # file names on the command line are relative to it
+root=$(dirname "$(readlink -f "$0")")
+cd "$root"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6serialport6
           libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk)
@@ -58,11 +60,13 @@ case "${1:-}" in
     for _ in $(seq 50); do [ -s "$sim_out" ] && break; sleep 0.1; done
     port=$(head -n 1 "$sim_out")
     echo "ostrel: controller simulator on $port" >&2
-    ./build/ostrel --port "$port" "$@"
+    cd "$caller_dir"
+    "$root/build/ostrel" --port "$port" "$@"
     ;;
   *)
     install_missing
     build default
-    exec ./build/ostrel "$@"
+    cd "$caller_dir"
+    exec "$root/build/ostrel" "$@"
     ;;
 esac
