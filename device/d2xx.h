@@ -85,6 +85,7 @@ public:
         bool read = false;
         bool write = false;
         quint32 writeShortBy = 0;   // a write reports this many bytes fewer
+        quint8 readXor = 0;         // bytes read arrive with these bits flipped
     };
 
     explicit Simulator(kov::Clock &clock);

@@ -82,7 +82,9 @@ bool Simulator::W32_ReadFile(FT_HANDLE handle, void *buffer, quint32 count, quin
             m_clock.wait1ms(nullptr);
     }
     *read = std::min(count, quint32(m_input.size()));
-    std::memcpy(buffer, m_input.constData(), *read);
+    auto *bytes = static_cast<char *>(buffer);
+    for (quint32 i = 0; i < *read; ++i)
+        bytes[i] = char(m_input[i] ^ failures.readXor);
     m_input.remove(0, *read);
     return true;
 }
