@@ -2,6 +2,7 @@
 // starts on machines without FTDI's driver and then finds no USB device.
 #include "device/d2xx.h"
 
+#include <cstring>
 #include <vector>
 #include <windows.h>
 
@@ -46,7 +47,7 @@ public:
         status = m_list(pointers.data(), &listed, DWORD(flags));
         for (size_t i = 0; list[i] && i < room.size(); ++i) {
             room[i].back() = '\0';
-            memcpy(list[i], room[i].data(), DescriptionSize);
+            std::memcpy(list[i], room[i].data(), DescriptionSize);
         }
         *count = quint32(listed);
         return status;

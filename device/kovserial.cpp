@@ -314,14 +314,22 @@ std::optional<LineSettings> presentLineSettings(const QString &name)
 #endif
 }
 
+// The system's codes for a refused setting and for a port that is not open.
+#if defined(Q_OS_WIN)
+constexpr int InvalidParameterCode = ERROR_INVALID_PARAMETER;
+constexpr int InvalidHandleCode = ERROR_INVALID_HANDLE;
 int lastSystemError()
 {
-#if defined(Q_OS_WIN)
     return int(GetLastError());
-#else
-    return errno;
-#endif
 }
+#else
+constexpr int InvalidParameterCode = EINVAL;
+constexpr int InvalidHandleCode = EBADF;
+int lastSystemError()
+{
+    return errno;
+}
+#endif
 
 bool lostLink(QSerialPort::SerialPortError error)
 {
@@ -375,30 +383,26 @@ void TKOVSerial::Open(const QString &name, int baud)
                         qUtf8Printable(copy->errorString()));
 }
 
-void TKOVSerial::raiseSetParamsFailure()
+void TKOVSerial::raiseSetParamsFailure(int code)
 {
-    const int code = lastSystemError();
-    throw OstrelError(QString::fromUtf8(Msg::SetCommStateRet) + QString::number(code ? code : EINVAL));
+    throw OstrelError(QString::fromUtf8(Msg::SetCommStateRet) + QString::number(code));
 }
 
 void TKOVSerial::SetParams(const QString &text)
 {
     const TKOVLineParams params = KovParseLineParams(text);
-    if (!IsOpen()) {
-        errno = EBADF;
-        raiseSetParamsFailure();
-    }
-    errno = 0;
-    if (params.DataBits < 5 || params.DataBits > 8 || params.Rate <= 0) {
-        errno = EINVAL;
-        raiseSetParamsFailure();
-    }
+    if (!IsOpen())
+        raiseSetParamsFailure(InvalidHandleCode);
+    if (params.DataBits < 5 || params.DataBits > 8 || params.Rate <= 0)
+        raiseSetParamsFailure(InvalidParameterCode);
     if (!m_port->setBaudRate(params.Rate) || !m_port->setDataBits(QSerialPort::DataBits(params.DataBits))
         || !m_port->setParity(toQtParity(params.Parity))
         || !m_port->setStopBits(params.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop)
         || (params.Dtr && !m_port->setDataTerminalReady(true))
-        || (params.Rts && !m_port->setRequestToSend(true)))
-        raiseSetParamsFailure();
+        || (params.Rts && !m_port->setRequestToSend(true))) {
+        const int code = lastSystemError();
+        raiseSetParamsFailure(code ? code : InvalidParameterCode);
+    }
 }
 
 void TKOVSerial::Close()
@@ -423,6 +427,7 @@ int TKOVSerial::InQueueCount()
     if (lostLink(m_port->error()))
         throw OstrelError(Msg::ClearCommErrorFailed);
     m_port->clearError();
+    CommErrors = 0;   // Qt 6 reports no parity or framing errors of its own
     ComStat = {0, quint32(m_port->bytesAvailable()), quint32(m_port->bytesToWrite())};
     return int(ComStat.InQueue);
 }

@@ -111,7 +111,7 @@ public:
     QSerialPort *serialPort() const { return m_port.get(); }
 
 private:
-    void raiseSetParamsFailure();
+    [[noreturn]] static void raiseSetParamsFailure(int code);
 
     std::unique_ptr<QSerialPort> m_port;
     std::unique_ptr<QFile> m_debugCopy;

@@ -36,6 +36,12 @@ struct UsbBench
     }
 };
 
+QByteArray framed(const char *text)
+{
+    QByteArray bytes = hex(text);
+    return bytes.append(char(TKOVPort::FrameChecksum(bytes.constData(), int(bytes.size()))));
+}
+
 QString messageOf(const std::function<void()> &fn)
 {
     try {
@@ -205,6 +211,37 @@ private Q_SLOTS:
               "error");
         QVERIFY(bench.port.IsOpen());   // a failed closing command leaves the handle open
         QVERIFY(bench.library.isOpen());
+    }
+
+    void controllerModel_data()
+    {
+        QTest::addColumn<bool>("usb");
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("write one word") << false << framed("FC000001 0100") + framed("ABCD") << hex("0600F9");
+        QTest::newRow("broken data checksum") << false << framed("FC000001 0100") + hex("ABCD00") << QByteArray();
+        QTest::newRow("garbage before a request") << false << hex("010203") + framed("F8FE FF01 0100")
+                                                  << framed("0601FFFF");
+        QTest::newRow("read beyond the table") << false << framed("F8000002 0101")
+                                               << framed("0601FFFF") + framed("0601FFFF");
+        QTest::newRow("unknown command") << false << framed("F1000001 0100") << QByteArray();
+        QTest::newRow("handshake on the serial link") << false << hex("558C") << QByteArray();
+        QTest::newRow("handshake on USB") << true << hex("558C") << hex("8C73");
+        QTest::newRow("closing command") << true << hex("FE8C7300000002") << QByteArray();
+        QTest::newRow("read zero words") << false << framed("F8000001 0001") << hex("0600F9 0600F9");
+    }
+    void controllerModel()
+    {
+        QFETCH(bool, usb);
+        QFETCH(QByteArray, in);
+        ControllerModel whole(usb ? ControllerModel::Link::Usb : ControllerModel::Link::Serial);
+        ControllerModel bytewise(usb ? ControllerModel::Link::Usb : ControllerModel::Link::Serial);
+        QTEST(whole.receive(in), "out");
+        QByteArray pieces;
+        for (char c : std::as_const(in))
+            pieces += bytewise.receive(QByteArrayView(&c, 1));
+        QTEST(pieces, "out");
+        QCOMPARE(whole.table, bytewise.table);
     }
 
     // The controller's faults as the framing reports them.
