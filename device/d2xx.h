@@ -25,10 +25,10 @@ inline constexpr FT_HANDLE InvalidHandle = -1;
 
 inline constexpr quint32 FT_OPEN_BY_DESCRIPTION = 2;
 inline constexpr quint32 FT_LIST_ALL = 0x20000000;
-inline constexpr quint32 GENERIC_READ = 0x80000000;
-inline constexpr quint32 GENERIC_WRITE = 0x40000000;
-inline constexpr quint32 OPEN_EXISTING = 3;
-inline constexpr quint32 FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr quint32 GenericRead = 0x80000000;
+inline constexpr quint32 GenericWrite = 0x40000000;
+inline constexpr quint32 OpenExisting = 3;
+inline constexpr quint32 FileAttributeNormal = 0x80;
 inline constexpr int DescriptionSize = 64;   // one buffer of the device listing
 
 struct FTCOMSTAT

@@ -41,8 +41,8 @@ FT_STATUS Simulator::ListDevices(char **list, quint32 *count, quint32 flags)
 FT_HANDLE Simulator::W32_CreateFile(const char *name, quint32 access, quint32 shareMode, void *,
                                     quint32 creation, quint32 flags, void *)
 {
-    if (failures.create || m_open >= 0 || access != (GENERIC_READ | GENERIC_WRITE) || shareMode != 0
-        || creation != OPEN_EXISTING || flags != (FILE_ATTRIBUTE_NORMAL | FT_OPEN_BY_DESCRIPTION))
+    if (failures.create || m_open >= 0 || access != (GenericRead | GenericWrite) || shareMode != 0
+        || creation != OpenExisting || flags != (FileAttributeNormal | FT_OPEN_BY_DESCRIPTION))
         return InvalidHandle;
     for (size_t i = 0; i < m_devices.size(); ++i) {
         if (m_devices[i].description == name) {

@@ -4,6 +4,9 @@
 
 #include <cstring>
 #include <vector>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
 namespace d2xx {

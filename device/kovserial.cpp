@@ -16,6 +16,9 @@
 #include <optional>
 
 #if defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -509,9 +512,9 @@ void TKOVUSB::Open(const QString &name, int)
     if (status != d2xx::FT_OK || !match)
         throw OstrelError(Msg::UsbNotFound);
 
-    Handle = m_library->W32_CreateFile(match, d2xx::GENERIC_READ | d2xx::GENERIC_WRITE, 0, nullptr,
-                                       d2xx::OPEN_EXISTING,
-                                       d2xx::FILE_ATTRIBUTE_NORMAL | d2xx::FT_OPEN_BY_DESCRIPTION, nullptr);
+    Handle = m_library->W32_CreateFile(match, d2xx::GenericRead | d2xx::GenericWrite, 0, nullptr,
+                                       d2xx::OpenExisting,
+                                       d2xx::FileAttributeNormal | d2xx::FT_OPEN_BY_DESCRIPTION, nullptr);
     if (Handle == InvalidHandle)
         throw OstrelError(Msg::UsbOpenFailed);
     d2xx::FTTIMEOUTS timeouts{0, 0, 500, 0, 500};
