@@ -58,6 +58,13 @@ inline constexpr char UsbBadAnswer[] = "IDS_STRING_IRR";
 inline constexpr char UsbClearCommErrorFailed[] = "FT_W32_ClearCommError()";
 inline constexpr char UsbReadError[] = "TKOVUSB; FT_W32_ReadFile() error";
 inline constexpr char UsbWriteError[] = "TKOVUSB; FT_W32_WriteFile() error";
+// Device link (our own wording)
+inline constexpr char NotAnInteger[] = "'%1' is not a valid integer value";
+inline constexpr char NotAFloat[] = "'%1' is not a valid floating point value";
+inline constexpr char DebugCopyCannotCreate[] = "cannot create '%s': %s; the transfer goes on without it";
+inline constexpr char SerialOpenReason[] = "serial port '%s': %s";
+inline constexpr char SerialAccessHint[] =
+    " (join the dialout group or install the udev rule, log in again and replug the cable)";
 
 // Table transfer
 inline constexpr char SendError[] = "send error";

@@ -1,0 +1,110 @@
+// Link benchmarks over a pseudo-terminal:
+//  1. round trip of one 264-byte block and its acknowledgement against kov-sim
+//     (no wire time modelled);
+//  2. time ReadReply spends after a reply's bytes have arrived (polling overhead).
+#include "device/controller_pty.h"
+#include "device/kovserial.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double micros(Clock::duration d)
+{
+    return std::chrono::duration<double, std::micro>(d).count();
+}
+
+void report(const char *what, std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    double sum = 0;
+    for (double s : samples)
+        sum += s;
+    std::printf("%-44s n=%zu  mean %.1f us  median %.1f us  p99 %.1f us  max %.1f us\n", what, samples.size(),
+                sum / double(samples.size()), samples[samples.size() / 2], samples[samples.size() * 99 / 100],
+                samples.back());
+}
+
+int roundTrips()
+{
+    QProcess sim;
+    sim.start(qEnvironmentVariable("OSTREL_BUILD_DIR", QStringLiteral(".")) + QStringLiteral("/kov-sim"));
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "kov-sim did not start\n");
+        return 1;
+    }
+    const QString device = QString::fromUtf8(sim.readLine()).trimmed();
+    TKOVSerial port;
+    port.Open(device, 0);
+    const QByteArray block(256, '\x3C');
+    std::vector<double> samples;
+    for (int i = 0; i < 2000; ++i) {
+        const auto t0 = Clock::now();
+        port.SendBlock(0xFC, 0x010000 + 256 * (i % 256), 128, block.constData());
+        if (port.ReadReply(nullptr, 0) != 0)
+            return 1;
+        samples.push_back(micros(Clock::now() - t0));
+    }
+    port.Close();
+    sim.terminate();
+    sim.waitForFinished(5000);
+    report("block + ack round trip via kov-sim", samples);
+    return 0;
+}
+
+int overhead(const QByteArray &reply, const char *what)
+{
+    PseudoTerminal pty;
+    if (!pty.open(nullptr))
+        return 1;
+    TKOVSerial port;
+    port.Open(pty.devicePath, 0);
+    std::atomic<bool> waiting{false};
+    std::atomic<Clock::rep> writtenAt{0};
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        std::mt19937 random(7);
+        while (!done) {
+            if (!waiting.exchange(false)) {
+                std::this_thread::yield();
+                continue;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200 + random() % 1800));
+            writtenAt = Clock::now().time_since_epoch().count();
+            [[maybe_unused]] const ssize_t n = ::write(pty.master, reply.constData(), size_t(reply.size()));
+        }
+    });
+    std::vector<double> samples;
+    QByteArray destination(512, '\0');
+    for (int i = 0; i < 1000; ++i) {
+        waiting = true;
+        port.ReadReply(destination.data(), 512);
+        const auto returned = Clock::now().time_since_epoch().count();
+        samples.push_back(micros(Clock::duration(returned - writtenAt.load())));
+    }
+    done = true;
+    writer.join();
+    port.Close();
+    report(what, samples);
+    return 0;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QByteArray frame = QByteArray::fromHex("0680") + QByteArray(256, '\x55');
+    frame.append(char(TKOVPort::FrameChecksum(frame.constData(), int(frame.size()))));
+    return roundTrips() || overhead(QByteArray::fromHex("0600F9"), "ReadReply time after ack arrived")
+           || overhead(frame, "ReadReply time after 259-byte frame arrived");
+}

@@ -1,0 +1,133 @@
+#include "device/controller_pty.h"
+
+#include "device/controller_model.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+bool PseudoTerminal::open(QString *error)
+{
+    const auto fail = [&] {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        close();
+        return false;
+    };
+    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+        return fail();
+    const char *name = ::ptsname(master);
+    if (!name)
+        return fail();
+    devicePath = QString::fromLocal8Bit(name);
+    slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave < 0)
+        return fail();
+    termios tio{};
+    if (::tcgetattr(slave, &tio) != 0)
+        return fail();
+    ::cfmakeraw(&tio);
+    if (::tcsetattr(slave, TCSANOW, &tio) != 0)
+        return fail();
+    return true;
+}
+
+void PseudoTerminal::close()
+{
+    if (slave >= 0)
+        ::close(slave);
+    if (master >= 0)
+        ::close(master);
+    slave = master = -1;
+}
+
+namespace {
+qint64 nowNs()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+struct TimedByte
+{
+    qint64 due;
+    char byte;
+};
+
+// Bytes of the front of queue that are due by now.
+QByteArray takeDue(std::deque<TimedByte> &queue, qint64 now)
+{
+    QByteArray bytes;
+    while (!queue.empty() && queue.front().due <= now) {
+        bytes.append(queue.front().byte);
+        queue.pop_front();
+    }
+    return bytes;
+}
+} // namespace
+
+void ControllerPty::serve(int stopFd)
+{
+    const qint64 byteNs = m_baud > 0 ? 10'000'000'000LL / m_baud : 0;
+    std::deque<TimedByte> incoming, outgoing;
+    QByteArray unwritten;   // due but not yet taken by the pty
+    qint64 rxFree = 0, txFree = 0;
+    char chunk[4096];
+
+    for (;;) {
+        qint64 now = nowNs();
+        const QByteArray request = takeDue(incoming, now);
+        if (!request.isEmpty()) {
+            for (char c : m_model.receive(request)) {
+                txFree = std::max(txFree, now) + byteNs;
+                outgoing.push_back({txFree, c});
+            }
+        }
+        unwritten += takeDue(outgoing, now);
+        if (!unwritten.isEmpty()) {
+            const ssize_t n = ::write(m_pty.master, unwritten.constData(), size_t(unwritten.size()));
+            if (n > 0)
+                unwritten.remove(0, n);
+        }
+
+        qint64 nextDue = -1;
+        for (const auto *queue : {&incoming, &outgoing})
+            if (!queue->empty())
+                nextDue = nextDue < 0 ? queue->front().due : std::min(nextDue, queue->front().due);
+        timespec timeout{};
+        timespec *timeoutPtr = nullptr;
+        if (nextDue >= 0) {
+            const qint64 wait = std::max<qint64>(0, nextDue - now);
+            timeout = {time_t(wait / 1'000'000'000), long(wait % 1'000'000'000)};
+            timeoutPtr = &timeout;
+        }
+        pollfd fds[2] = {{m_pty.master, short(POLLIN | (unwritten.isEmpty() ? 0 : POLLOUT)), 0},
+                         {stopFd, POLLIN, 0}};
+        if (::ppoll(fds, stopFd >= 0 ? 2 : 1, timeoutPtr, nullptr) < 0 && errno != EINTR)
+            return;
+        if (stopFd >= 0 && (fds[1].revents & (POLLIN | POLLHUP)))
+            return;
+        if (fds[0].revents & POLLIN) {
+            const ssize_t n = ::read(m_pty.master, chunk, sizeof chunk);
+            now = nowNs();
+            for (ssize_t i = 0; i < n; ++i) {
+                rxFree = std::max(rxFree, now) + byteNs;
+                incoming.push_back({rxFree, chunk[i]});
+            }
+            if (n > 0 && m_capture) {
+                std::fwrite(chunk, 1, size_t(n), m_capture);
+                std::fflush(m_capture);
+            }
+        }
+    }
+}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <memory>
+#include <vector>
+
+class ControllerModel;
+namespace kov {
+class Clock;
+}
+
+// The seven calls of FTDI's D2XX library that the USB link uses, with their
+// arguments and results. Backends: libftdi1 (Linux), ftd2xx.dll (Windows) and a
+// simulator over the controller model for tests.
+namespace d2xx {
+
+using FT_STATUS = quint32;
+using FT_HANDLE = qintptr;
+
+inline constexpr FT_STATUS FT_OK = 0;
+inline constexpr FT_STATUS FT_DEVICE_NOT_FOUND = 2;
+inline constexpr FT_STATUS FT_OTHER_ERROR = 18;
+inline constexpr FT_HANDLE InvalidHandle = -1;
+
+inline constexpr quint32 FT_OPEN_BY_DESCRIPTION = 2;
+inline constexpr quint32 FT_LIST_ALL = 0x20000000;
+inline constexpr quint32 GenericRead = 0x80000000;
+inline constexpr quint32 GenericWrite = 0x40000000;
+inline constexpr quint32 OpenExisting = 3;
+inline constexpr quint32 FileAttributeNormal = 0x80;
+inline constexpr int DescriptionSize = 64;   // one buffer of the device listing
+
+struct FTCOMSTAT
+{
+    quint32 Flags;
+    quint32 cbInQue;
+    quint32 cbOutQue;
+};
+
+struct FTTIMEOUTS
+{
+    quint32 ReadIntervalTimeout;
+    quint32 ReadTotalTimeoutMultiplier;
+    quint32 ReadTotalTimeoutConstant;
+    quint32 WriteTotalTimeoutMultiplier;
+    quint32 WriteTotalTimeoutConstant;
+};
+
+class Library
+{
+public:
+    virtual ~Library() = default;
+    // With FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION: list is a null-ended array of
+    // DescriptionSize-byte buffers; each gets one device's description, and no
+    // more buffers are written than the array holds.
+    virtual FT_STATUS ListDevices(char **list, quint32 *count, quint32 flags) = 0;
+    virtual FT_HANDLE W32_CreateFile(const char *name, quint32 access, quint32 shareMode,
+                                     void *security, quint32 creation, quint32 flags,
+                                     void *templateFile) = 0;
+    virtual bool W32_SetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS *timeouts) = 0;
+    virtual bool W32_ClearCommError(FT_HANDLE handle, quint32 *errors, FTCOMSTAT *stat) = 0;
+    virtual bool W32_ReadFile(FT_HANDLE handle, void *buffer, quint32 count, quint32 *read,
+                              void *overlapped) = 0;
+    virtual bool W32_WriteFile(FT_HANDLE handle, const void *buffer, quint32 count,
+                               quint32 *written, void *overlapped) = 0;
+    virtual bool W32_CloseHandle(FT_HANDLE handle) = 0;
+};
+
+// The platform's backend: libftdi1 on Linux, ftd2xx.dll on Windows; where neither
+// exists, one whose listing finds no device.
+Library &platformLibrary();
+
+// FTDI devices played by controller models, for tests and the simulator link.
+class Simulator : public Library
+{
+public:
+    // Calls to make fail, for the failure paths of the transport.
+    struct Failures
+    {
+        bool list = false;
+        bool create = false;
+        bool timeouts = false;
+        bool clearCommError = false;
+        bool read = false;
+        bool write = false;
+        quint32 writeShortBy = 0;   // a write reports this many bytes fewer
+        quint8 readXor = 0;         // bytes read arrive with these bits flipped
+    };
+
+    explicit Simulator(kov::Clock &clock);
+    ~Simulator() override;
+
+    // A device with the given description; without a controller it never answers.
+    void addDevice(const QByteArray &description, ControllerModel *controller = nullptr);
+
+    Failures failures;
+    // Every byte the host wrote to an open device, in order.
+    QByteArray wire;
+    int listedCount() const { return m_listed; }
+    bool isOpen() const { return m_open >= 0; }
+    quint32 readTimeout() const { return m_readTimeout; }
+
+    FT_STATUS ListDevices(char **list, quint32 *count, quint32 flags) override;
+    FT_HANDLE W32_CreateFile(const char *name, quint32 access, quint32 shareMode, void *security,
+                             quint32 creation, quint32 flags, void *templateFile) override;
+    bool W32_SetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS *timeouts) override;
+    bool W32_ClearCommError(FT_HANDLE handle, quint32 *errors, FTCOMSTAT *stat) override;
+    bool W32_ReadFile(FT_HANDLE handle, void *buffer, quint32 count, quint32 *read,
+                      void *overlapped) override;
+    bool W32_WriteFile(FT_HANDLE handle, const void *buffer, quint32 count, quint32 *written,
+                       void *overlapped) override;
+    bool W32_CloseHandle(FT_HANDLE handle) override;
+
+private:
+    struct Device
+    {
+        QByteArray description;
+        ControllerModel *controller;
+    };
+    bool valid(FT_HANDLE handle) const;
+
+    kov::Clock &m_clock;
+    std::vector<Device> m_devices;
+    int m_open = -1;
+    int m_listed = 0;
+    quint32 m_readTimeout = 0;
+    QByteArray m_input;   // answers waiting to be read
+};
+
+} // namespace d2xx

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "device/kov_clock.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QFile;
+class QSerialPort;
+
+namespace d2xx {
+class Library;
+}
+
+// Status record filled by a transport's clear-errors call.
+struct TKOVComStat
+{
+    quint32 Flags = 0;
+    quint32 InQueue = 0;   // received bytes waiting to be read
+    quint32 OutQueue = 0;  // bytes waiting to be sent
+};
+
+// The device port: request and reply framing with its checksum and reply
+// time-out, over seven transport operations that the serial and USB links provide.
+class TKOVPort : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qintptr InvalidHandle = -1;
+    static constexpr int MaxReplySize = 2 + 510 + 1;
+
+    explicit TKOVPort(QObject *owner = nullptr);
+    // Destroying an open port does not close its link: the caller closes first.
+    ~TKOVPort() override = default;
+
+    qintptr Handle = InvalidHandle;
+    quint32 CommErrors = 0;
+    qint32 ReplyTimeout = 2000;
+
+    // Transport operations, in their fixed order.
+    virtual bool IsOpen() const final { return Handle != InvalidHandle; }
+    virtual int InQueueCount() = 0;
+    virtual void Open(const QString &name, int baud) = 0;
+    virtual void SetParams(const QString &text);
+    virtual void Close() = 0;
+    virtual int Read(void *buffer, int count) = 0;
+    virtual int Write(const void *buffer, int count) = 0;
+    // Blocks at most ms until new input may be waiting; the real clock's wait.
+    // The base sleeps, a transport that can wait on its input does so.
+    virtual void WaitReadable(int ms);
+
+    // 0xFF minus the byte sum of the covered bytes.
+    static quint8 FrameChecksum(const void *data, int count);
+    int WriteFrame(const void *data, int count);
+    int SendRequest(quint8 command, int address, int words, int repeat);
+    int SendBlock(quint8 command, int address, int words, const void *data);
+    // Reads one reply frame 06 n payload[2n] checksum; copies at most capacity
+    // payload bytes into destination (may be null) and returns 2n. A negative
+    // timeout means ReplyTimeout; one deadline covers the whole frame.
+    int ReadReply(void *destination, int capacity, int timeoutMs = -1);
+
+    void SetClock(kov::Clock &clock) { m_clock = &clock; }
+    kov::Clock &clock() const { return *m_clock; }
+
+private:
+    void waitForInput(int count, qint64 t0, int timeoutMs);
+
+    kov::Clock *m_clock;
+};
+
+// Line settings as SetParams reads them from its comma text.
+struct TKOVLineParams
+{
+    int Rate = 9600;
+    int DataBits = 8;
+    int Parity = 0;    // 0 none, 1 odd, 2 even
+    int StopBits = 0;  // 0 one, 2 two
+    bool Dtr = false;  // set only when the mask holds "d"
+    bool Rts = false;  // set only when the mask holds "r"
+};
+
+// Items of a comma text: commas and blanks separate, double quotes enclose.
+QStringList KovCommaItems(const QString &text);
+// Raises the conversion error naming the text when a number does not read.
+TKOVLineParams KovParseLineParams(const QString &text);
+
+// The serial transport: a COM port, a tty or a pseudo-terminal.
+class TKOVSerial : public TKOVPort
+{
+    Q_OBJECT
+public:
+    static constexpr char DebugCopyName[] = "dbg.out";
+
+    explicit TKOVSerial(QObject *owner = nullptr);
+    ~TKOVSerial() override;
+
+    TKOVComStat ComStat;
+
+    int InQueueCount() override;
+    // baud > 0: that rate, 8N1; 0: 115200, 8N1; < 0: the line keeps the
+    // settings it has when opened.
+    void Open(const QString &name, int baud) override;
+    void SetParams(const QString &text) override;
+    void Close() override;
+    int Read(void *buffer, int count) override;
+    int Write(const void *buffer, int count) override;
+    void WaitReadable(int ms) override;
+
+    // The open port, for callers that inspect the line (null when closed).
+    QSerialPort *serialPort() const { return m_port.get(); }
+
+private:
+    [[noreturn]] static void raiseSetParamsFailure(int code);
+
+    std::unique_ptr<QSerialPort> m_port;
+    std::unique_ptr<QFile> m_debugCopy;
+};
+
+// The USB transport: the controller's FTDI chip through the D2XX calls.
+class TKOVUSB : public TKOVPort
+{
+    Q_OBJECT
+public:
+    static constexpr char DeviceDescription[] = "KOV Vision Sensor";
+    static constexpr int ListRoom = 10;   // descriptions taken from the listing
+
+    // Without a library the platform's D2XX layer is used.
+    explicit TKOVUSB(QObject *owner = nullptr, d2xx::Library *library = nullptr);
+
+    TKOVComStat ComStat;
+    bool Handshaken = false;
+
+    int InQueueCount() override;
+    // The name "no" skips the opening handshake; baud is not used.
+    void Open(const QString &name, int baud) override;
+    void Close() override;
+    int Read(void *buffer, int count) override;
+    int Write(const void *buffer, int count) override;
+
+private:
+    void writeExact(const void *data, quint32 count);
+
+    d2xx::Library *m_library;
+};

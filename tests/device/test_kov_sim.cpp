@@ -1,0 +1,164 @@
+#include "common/zered_error.h"
+#include "device/controller_model.h"
+#include "device/kovserial.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// build/kov-sim running with the given options; its first line names the pty.
+struct Simulator
+{
+    QProcess process;
+    QString devicePath;
+
+    explicit Simulator(const QStringList &arguments)
+    {
+        process.start(qEnvironmentVariable("OSTREL_BUILD_DIR") + u"/kov-sim"_qs, arguments);
+        if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
+            devicePath = QString::fromUtf8(process.readLine()).trimmed();
+    }
+    bool stop()
+    {
+        process.terminate();
+        return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit
+               && process.exitCode() == 0;
+    }
+    ~Simulator()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+};
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 13 + i / 256);
+    return bytes;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class TestKovSim : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+    }
+
+    void sessionReadsWritesSavesAndCaptures()
+    {
+        const QByteArray image = pattern(ControllerModel::TableSize);
+        QFile table(u"table.bin"_qs);
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        table.write(image);
+        table.close();
+        Simulator sim({u"--table"_qs, u"table.bin"_qs, u"--save"_qs, u"saved.bin"_qs, u"--capture"_qs,
+                       u"capture.bin"_qs});
+        QVERIFY(sim.devicePath.startsWith(u"/dev/"_qs));
+
+        TKOVSerial port;
+        port.Open(sim.devicePath, -1);
+        port.SetParams(u"115.2k"_qs);
+        port.SendRequest(0xF8, 0x010000, 128, 256);
+        QByteArray received(65536, '\0');
+        for (int i = 0; i < 256; ++i)
+            QCOMPARE(port.ReadReply(received.data() + 256 * i, 256), 256);
+        QCOMPARE(received, image);
+        const QByteArray block(256, '\x42');
+        QCOMPARE(port.SendBlock(0xFC, 0x010000 + 3 * 256, 128, block.constData()), 264);
+        QCOMPARE(port.ReadReply(nullptr, 0), 0);
+        port.Close();
+        QVERIFY(sim.stop());
+
+        QByteArray expected = image;
+        expected.replace(3 * 256, 256, block);
+        QCOMPARE(readFile(u"saved.bin"_qs), expected);
+        QCOMPARE(readFile(u"capture.bin"_qs), readFile(u"dbg.out"_qs));
+        QCOMPARE(readFile(u"capture.bin"_qs).size(), 7 + 264);
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("payload");
+        QTest::newRow("silent after 1") << QStringList{u"--silent-after"_qs, u"1"_qs} << false
+                                        << u"Read timeout"_qs << -1;
+        QTest::newRow("bad checksum") << QStringList{u"--bad-checksum-at"_qs, u"2"_qs} << false
+                                      << u"checksum missmatched"_qs << -1;
+        QTest::newRow("header 15") << QStringList{u"--nak-at"_qs, u"2"_qs} << false << u"reply header missing"_qs
+                                   << -1;
+        QTest::newRow("short frame") << QStringList{u"--short-frame-at"_qs, u"2"_qs} << false << QString() << 128;
+        QTest::newRow("ack with data") << QStringList{u"--ack-data-at"_qs, u"2"_qs} << true << QString() << 2;
+    }
+    void faults()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, write);
+        QFETCH(QString, error);
+        QFETCH(int, payload);
+        Simulator sim(options);
+        QVERIFY(!sim.devicePath.isEmpty());
+        TKOVSerial port;
+        port.Open(sim.devicePath, 0);
+        port.ReplyTimeout = 200;
+        const QByteArray block(256, '\x01');
+        const auto request = [&] {
+            if (write)
+                port.SendBlock(0xFC, 0x010000, 128, block.constData());
+            else
+                port.SendRequest(0xF8, 0x010000, 128, 1);
+        };
+        request();
+        QCOMPARE(port.ReadReply(nullptr, 0), write ? 0 : 256);
+        request();
+        int result = -1;
+        QString raised;
+        try {
+            result = port.ReadReply(nullptr, 0);
+        } catch (const OstrelError &e) {
+            raised = e.message();
+        }
+        QCOMPARE(raised, error);
+        QCOMPARE(result, payload);
+        port.Close();
+    }
+
+    // 264 bytes out and 3 back at 115200 baud, 10 bits a byte: at least 23 ms.
+    void wireTimeIsModelled()
+    {
+        Simulator sim({u"--baud"_qs, u"115200"_qs});
+        TKOVSerial port;
+        port.Open(sim.devicePath, 115200);
+        const QByteArray block(256, '\x07');
+        QElapsedTimer timer;
+        timer.start();
+        port.SendBlock(0xFC, 0x010000, 128, block.constData());
+        QCOMPARE(port.ReadReply(nullptr, 0), 0);
+        QVERIFY2(timer.elapsed() >= (264 + 3) * 10 * 1000 / 115200, qPrintable(QString::number(timer.elapsed())));
+        port.Close();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKovSim)
+#include "test_kov_sim.moc"

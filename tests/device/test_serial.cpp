@@ -1,0 +1,376 @@
+#include "common/messages.h"
+#include "common/zered_error.h"
+#include "common/zered_log.h"
+#include "device/controller_model.h"
+#include "device/controller_pty.h"
+#include "device/kovserial.h"
+#include "tty_line.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+struct LogCapture final : zered::LogTarget
+{
+    QStringList magenta, black;
+    LogCapture() { zered::LogAttach(this); }
+    ~LogCapture() override { zered::LogAttach(nullptr); }
+    void appendLine(const QString &, const QString &message, int colour, bool) override
+    {
+        (colour == zered::clMagenta ? magenta : black) << message;
+    }
+    int backgroundColour() const override { return 0xFFFFFF; }
+};
+
+// The controller model answering on a pseudo-terminal from its own thread.
+struct ServedController
+{
+    ControllerModel model;
+    ControllerPty pty{model};
+    int stop[2] = {-1, -1};
+    std::thread thread;
+
+    ServedController()
+    {
+        QString error;
+        if (!pty.open(&error) || ::pipe(stop) != 0)
+            qFatal("no pseudo-terminal: %s", qPrintable(error));
+        thread = std::thread([this] { pty.serve(stop[0]); });
+    }
+    ~ServedController()
+    {
+        [[maybe_unused]] const ssize_t n = ::write(stop[1], "x", 1);
+        thread.join();
+        ::close(stop[0]);
+        ::close(stop[1]);
+    }
+};
+
+QString messageOf(const std::function<void()> &fn)
+{
+    try {
+        fn();
+    } catch (const OstrelError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+QByteArray pattern(int size, int seed)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 + seed);
+    return bytes;
+}
+} // namespace
+
+class TestSerial : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+    }
+
+    void lineParams_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("dataBits");
+        QTest::addColumn<int>("parity");
+        QTest::addColumn<int>("stopBits");
+        QTest::addColumn<bool>("dtr");
+        QTest::addColumn<bool>("rts");
+        QTest::newRow("115.2k") << u"115.2k"_qs << 115200 << 8 << 0 << 0 << false << false;
+        QTest::newRow("312.5k") << u"312.5k"_qs << 312500 << 8 << 0 << 0 << false << false;
+        QTest::newRow("500k") << u"500k"_qs << 500000 << 8 << 0 << 0 << false << false;
+        QTest::newRow("250k") << u"250k"_qs << 250000 << 8 << 0 << 0 << false << false;
+        QTest::newRow("fraction truncated") << u"1.00049k"_qs << 1000 << 8 << 0 << 0 << false << false;
+        QTest::newRow("7 even 2") << u"9600,7,e,2"_qs << 9600 << 7 << 2 << 2 << false << false;
+        QTest::newRow("odd") << u"9600,8,O"_qs << 9600 << 8 << 1 << 0 << false << false;
+        QTest::newRow("dtr and rts") << u"19200,8,n,1,dr"_qs << 19200 << 8 << 0 << 0 << true << true;
+        QTest::newRow("capital D changes nothing") << u"19200,8,n,1,D"_qs << 19200 << 8 << 0 << 0 << false << false;
+        QTest::newRow("empty") << QString() << 9600 << 8 << 0 << 0 << false << false;
+        QTest::newRow("mark is none") << u"9600,8,M"_qs << 9600 << 8 << 0 << 0 << false << false;
+        QTest::newRow("space is none") << u"9600,8,S"_qs << 9600 << 8 << 0 << 0 << false << false;
+        QTest::newRow("1.5 stop bits is one") << u"9600,8,n,1.5"_qs << 9600 << 8 << 0 << 0 << false << false;
+        QTest::newRow("blanks separate") << u" 38400  7 ,e"_qs << 38400 << 7 << 2 << 0 << false << false;
+        QTest::newRow("quoted rate") << u"\"57600\",8"_qs << 57600 << 8 << 0 << 0 << false << false;
+        QTest::newRow("items after the fifth ignored") << u"9600,8,n,1,r,xyz"_qs << 9600 << 8 << 0 << 0 << false
+                                                       << true;
+    }
+    void lineParams()
+    {
+        QFETCH(QString, text);
+        const TKOVLineParams p = KovParseLineParams(text);
+        QTEST(p.Rate, "rate");
+        QTEST(p.DataBits, "dataBits");
+        QTEST(p.Parity, "parity");
+        QTEST(p.StopBits, "stopBits");
+        QTEST(p.Dtr, "dtr");
+        QTEST(p.Rts, "rts");
+    }
+
+    void lineParamsThatDoNotRead_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("capital K") << u"115.2K"_qs << u"'115.2K' is not a valid integer value"_qs;
+        QTest::newRow("two points") << u"1.2.3k"_qs << u"'1.2.3' is not a valid floating point value"_qs;
+        QTest::newRow("bare k") << u"k"_qs << u"'' is not a valid floating point value"_qs;
+        QTest::newRow("data bits") << u"9600,x"_qs << u"'x' is not a valid integer value"_qs;
+        QTest::newRow("empty rate item") << u",8"_qs << u"'' is not a valid integer value"_qs;
+    }
+    void lineParamsThatDoNotRead()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        QCOMPARE(messageOf([&] { KovParseLineParams(text); }), error);
+    }
+
+    void commaItems_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("commas") << u"a,b,c"_qs << QStringList{u"a"_qs, u"b"_qs, u"c"_qs};
+        QTest::newRow("empty middle") << u"a,,b"_qs << QStringList{u"a"_qs, QString(), u"b"_qs};
+        QTest::newRow("trailing comma") << u"a,"_qs << QStringList{u"a"_qs, QString()};
+        QTest::newRow("blank after comma") << u"a, b"_qs << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("quotes keep blanks") << u"\"a b\",\"c\"\"d\""_qs << QStringList{u"a b"_qs, u"c\"d"_qs};
+        QTest::newRow("only blanks") << u"   "_qs << QStringList{};
+    }
+    void commaItems()
+    {
+        QFETCH(QString, text);
+        QTEST(KovCommaItems(text), "items");
+    }
+
+    // The settings must reach the tty itself, custom divisors included.
+    void setParamsReachesTheLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<unsigned>("rate");
+        QTest::addColumn<unsigned>("size");
+        QTest::addColumn<bool>("parity");
+        QTest::addColumn<bool>("twoStop");
+        QTest::newRow("9600") << u"9600"_qs << 9600u << unsigned(CS8) << false << false;
+        QTest::newRow("115.2k") << u"115.2k"_qs << 115200u << unsigned(CS8) << false << false;
+        QTest::newRow("250k") << u"250k"_qs << 250000u << unsigned(CS8) << false << false;
+        QTest::newRow("312.5k") << u"312.5k"_qs << 312500u << unsigned(CS8) << false << false;
+        QTest::newRow("500k") << u"500k"_qs << 500000u << unsigned(CS8) << false << false;
+        QTest::newRow("two stop bits") << u"19200,8,n,2"_qs << 19200u << unsigned(CS8) << false << true;
+    }
+    void setParamsReachesTheLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(unsigned, rate);
+        PseudoTerminal pty;
+        QVERIFY(pty.open(nullptr));
+        TKOVSerial port;
+        port.Open(pty.devicePath, -1);
+        port.SetParams(text);
+        const TtyRates rates = ttyRates(pty.slave);
+        QVERIFY(rates.ok);
+        QCOMPARE(rates.output, rate);
+        QCOMPARE(rates.input, rate);
+        termios tio{};
+        QCOMPARE(::tcgetattr(pty.slave, &tio), 0);
+        QTEST(unsigned(tio.c_cflag & CSIZE), "size");
+        QTEST(bool(tio.c_cflag & PARENB), "parity");
+        QTEST(bool(tio.c_cflag & CSTOPB), "twoStop");
+        port.Close();
+    }
+
+    void setParamsFailures_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("capital K") << u"115.2K"_qs << true << u"'115.2K' is not a valid integer value"_qs;
+        QTest::newRow("nine data bits") << u"9600,9"_qs << true << u"SetCommState; ret 22"_qs;
+        QTest::newRow("rate 0") << u"0"_qs << true << u"SetCommState; ret 22"_qs;
+        // A pseudo-terminal carries 8 bits without parity and has no modem lines.
+        QTest::newRow("7 bits on a pty") << u"9600,7"_qs << true << u"SetCommState; ret 22"_qs;
+        QTest::newRow("parity on a pty") << u"9600,8,e"_qs << true << u"SetCommState; ret 22"_qs;
+        QTest::newRow("DTR on a pty") << u"9600,8,n,1,d"_qs << true << u"SetCommState; ret 25"_qs;
+        QTest::newRow("port not open") << u"9600"_qs << false << u"SetCommState; ret 9"_qs;
+    }
+    void setParamsFailures()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, open);
+        PseudoTerminal pty;
+        QVERIFY(pty.open(nullptr));
+        TKOVSerial port;
+        if (open)
+            port.Open(pty.devicePath, 57600);
+        QTEST(messageOf([&] { port.SetParams(text); }), "error");
+        if (open && !QByteArray(QTest::currentDataTag()).contains("on a pty"))
+            QCOMPARE(ttyRates(pty.slave).output, 57600u);   // refused before the line was touched
+    }
+
+    void openRate_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<unsigned>("rate");
+        QTest::newRow("given") << 57600 << 57600u;
+        QTest::newRow("zero") << 0 << 115200u;
+        QTest::newRow("negative keeps the line") << -1 << 19200u;
+    }
+    void openRate()
+    {
+        QFETCH(int, baud);
+        PseudoTerminal pty;
+        QVERIFY(pty.open(nullptr));
+        termios tio{};
+        ::tcgetattr(pty.slave, &tio);
+        ::cfsetspeed(&tio, B19200);
+        tio.c_cflag |= CSTOPB;
+        QCOMPARE(::tcsetattr(pty.slave, TCSANOW, &tio), 0);
+        TKOVSerial port;
+        port.Open(pty.devicePath, baud);
+        QTEST(ttyRates(pty.slave).output, "rate");
+        ::tcgetattr(pty.slave, &tio);
+        QCOMPARE(bool(tio.c_cflag & CSTOPB), baud < 0);
+        port.Close();
+    }
+
+    void openFailureNamesTheReasonInASecondLine()
+    {
+        LogCapture log;
+        TKOVSerial port;
+        QCOMPARE(messageOf([&] { port.Open(u"/dev/kov-no-such-port"_qs, -1); }), u"serial port cannot open"_qs);
+        QVERIFY(!port.IsOpen());
+        QCOMPARE(log.magenta.size(), 1);
+        QVERIFY2(log.magenta[0].startsWith(u"serial port '/dev/kov-no-such-port': "_qs), qPrintable(log.magenta[0]));
+        QVERIFY(log.magenta[0].size() > 40);
+    }
+
+    void closedPort()
+    {
+        TKOVSerial port;
+        char byte = 0;
+        QCOMPARE(port.InQueueCount(), -1);
+        QCOMPARE(messageOf([&] { port.Read(&byte, 1); }), u"TKOVSerial; ReadFile()"_qs);
+        QCOMPARE(messageOf([&] { port.Write(&byte, 1); }), u"TKOVSerial; WriteFile() error"_qs);
+        port.ReplyTimeout = 5;
+        QCOMPARE(messageOf([&] { port.ReadReply(nullptr, 0); }), u"Read timeout"_qs);
+    }
+
+    void blocksGoToTheControllerAndComeBack()
+    {
+        ServedController controller;
+        TKOVSerial port;
+        port.Open(controller.pty.devicePath(), -1);
+        port.SetParams(u"115.2k"_qs);
+        for (int block = 0; block < 4; ++block) {
+            const QByteArray data = pattern(256, block);
+            QCOMPARE(port.SendBlock(0xFC, 0x010000 + 256 * block, 128, data.constData()), 264);
+            QCOMPARE(port.ReadReply(nullptr, 0), 0);
+        }
+        port.SendRequest(0xF8, 0x010000, 128, 256);
+        QByteArray image(65536, '\0');
+        for (int block = 0; block < 256; ++block)
+            QCOMPARE(port.ReadReply(image.data() + 256 * block, 256), 256);
+        port.Close();
+        QCOMPARE(image.first(1024), pattern(256, 0) + pattern(256, 1) + pattern(256, 2) + pattern(256, 3));
+        QCOMPARE(image.sliced(1024), QByteArray(65536 - 1024, char(0xFF)));
+        QCOMPARE(port.Handle, TKOVPort::InvalidHandle);
+    }
+
+    void debugCopyHoldsEveryByteWritten()
+    {
+        ServedController controller;
+        TKOVSerial port;
+        port.Open(controller.pty.devicePath(), 0);
+        QByteArray expected;
+        for (int block = 0; block < 2; ++block) {
+            const QByteArray data = pattern(256, block);
+            port.SendBlock(0xFC, 0x010000 + 256 * block, 128, data.constData());
+            QCOMPARE(QFileInfo(u"dbg.out"_qs).size(), 264 * (block + 1));
+            port.ReadReply(nullptr, 0);
+            expected += QByteArray::fromHex("FC00") + char(block) + QByteArray::fromHex("0180 00")
+                        + char(0x82 - block) + data + char(TKOVPort::FrameChecksum(data.constData(), 256));
+        }
+        port.Close();
+        QFile copy(u"dbg.out"_qs);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), expected);
+        copy.close();
+        port.Open(controller.pty.devicePath(), 0);   // a new open starts a new copy
+        QCOMPARE(QFileInfo(u"dbg.out"_qs).size(), 0);
+        port.Close();
+    }
+
+    void debugCopyThatCannotBeCreatedDoesNotStopTheTransfer()
+    {
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QVERIFY(QDir().mkdir(u"dbg.out"_qs));
+        ServedController controller;
+        LogCapture log;
+        TKOVSerial port;
+        port.Open(controller.pty.devicePath(), 0);
+        const QByteArray data = pattern(256, 9);
+        QCOMPARE(port.SendBlock(0xFC, 0x010000, 128, data.constData()), 264);
+        QCOMPARE(port.ReadReply(nullptr, 0), 0);
+        port.Close();
+        QDir::setCurrent(previous);
+        QCOMPARE(log.magenta.size(), 1);
+        QVERIFY2(log.magenta[0].startsWith(u"cannot create 'dbg.out'"_qs), qPrintable(log.magenta[0]));
+        QCOMPARE(controller.model.table.first(256), data);
+    }
+
+    // What the other side sends, then whether it hangs up; every case ends in a
+    // message of the link within the time-out.
+    void badInputOnTheWire_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("hangUp");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("garbage") << QByteArray::fromHex("1500FFFF") << false << u"reply header missing"_qs;
+        QTest::newRow("wrong checksum") << QByteArray::fromHex("060000") << false << u"checksum missmatched"_qs;
+        QTest::newRow("header then silence") << QByteArray::fromHex("0680") << false << u"Read timeout"_qs;
+        QTest::newRow("frame never ends") << QByteArray::fromHex("0680") + QByteArray(100, 'x') << false
+                                          << u"Read timeout"_qs;
+        QTest::newRow("one byte") << QByteArray::fromHex("06") << false << u"Read timeout"_qs;
+        QTest::newRow("hang-up mid-frame") << QByteArray::fromHex("0680") + QByteArray(10, 'x') << true
+                                           << u"ClearCommError()"_qs;
+    }
+    void badInputOnTheWire()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, hangUp);
+        PseudoTerminal pty;
+        QVERIFY(pty.open(nullptr));
+        TKOVSerial port;
+        port.Open(pty.devicePath, 0);
+        port.ReplyTimeout = 150;
+        QCOMPARE(::write(pty.master, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+        if (hangUp) {
+            ::close(pty.master);
+            pty.master = -1;
+        }
+        QElapsedTimer timer;
+        timer.start();
+        QTEST(messageOf([&] { port.ReadReply(nullptr, 0); }), "error");
+        QVERIFY(timer.elapsed() <= port.ReplyTimeout + 100);
+        port.Close();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSerial)
+#include "test_serial.moc"

@@ -1,0 +1,292 @@
+#include "common/zered_error.h"
+#include "device/controller_model.h"
+#include "device/d2xx.h"
+#include "device/kovserial.h"
+#include "fake_clock.h"
+
+#include <QTest>
+
+namespace {
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+const QByteArray Handshake = hex("558C");
+const QByteArray Closing = hex("FE8C7300000002");
+
+// A controller on the simulated USB link, and the transport over it.
+struct UsbBench
+{
+    FakeClock clock;
+    ControllerModel controller{ControllerModel::Link::Usb};
+    d2xx::Simulator library{clock};
+    TKOVUSB port{nullptr, &library};
+
+    UsbBench() { port.SetClock(clock); }
+
+    QString open(const QString &name = u"USB"_qs, int baud = -1)
+    {
+        try {
+            port.Open(name, baud);
+        } catch (const OstrelError &e) {
+            return e.message();
+        }
+        return QString();
+    }
+};
+
+QByteArray framed(const char *text)
+{
+    QByteArray bytes = hex(text);
+    return bytes.append(char(TKOVPort::FrameChecksum(bytes.constData(), int(bytes.size()))));
+}
+
+QString messageOf(const std::function<void()> &fn)
+{
+    try {
+        fn();
+    } catch (const OstrelError &e) {
+        return e.message();
+    }
+    return QString();
+}
+} // namespace
+
+class TestUsb : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void descriptionMatch_data()
+    {
+        QTest::addColumn<QByteArrayList>("descriptions");
+        QTest::addColumn<int>("kov");   // index of the controller, -1 when none is found
+        QTest::newRow("alone") << QByteArrayList{"KOV Vision Sensor"} << 0;
+        QTest::newRow("second of two") << QByteArrayList{"FT232R USB UART", "KOV Vision Sensor"} << 1;
+        QTest::newRow("other case") << QByteArrayList{"kov vision sensor"} << -1;
+        QTest::newRow("trailing blank") << QByteArrayList{"KOV Vision Sensor "} << -1;
+        QTest::newRow("longer") << QByteArrayList{"KOV Vision Sensor 2"} << -1;
+        QTest::newRow("no device") << QByteArrayList{} << -1;
+        QByteArrayList many(12, "FT232R USB UART");
+        many[9] = "KOV Vision Sensor";
+        QTest::newRow("tenth of twelve") << many << 9;
+        many[9] = "FT232R USB UART";
+        many[10] = "KOV Vision Sensor";
+        QTest::newRow("eleventh is beyond the listing") << many << -1;
+        QTest::newRow("description fills the buffer") << QByteArrayList{QByteArray(80, 'K')} << -1;
+    }
+    void descriptionMatch()
+    {
+        QFETCH(QByteArrayList, descriptions);
+        QFETCH(int, kov);
+        UsbBench bench;
+        for (int i = 0; i < descriptions.size(); ++i)
+            bench.library.addDevice(descriptions[i], i == kov ? &bench.controller : nullptr);
+        QCOMPARE(bench.open(), kov < 0 ? u"not found KOV in USB ports"_qs : QString());
+        QCOMPARE(bench.port.IsOpen(), kov >= 0);
+        QVERIFY(bench.library.listedCount() <= TKOVUSB::ListRoom);
+        QCOMPARE(bench.controller.handshaken(), kov >= 0);
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<bool>("answers");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<qint64>("waited");   // fake milliseconds spent
+        QTest::newRow("listing fails") << u"list"_qs << true << u"not found KOV in USB ports"_qs << qint64(0);
+        QTest::newRow("open fails") << u"create"_qs << true << u"IDS_STRING_FUD"_qs << qint64(0);
+        QTest::newRow("time-outs fail") << u"timeouts"_qs << true << u"IDS_STRING_FUT"_qs << qint64(0);
+        QTest::newRow("request write fails") << u"write"_qs << true << u"IDS_STRING_FUW"_qs << qint64(0);
+        QTest::newRow("request written short") << u"short"_qs << true << u"IDS_STRING_IUD"_qs << qint64(0);
+        QTest::newRow("answer read fails") << u"read"_qs << true << u"IDS_STRING_IUR"_qs << qint64(0);
+        QTest::newRow("no answer") << QString() << false << u"IDS_STRING_IRN"_qs << qint64(500);
+        QTest::newRow("wrong answer") << u"xor"_qs << true << u"IDS_STRING_IRR"_qs << qint64(0);
+    }
+    void openFailures()
+    {
+        QFETCH(QString, failure);
+        QFETCH(bool, answers);
+        QFETCH(qint64, waited);
+        UsbBench bench;
+        bench.library.addDevice("KOV Vision Sensor", answers ? &bench.controller : nullptr);
+        auto &f = bench.library.failures;
+        f.list = failure == u"list";
+        f.create = failure == u"create";
+        f.timeouts = failure == u"timeouts";
+        f.write = failure == u"write";
+        f.writeShortBy = failure == u"short" ? 1 : 0;
+        f.read = failure == u"read";
+        f.readXor = failure == u"xor" ? 0x01 : 0;
+        QTEST(bench.open(), "error");
+        QCOMPARE(bench.clock.now, waited);
+        QVERIFY(!bench.port.Handshaken);
+        // The caller's clean-up closes without the closing command.
+        f = {};
+        bench.port.Close();
+        QVERIFY(!bench.library.isOpen());
+        QVERIFY(!bench.library.wire.endsWith(Closing));
+    }
+
+    void transferPutsHandshakeFramesAndClosingOnTheWire()
+    {
+        UsbBench bench;
+        bench.library.addDevice("KOV Vision Sensor", &bench.controller);
+        QCOMPARE(bench.open(), QString());
+        QCOMPARE(bench.library.readTimeout(), 500u);
+        QByteArray block(256, '\x5A');
+        QCOMPARE(bench.port.SendBlock(0xFC, 0x010000, 128, block.constData()), 264);
+        QCOMPARE(bench.port.ReadReply(nullptr, 0), 0);
+        bench.port.SendRequest(0xF8, 0x010000, 128, 256);
+        QByteArray image(65536, '\0');
+        for (int i = 0; i < 256; ++i)
+            QCOMPARE(bench.port.ReadReply(image.data() + 256 * i, 256), 256);
+        QCOMPARE(image, bench.controller.table);
+        QCOMPARE(image.first(256), block);
+        bench.port.Close();
+        QVERIFY(bench.controller.closedByHost());
+        QCOMPARE(bench.library.wire,
+                 Handshake + hex("FC00000180 0082") + block + char(TKOVPort::FrameChecksum(block.constData(), 256))
+                     + hex("F8000001 80FF 87") + Closing);
+        QCOMPARE(bench.port.Handle, TKOVPort::InvalidHandle);
+    }
+
+    void nameNoSkipsTheHandshakeAndBaudChangesNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("no") << u"no"_qs << -1 << QByteArray();
+        QTest::newRow("usb, -1") << u"usb"_qs << -1 << Handshake + Closing;
+        QTest::newRow("USB, 0") << u"USB"_qs << 0 << Handshake + Closing;
+        QTest::newRow("USB, 9600") << u"USB"_qs << 9600 << Handshake + Closing;
+    }
+    void nameNoSkipsTheHandshakeAndBaudChangesNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, baud);
+        UsbBench bench;
+        bench.library.addDevice("KOV Vision Sensor", &bench.controller);
+        QCOMPARE(bench.open(name, baud), QString());
+        bench.port.SetParams(u"9600,7,e,2"_qs);   // the inherited one: nothing happens
+        bench.port.Close();
+        QTEST(bench.library.wire, "wire");
+    }
+
+    void linkFailures_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("status query") << u"clear"_qs << u"queue"_qs << u"FT_W32_ClearCommError()"_qs;
+        QTest::newRow("read") << u"read"_qs << u"read"_qs << u"TKOVUSB; FT_W32_ReadFile() error"_qs;
+        QTest::newRow("write") << u"write"_qs << u"write"_qs << u"TKOVUSB; FT_W32_WriteFile() error"_qs;
+        QTest::newRow("short write") << u"short"_qs << u"write"_qs << u"TKOVSerial; WriteFile() short"_qs;
+        QTest::newRow("closing command fails") << u"write"_qs << u"close"_qs << u"IDS_STRING_FUW"_qs;
+        QTest::newRow("closing command short") << u"short"_qs << u"close"_qs << u"IDS_STRING_IUD"_qs;
+    }
+    void linkFailures()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, operation);
+        UsbBench bench;
+        bench.library.addDevice("KOV Vision Sensor", &bench.controller);
+        QCOMPARE(bench.open(), QString());
+        auto &f = bench.library.failures;
+        f.clearCommError = failure == u"clear";
+        f.read = failure == u"read";
+        f.write = failure == u"write";
+        f.writeShortBy = failure == u"short" ? 1 : 0;
+        char bytes[4] = {};
+        QTEST(messageOf([&] {
+                  if (operation == u"queue")
+                      bench.port.InQueueCount();
+                  else if (operation == u"read")
+                      bench.port.Read(bytes, 4);
+                  else if (operation == u"write")
+                      bench.port.Write(bytes, 4);
+                  else
+                      bench.port.Close();
+              }),
+              "error");
+        QVERIFY(bench.port.IsOpen());   // a failed closing command leaves the handle open
+        QVERIFY(bench.library.isOpen());
+    }
+
+    void controllerModel_data()
+    {
+        QTest::addColumn<bool>("usb");
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("write one word") << false << framed("FC000001 0100") + framed("ABCD") << hex("0600F9");
+        QTest::newRow("broken data checksum") << false << framed("FC000001 0100") + hex("ABCD00") << QByteArray();
+        QTest::newRow("garbage before a request") << false << hex("010203") + framed("F8FE FF01 0100")
+                                                  << framed("0601FFFF");
+        QTest::newRow("read beyond the table") << false << framed("F8000002 0101")
+                                               << framed("0601FFFF") + framed("0601FFFF");
+        QTest::newRow("unknown command") << false << framed("F1000001 0100") << QByteArray();
+        QTest::newRow("handshake on the serial link") << false << hex("558C") << QByteArray();
+        QTest::newRow("handshake on USB") << true << hex("558C") << hex("8C73");
+        QTest::newRow("closing command") << true << hex("FE8C7300000002") << QByteArray();
+        QTest::newRow("read zero words") << false << framed("F8000001 0001") << hex("0600F9 0600F9");
+    }
+    void controllerModel()
+    {
+        QFETCH(bool, usb);
+        QFETCH(QByteArray, in);
+        ControllerModel whole(usb ? ControllerModel::Link::Usb : ControllerModel::Link::Serial);
+        ControllerModel bytewise(usb ? ControllerModel::Link::Usb : ControllerModel::Link::Serial);
+        QTEST(whole.receive(in), "out");
+        QByteArray pieces;
+        for (char c : std::as_const(in))
+            pieces += bytewise.receive(QByteArrayView(&c, 1));
+        QTEST(pieces, "out");
+        QCOMPARE(whole.table, bytewise.table);
+    }
+
+    // The controller's faults as the framing reports them.
+    void controllerFaults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("payload");
+        QTest::newRow("silent") << u"silent"_qs << u"Read timeout"_qs << -1;
+        QTest::newRow("checksum") << u"checksum"_qs << u"checksum missmatched"_qs << -1;
+        QTest::newRow("header 15") << u"nak"_qs << u"reply header missing"_qs << -1;
+        QTest::newRow("short frame") << u"short"_qs << QString() << 128;
+        QTest::newRow("ack with data") << u"ackdata"_qs << QString() << 2;
+    }
+    void controllerFaults()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, error);
+        QFETCH(int, payload);
+        UsbBench bench;
+        bench.library.addDevice("KOV Vision Sensor", &bench.controller);
+        QCOMPARE(bench.open(), QString());
+        auto &f = bench.controller.faults;
+        f.silentAfter = fault == u"silent" ? 1 : -1;
+        f.badChecksumAt = fault == u"checksum" ? 2 : -1;
+        f.nakHeaderAt = fault == u"nak" ? 2 : -1;
+        f.shortFrameAt = fault == u"short" ? 2 : -1;
+        f.ackWithDataAt = fault == u"ackdata" ? 2 : -1;
+        QByteArray block(256, '\x11');
+        // Frame 1 is always sound; the fault hits frame 2.
+        const bool write = fault == u"ackdata";
+        const auto request = [&] {
+            if (write)
+                bench.port.SendBlock(0xFC, 0x010000, 128, block.constData());
+            else
+                bench.port.SendRequest(0xF8, 0x010000, 128, 1);
+        };
+        request();
+        QCOMPARE(bench.port.ReadReply(nullptr, 0), write ? 0 : 256);
+        request();
+        int result = -1;
+        QCOMPARE(messageOf([&] { result = bench.port.ReadReply(nullptr, 0); }), error);
+        QCOMPARE(result, payload);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUsb)
+#include "test_usb.moc"
