@@ -92,11 +92,13 @@ void SetErrorPane(QWidget *pane)
     errorPane() = pane;
 }
 
-void ReportError(const QString &message)
+void ReportError(const QString &message, const QString &detail)
 {
     if (message.isEmpty())
         return;
     LogPrint(clMagenta, "%s", qUtf8Printable(message));
+    if (!detail.isEmpty())
+        LogPrint(clMagenta, "%s", qUtf8Printable(detail));
     FlashControl(errorPane());
     QApplication::beep();
 }
@@ -107,7 +109,7 @@ bool Guarded(const std::function<void()> &command)
         command();
         return true;
     } catch (const OstrelError &e) {
-        ReportError(e.message());
+        ReportError(e.message(), e.detail());
     } catch (const std::exception &e) {
         ReportError(QString::fromLocal8Bit(e.what()));
     }

@@ -34,9 +34,10 @@ void FlashControl(QWidget *control);
 
 // The application-wide error report: a non-empty message becomes a magenta
 // line, the message pane blinks and the system beeps; an empty one is a
-// silent cancel. The pane is the one given to SetErrorPane.
+// silent cancel; a detail follows on a line of its own. The pane is the one
+// given to SetErrorPane.
 void SetErrorPane(QWidget *pane);
-void ReportError(const QString &message);
+void ReportError(const QString &message, const QString &detail = QString());
 
 // Runs a command; an error that escapes it goes to the error report.
 // Returns false when it failed.

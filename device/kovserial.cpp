@@ -369,9 +369,8 @@ void TKOVSerial::Open(const QString &name, int baud)
         QString reason = port->errorString();
         if (port->error() == QSerialPort::PermissionError)
             reason += QString::fromUtf8(Msg::SerialAccessHint);
-        zered::LogPrint(zered::clMagenta, Msg::SerialOpenReason, qUtf8Printable(name),
-                        qUtf8Printable(reason));
-        throw OstrelError(Msg::SerialCannotOpen);
+        throw OstrelError(Msg::SerialCannotOpen,
+                          QString::asprintf(Msg::SerialOpenReason, qUtf8Printable(name), qUtf8Printable(reason)));
     }
     // Bytes left from before the open are not part of any reply.
     port->clear(QSerialPort::AllDirections);

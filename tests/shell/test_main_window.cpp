@@ -201,6 +201,9 @@ private Q_SLOTS:
         zered::ReportError(u"Read timeout"_qs);
         QCOMPARE(LogLines(main), QStringList{u"Read timeout"_qs});
         QCOMPARE(MessageColour(main, 0), QColor(255, 0, 255));
+        // The system's reason follows the known message on a line of its own.
+        zered::Guarded([] { throw OstrelError("serial port cannot open", u"permission denied"_qs); });
+        QCOMPARE(LogLines(main).mid(1), (QStringList{u"serial port cannot open"_qs, u"permission denied"_qs}));
     }
 
     void commandLineFilesOpenAndOneIsMaximized_data()
