@@ -8,6 +8,7 @@
 #include "common/zered_gui.h"
 #include "documents/textlist_form.h"
 #include "shell/edit_commands.h"
+#include "shell/file_commands.h"
 #include "shell/main_actions.h"
 #include "shell/shape.h"
 #include "shell/window_commands.h"
@@ -190,6 +191,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
 
     m_editCommands = std::make_unique<EditCommands>(*this);
     m_windowCommands = std::make_unique<WindowCommands>(*this, WindowMenu);
+    m_fileCommands = std::make_unique<FileCommands>(*this);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(RichEdit1);
@@ -486,6 +488,7 @@ void TOstrelMain::FormShow()
         ++count;
         try {
             OpenDocument(path);
+            m_fileCommands->AddRecent(path);
         } catch (const OstrelError &e) {
             zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.message()));
         }
@@ -597,8 +600,10 @@ void TOstrelMain::CopyDataMessage(const QString &commaText)
 
 void TOstrelMain::DropFiles(const QStringList &paths)
 {
-    for (const QString &path : paths)
+    for (const QString &path : paths) {
         OpenDocument(path);
+        m_fileCommands->AddRecent(path);
+    }
 }
 
 void TOstrelMain::dragEnterEvent(QDragEnterEvent *event)

@@ -19,6 +19,7 @@ class TChildForm;
 class TShape;
 class TTextList2Form;
 class EditCommands;
+class FileCommands;
 class WindowCommands;
 namespace zered { class RichEditLog; }
 
@@ -50,6 +51,8 @@ public:
     QList<TChildForm *> children() const;
     TChildForm *activeChild() const;
     QAction *action(const char *name) const;
+    // The file commands and the recent lists.
+    FileCommands &fileCommands() const { return *m_fileCommands; }
     // Re-evaluates every command's enabled state.
     void updateActions();
 
@@ -103,6 +106,7 @@ private:
     std::unique_ptr<zered::RichEditLog> m_log;
     std::unique_ptr<EditCommands> m_editCommands;
     std::unique_ptr<WindowCommands> m_windowCommands;
+    std::unique_ptr<FileCommands> m_fileCommands;
     QStringList m_commandLineFiles;
     QString m_currentHint;
     int m_progressTotal = 1;
