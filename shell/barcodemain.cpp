@@ -10,7 +10,9 @@
 #include "shell/edit_commands.h"
 #include "shell/file_commands.h"
 #include "shell/main_actions.h"
+#include "shell/port_combo.h"
 #include "shell/shape.h"
+#include "shell/transfer_commands.h"
 #include "shell/window_commands.h"
 
 #include <QAction>
@@ -76,9 +78,10 @@ QLabel *HeadLabel(const char *name, const QString &caption, int width, QWidget *
     return label;
 }
 
-QComboBox *HeadCombo(const char *name, int width, QWidget *parent)
+template <typename Combo = QComboBox>
+Combo *HeadCombo(const char *name, int width, QWidget *parent)
 {
-    auto *combo = new QComboBox(parent);
+    auto *combo = new Combo(parent);
     combo->setObjectName(QLatin1String(name));
     combo->setEditable(true);
     combo->setFixedSize(width, 21);
@@ -192,6 +195,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     m_editCommands = std::make_unique<EditCommands>(*this);
     m_windowCommands = std::make_unique<WindowCommands>(*this, WindowMenu);
     m_fileCommands = std::make_unique<FileCommands>(*this);
+    m_transferCommands = std::make_unique<TransferCommands>(*this);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(RichEdit1);
@@ -207,6 +211,8 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
     move(0, 0);
     m_splitter->setSizes({DesignClientHeight, 34, 17});
+    SetMainTransferHost(this);
+    m_transferCommands->PortComboClick();
     updateActions();
 }
 
@@ -223,6 +229,8 @@ TOstrelMain::~TOstrelMain()
     delete takeCentralWidget();
     if (OstrelMain == this)
         OstrelMain = nullptr;
+    if (MainTransferHost() == this)
+        SetMainTransferHost(nullptr);
 }
 
 void TOstrelMain::createActions()
@@ -307,7 +315,7 @@ QWidget *TOstrelMain::createHeadPanel()
     row->addWidget(LinkedButton("ButtonF2", action("FileOpen1"), HeadPanel));
     row->addWidget(LinkedButton("ButtonF3", action("FileSave1"), HeadPanel));
     row->addWidget(HeadLabel("PortLabel", QStringLiteral("Port:"), 27, HeadPanel));
-    PortCombo = HeadCombo("PortCombo", 65, HeadPanel);
+    PortCombo = HeadCombo<PortComboBox>("PortCombo", 65, HeadPanel);
     PortCombo->setEditText(QStringLiteral("USB"));
     row->addWidget(PortCombo);
     row->addWidget(HeadLabel("BaudLabel", QStringLiteral("Baud:"), 31, HeadPanel));
@@ -587,6 +595,22 @@ void TOstrelMain::ProgressStep(int position, int colour)
 void TOstrelMain::ProgressEnd()
 {
     Shape1->setOutline(zered::ToQColor(zered::clGray));
+}
+
+TKOVPort &TOstrelMain::OpenPort()
+{
+    return m_ports.OpenPort(PortCombo->currentText(), BaudCombo->currentText());
+}
+
+void TOstrelMain::ClosePort()
+{
+    m_ports.ClosePort();
+}
+
+void TOstrelMain::SelectPort(const QString &name)
+{
+    PortCombo->setEditText(name);
+    m_transferCommands->PortComboClick();
 }
 
 void TOstrelMain::CopyDataMessage(const QString &commaText)
