@@ -3,6 +3,7 @@
 #include "common/captions.h"
 #include "common/comma_text.h"
 #include "common/messages.h"
+#include "common/settings_store.h"
 #include "common/user_prompts.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
@@ -150,8 +151,11 @@ void LabelHeadButtons(QWidget *container)
     button->setText(caption);
 }
 
-TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
-    : QMainWindow(parent), m_commandLineFiles(commandLineFiles)
+TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *settings, QWidget *parent)
+    : QMainWindow(parent),
+      m_ownSettings(settings ? nullptr : std::make_unique<MemorySettingsStore>()),
+      m_settings(settings ? settings : m_ownSettings.get()),
+      m_commandLineFiles(commandLineFiles)
 {
     OstrelMain = this;
     setObjectName(QStringLiteral("TOstrelMain"));
@@ -211,6 +215,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
     move(0, 0);
     m_splitter->setSizes({DesignClientHeight, 34, 17});
+    LoadSettings();
     SetMainTransferHost(this);
     m_transferCommands->PortComboClick();
     updateActions();
@@ -218,6 +223,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
 
 TOstrelMain::~TOstrelMain()
 {
+    SaveSettings();
     // The windows and actions die after this body; nothing may update them then.
     m_destroying = true;
     disconnect(qApp, nullptr, this, nullptr);

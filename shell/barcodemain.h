@@ -18,6 +18,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QTextEdit;
+class SettingsStore;
 class TChildForm;
 class TShape;
 class TTextList2Form;
@@ -33,8 +34,16 @@ class TOstrelMain : public QMainWindow, public TransferHost
 {
     Q_OBJECT
 public:
-    explicit TOstrelMain(const QStringList &commandLineFiles = {}, QWidget *parent = nullptr);
+    // Settings are loaded from and saved to settings; without one they live
+    // in memory for this window only.
+    explicit TOstrelMain(const QStringList &commandLineFiles = {}, SettingsStore *settings = nullptr,
+                         QWidget *parent = nullptr);
     ~TOstrelMain() override;
+
+    // Placement, pane heights, recent lists, port and baud texts, field lengths:
+    // read once by the constructor, written once by the destructor.
+    virtual void LoadSettings();
+    virtual void SaveSettings();
 
     // A new table window loaded from path as CSV/text; raises "file not found".
     TTextList2Form *OpenDocument(const QString &path);
@@ -114,6 +123,8 @@ private:
     TShape *Shape2 = nullptr;
     QWidget *LogoPanel = nullptr;
     QMenu *WindowMenu = nullptr;
+    std::unique_ptr<SettingsStore> m_ownSettings;
+    SettingsStore *m_settings;
     std::unique_ptr<zered::RichEditLog> m_log;
     std::unique_ptr<EditCommands> m_editCommands;
     std::unique_ptr<WindowCommands> m_windowCommands;
