@@ -26,3 +26,13 @@ inline QStringList LogLines(const TOstrelMain &main)
             lines.append(b.text().mid(9));
     return lines;
 }
+
+// The colour of a message pane line's text, after its stamp.
+inline QColor MessageColour(const TOstrelMain &main, int line)
+{
+    QTextBlock b = main.messagePane()->document()->findBlockByNumber(line);
+    for (auto it = b.begin(); !it.atEnd(); ++it)
+        if (it.fragment().position() - b.position() >= 9)
+            return it.fragment().charFormat().foreground().color();
+    return {};
+}
