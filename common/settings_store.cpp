@@ -120,6 +120,11 @@ QStringList MemorySettingsStore::ValueNames(const QString &path) const
     return m_keys.value(NormalizedKeyPath(path)).keys();
 }
 
+QVariant MemorySettingsStore::StoredValue(const QString &path, const QString &name) const
+{
+    return m_keys.value(NormalizedKeyPath(path)).value(name);
+}
+
 void MemorySettingsStore::Plant(const QString &path, const QString &name, const QVariant &value)
 {
     const QString saved = m_current;

@@ -60,6 +60,8 @@ public:
     bool KeyExists(const QString &path) const;
     // The names of the key's values, sorted.
     QStringList ValueNames(const QString &path) const;
+    // The value as stored, of its kind; invalid when missing.
+    QVariant StoredValue(const QString &path, const QString &name) const;
     // Stores a value of any kind (to plant wrong kinds in tests).
     void Plant(const QString &path, const QString &name, const QVariant &value);
     void Remove(const QString &path, const QString &name);
