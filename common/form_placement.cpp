@@ -2,10 +2,10 @@
 
 #include "common/settings_store.h"
 
-void ReadFormPlacement(SettingsStore &store, const QString &keyPath, FormPlacement &placement)
+bool ReadFormPlacement(SettingsStore &store, const QString &keyPath, FormPlacement &placement)
 {
     if (!store.OpenKey(keyPath, false))
-        return;
+        return false;
     FormPlacement read = placement;
     const int state = store.ReadInteger(QStringLiteral("WindowState"));
     // An unknown state shows the window normally.
@@ -17,6 +17,7 @@ void ReadFormPlacement(SettingsStore &store, const QString &keyPath, FormPlaceme
     }
     store.CloseKey();
     placement = read;
+    return true;
 }
 
 void WriteFormPlacement(SettingsStore &store, const QString &keyPath, const FormPlacement &placement)

@@ -19,8 +19,8 @@ struct FormPlacement
 inline constexpr int WindowStateNormal = 0, WindowStateMinimized = 1, WindowStateMaximized = 2;
 
 // Reads WindowState and, when it is normal, Width/Height (resizable forms)
-// and Left/Top from the key; nothing when the key is missing. Raises on a
-// missing or wrong-kind value; placement is then unchanged.
-void ReadFormPlacement(SettingsStore &store, const QString &keyPath, FormPlacement &placement);
+// and Left/Top from the key; false, and nothing read, when the key is missing.
+// Raises on a missing or wrong-kind value; placement is then unchanged.
+bool ReadFormPlacement(SettingsStore &store, const QString &keyPath, FormPlacement &placement);
 // Writes WindowState and, only in the normal state, the bounds, Visible and Floating.
 void WriteFormPlacement(SettingsStore &store, const QString &keyPath, const FormPlacement &placement);

@@ -77,8 +77,8 @@ void ApplyPlacement(QWidget &form, const FormPlacement &placement)
 void LoadFormPlacement(SettingsStore &store, const QString &keyPath, QWidget &form)
 {
     FormPlacement placement = PlacementOf(form);
-    ReadFormPlacement(store, keyPath, placement);
-    ApplyPlacement(form, placement);
+    if (ReadFormPlacement(store, keyPath, placement))
+        ApplyPlacement(form, placement);
 }
 
 void SaveFormPlacement(SettingsStore &store, const QString &keyPath, const QWidget &form)

@@ -90,6 +90,10 @@ private Q_SLOTS:
             QCOMPARE(BarcodeFieldLen, 68);
             QCOMPARE(ConvStrFieldLen, 60);
             QCOMPARE(MagentaLines(main), QStringList());
+            main.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&main));
+            QTRY_COMPARE(main.centralWidget()->size(), QSize(640, 480));
+            QTRY_COMPARE(main.messagePane()->height(), 17);
         }
         QCOMPARE(store.ValueNames(MainForm),
                  (QStringList{u"Floating"_qs, u"Height"_qs, u"Left"_qs, u"LogHeight"_qs, u"MessageHeight"_qs,
