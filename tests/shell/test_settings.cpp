@@ -78,6 +78,7 @@ private Q_SLOTS:
     void firstRunKeepsTheDesignAndWritesEveryKey()
     {
         MemorySettingsStore store;
+        QRect shownBounds;
         {
             TOstrelMain main({}, &store);
             QCOMPARE(main.pos(), QPoint(0, 0));
@@ -94,6 +95,7 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowExposed(&main));
             QTRY_COMPARE(main.centralWidget()->size(), QSize(640, 480));
             QTRY_COMPARE(main.messagePane()->height(), 17);
+            shownBounds = main.frameGeometry();
         }
         QCOMPARE(store.ValueNames(MainForm),
                  (QStringList{u"Floating"_qs, u"Height"_qs, u"Left"_qs, u"LogHeight"_qs, u"MessageHeight"_qs,
@@ -105,7 +107,8 @@ private Q_SLOTS:
         QCOMPARE(store.ValueNames(Settings), (QStringList{u"BaudRate"_qs, u"SerialPort"_qs}));
         QCOMPARE(store.StoredValue(Settings, u"SerialPort"_qs), QVariant(u"USB"_qs));
         QCOMPARE(store.StoredValue(MainForm, u"LogHeight"_qs), QVariant(17));
-        QCOMPARE(store.StoredValue(MainForm, u"Width"_qs), QVariant(DesignSize(TOstrelMain()).width()));
+        QCOMPARE(store.StoredValue(MainForm, u"Width"_qs), QVariant(shownBounds.width()));   // outer, with the frame
+        QCOMPARE(store.StoredValue(MainForm, u"Top"_qs), QVariant(shownBounds.top()));
         QCOMPARE(store.StoredValue(MainForm, u"Floating"_qs), QVariant(1));
     }
 
