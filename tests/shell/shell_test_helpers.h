@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/captions.h"
 #include "shell/barcodemain.h"
+#include "shell/file_commands.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,4 +37,23 @@ inline QColor MessageColour(const TOstrelMain &main, int line)
         if (it.fragment().position() - b.position() >= 9)
             return it.fragment().charFormat().foreground().color();
     return {};
+}
+
+// The recent lists' paths, top entry first.
+inline QStringList Paths(const QStringList &captions)
+{
+    QStringList paths;
+    for (const QString &c : captions)
+        paths.append(CaptionToPath(c));
+    return paths;
+}
+
+inline QStringList RecentFiles(const TOstrelMain &main)
+{
+    return Paths(main.fileCommands().recentLists().fileCaptions());
+}
+
+inline QStringList RecentFolders(const TOstrelMain &main)
+{
+    return Paths(main.fileCommands().recentLists().folderCaptions());
 }

@@ -20,24 +20,6 @@ const QString View = SettingsKeyPath("View");
 const QString Recent = SettingsKeyPath("Recent");
 const QString Settings = SettingsKeyPath("Settings");
 
-QStringList Paths(const QStringList &captions)
-{
-    QStringList paths;
-    for (const QString &c : captions)
-        paths.append(CaptionToPath(c));
-    return paths;
-}
-
-QStringList RecentFiles(const TOstrelMain &main)
-{
-    return Paths(main.fileCommands().recentLists().fileCaptions());
-}
-
-QStringList RecentFolders(const TOstrelMain &main)
-{
-    return Paths(main.fileCommands().recentLists().folderCaptions());
-}
-
 void PlantNormalPlacement(MemorySettingsStore &store, const QRect &bounds)
 {
     store.Plant(MainForm, u"WindowState"_qs, 0);
