@@ -57,7 +57,8 @@ int RichEditLog::backgroundColour() const
 
 void FlashControl(QWidget *control)
 {
-    if (!control)
+    // A blink nobody can see would only hold the program up.
+    if (!control || !control->isVisible())
         return;
     QWidget *surface = control;
     if (auto *edit = qobject_cast<QTextEdit *>(control))

@@ -9,6 +9,7 @@
 #include "documents/textlist_form.h"
 #include "shell/edit_commands.h"
 #include "shell/file_commands.h"
+#include "shell/help_commands.h"
 #include "shell/main_actions.h"
 #include "shell/port_combo.h"
 #include "shell/shape.h"
@@ -196,6 +197,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     m_windowCommands = std::make_unique<WindowCommands>(*this, WindowMenu);
     m_fileCommands = std::make_unique<FileCommands>(*this);
     m_transferCommands = std::make_unique<TransferCommands>(*this);
+    m_helpCommands = std::make_unique<HelpCommands>(*this);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(RichEdit1);
@@ -204,6 +206,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     zered::SetErrorPane(RichEdit1);
     SetPromptParent(this);
     setAcceptDrops(true);
+    m_helpCommands->BuildVersionCaption();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
     connect(qApp, &QApplication::focusChanged, this, &TOstrelMain::updateActions);
@@ -212,6 +215,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     move(0, 0);
     m_splitter->setSizes({DesignClientHeight, 34, 17});
     SetMainTransferHost(this);
+    m_helpCommands->HelpAboutExecute();
     m_transferCommands->PortComboClick();
     updateActions();
 }

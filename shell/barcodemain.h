@@ -22,6 +22,7 @@ class TChildForm;
 class TShape;
 class TTextList2Form;
 class EditCommands;
+class HelpCommands;
 class FileCommands;
 class TransferCommands;
 class WindowCommands;
@@ -50,6 +51,7 @@ public:
     TKOVPort &OpenPort() override;
     void ClosePort() override;
     PortHolder &ports() { return m_ports; }
+    HelpCommands &helpCommands() { return *m_helpCommands; }
     // Puts a port name into the selector as if it had been chosen.
     void SelectPort(const QString &name);
 
@@ -119,6 +121,7 @@ private:
     std::unique_ptr<WindowCommands> m_windowCommands;
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<TransferCommands> m_transferCommands;
+    std::unique_ptr<HelpCommands> m_helpCommands;
     PortHolder m_ports;
     QStringList m_commandLineFiles;
     QString m_currentHint;
