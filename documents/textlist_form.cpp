@@ -2,7 +2,7 @@
 
 #include "common/messages.h"
 #include "common/zered_log.h"
-#include "documents/grid_rows.h"
+#include "documents/grid_commands.h"
 #include "documents/table_grid_model.h"
 #include "documents/text_grid_view.h"
 
