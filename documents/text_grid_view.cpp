@@ -10,7 +10,8 @@
 void DrawGridText(QPainter *painter, const QRect &rect, const QString &text, bool rightAligned)
 {
     painter->save();
-    painter->setClipRect(rect, Qt::IntersectClip);
+    // Intersecting with no clip set would leave nothing to draw in.
+    painter->setClipRect(rect, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     const QRect inner = rect.adjusted(2, 2, -2, 0);
     painter->drawText(inner, Qt::TextSingleLine | Qt::AlignTop | (rightAligned ? Qt::AlignRight : Qt::AlignLeft),
                       text);
@@ -49,7 +50,10 @@ void TextGridHeader::paintSection(QPainter *painter, const QRect &rect, int logi
     initStyleOptionForIndex(&opt, logicalIndex);
     opt.rect = rect;
     opt.text.clear();
+    // The style may leave an empty clip region set behind it when there was no clip.
+    painter->save();
     style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+    painter->restore();
     painter->save();
     painter->setPen(opt.palette.color(QPalette::ButtonText));
     DrawGridText(painter, rect, model()->headerData(logicalIndex, orientation()).toString(),

@@ -271,6 +271,38 @@ private Q_SLOTS:
         QVERIFY2(top >= 2 && top <= 6, qPrintable(QString::number(top)));
     }
 
+    void headerTextsAreDrawnLeftAndRowNumbersRight_data()
+    {
+        QTest::addColumn<bool>("rowNumbers");
+        QTest::newRow("column title") << false;
+        QTest::newRow("row number") << true;
+    }
+    void headerTextsAreDrawnLeftAndRowNumbersRight()
+    {
+        QFETCH(bool, rowNumbers);
+        ShownForm f;
+        QHeaderView *header = rowNumbers ? f.view()->verticalHeader() : f.view()->horizontalHeader();
+        const QRect section = rowNumbers ? QRect(0, header->sectionViewportPosition(7), header->width(),
+                                                 header->sectionSize(7))
+                                         : QRect(header->sectionViewportPosition(0), 0, header->sectionSize(0),
+                                                 header->height());
+        const QImage image = header->viewport()->grab(section).toImage();
+        int left = image.width(), right = -1, top = image.height();
+        for (int y = 0; y < image.height() - 1; ++y)
+            for (int x = 0; x < image.width() - 1; ++x)
+                if (image.pixelColor(x, y).lightness() < 100) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                }
+        QVERIFY(right >= 0);   // some text is drawn at all
+        QVERIFY2(top >= 2 && top <= 6, qPrintable(QString::number(top)));
+        if (rowNumbers)
+            QVERIFY2(image.width() - 1 - right >= 2 && image.width() - 1 - right <= 5, qPrintable(QString::number(right)));
+        else
+            QVERIFY2(left >= 2 && left <= 4, qPrintable(QString::number(left)));
+    }
+
     void popupMenuOrder()
     {
         TTextList2Form form;
