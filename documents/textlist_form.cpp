@@ -263,27 +263,23 @@ void TTextList2Form::GridPaste1Execute()
 
 void TTextList2Form::GridDelete1Execute()
 {
-    SetEditing(false);
-    StringGrid &grid = m_document.grid();
-    const GridRect sel = grid.selection();
-    const int n = sel.bottom - sel.top + 1;
-    if (!Prompts().Confirm(QString::fromUtf8(Msg::AskDeleteRows).arg(n)))
-        return;
-    GridDeleteRow(grid, sel.top, n);
-    grid.setRowCount(TableRowCount + grid.fixedRows());
-    ShowGridSelection();
-    SetModified(true);
+    ChangeSelectedRows(Msg::AskDeleteRows, GridDeleteRow);
 }
 
 void TTextList2Form::GridInsert1Execute()
+{
+    ChangeSelectedRows(Msg::AskInsertRows, GridInsertRow);
+}
+
+void TTextList2Form::ChangeSelectedRows(const char *question, void (*change)(StringGrid &, int first, int count))
 {
     SetEditing(false);
     StringGrid &grid = m_document.grid();
     const GridRect sel = grid.selection();
     const int n = sel.bottom - sel.top + 1;
-    if (!Prompts().Confirm(QString::fromUtf8(Msg::AskInsertRows).arg(n)))
+    if (!Prompts().Confirm(QString::fromUtf8(question).arg(n)))
         return;
-    GridInsertRow(grid, sel.top, n);
+    change(grid, sel.top, n);
     grid.setRowCount(TableRowCount + grid.fixedRows());
     ShowGridSelection();
     SetModified(true);

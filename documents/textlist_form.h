@@ -97,6 +97,9 @@ private:
     void TextGridSelectCell(const QModelIndex &current, const QModelIndex &previous);
     void TextGridEditorOpened(const QModelIndex &index);
     void TextGridEditorClosed();
+    // Asks question (with the selected row count) and, on OK, runs change over
+    // the selected rows; the row count goes back to 513.
+    void ChangeSelectedRows(const char *question, void (*change)(StringGrid &, int first, int count));
     void GridPaste1Update();
     void GridSort1Update();
     // The view's selection and cursor into the StringGrid, and back.
