@@ -137,7 +137,7 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
             &TTextList2Form::TextGridSelectCell);
     connect(TextGrid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TTextList2Form::TakeViewSelection);
-    connect(TextGrid, &QAbstractItemView::clicked, this, &TTextList2Form::TextGridClick);
+    connect(TextGrid, &QAbstractItemView::clicked, this, [this] { zered::Guarded([this] { TextGridClick(); }); });
     connect(TextGrid, &TextGridView::editorOpened, this, &TTextList2Form::TextGridEditorOpened);
     connect(TextGrid, &TextGridView::editorClosed, this, &TTextList2Form::TextGridEditorClosed);
 
@@ -351,7 +351,8 @@ void TTextList2Form::SetEditing(bool on)
 void TTextList2Form::TextGridEditorOpened(const QModelIndex &index)
 {
     m_editStartText = m_document.grid().cell(TableGridModel::GridColumn(index), TableGridModel::GridRow(index));
-    GetGridEditor(*TextGrid).installEventFilter(this);
+    if (QWidget *editor = TextGrid->indexWidget(index))
+        editor->installEventFilter(this);   // Enter and Escape are the window's
     // An editor opened from elsewhere is editing all the same.
     if (!m_editing) {
         m_editing = true;
@@ -533,7 +534,7 @@ bool TTextList2Form::eventFilter(QObject *watched, QEvent *event)
     bool consumed = false;
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (watched == TextGrid || (m_editing && watched != TextGrid && qobject_cast<QLineEdit *>(watched))) {
+        if (watched == TextGrid || (m_editing && qobject_cast<QLineEdit *>(watched))) {
             auto *key = static_cast<QKeyEvent *>(event);
             zered::Guarded([&] { consumed = watched == TextGrid ? TextGridKeyDown(key) : EditorKeyDown(key); });
             // A key the editor does not take goes on to the grid; Enter and Escape must not.
@@ -544,7 +545,9 @@ bool TTextList2Form::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
-        if (auto *w = qobject_cast<QWidget *>(watched); w && watched != TextGrid && TextGrid->isAncestorOf(w)) {
+        if (auto *w = qobject_cast<QWidget *>(watched);
+            w == TextGrid->viewport() || w == TextGrid->horizontalHeader()->viewport()
+            || w == TextGrid->verticalHeader()->viewport()) {
             auto *mouse = static_cast<QMouseEvent *>(event);
             const QPoint pos = w->mapTo(TextGrid, mouse->position().toPoint());
             if (event->type() == QEvent::MouseMove)
