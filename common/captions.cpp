@@ -7,3 +7,28 @@ QString StripAccelSuffix(const QString &caption)
         return caption;
     return caption.left(open) + caption.mid(open + 4);
 }
+
+QString PathToCaption(const QString &path)
+{
+    QString caption = path;
+    return caption.replace(u'&', QLatin1String("&&"));
+}
+
+QString CaptionToPath(const QString &caption)
+{
+    QString text = caption;
+    // An access-key marker, its character and the tab after it. A leading
+    // "&&" is a doubled ampersand of the path itself, not a marker.
+    if (text.startsWith(u'&') && !text.startsWith(QLatin1String("&&")))
+        text.remove(0, 3);
+    if (text.startsWith(u'\t')) {
+        qsizetype first = 0;
+        qsizetype last = text.size();
+        while (first < last && text[first].unicode() <= 32)
+            ++first;
+        while (last > first && text[last - 1].unicode() <= 32)
+            --last;
+        text = text.mid(first, last - first);
+    }
+    return text.replace(QLatin1String("&&"), QLatin1String("&"));
+}

@@ -72,6 +72,7 @@ inline constexpr char NoAck[] = "no ACK";
 inline constexpr char RecvError[] = "recv error";
 inline constexpr char SendTextList[] = "send text list; %dmsec";
 inline constexpr char RecvTextList[] = "recv text list; %dmsec";
+inline constexpr char VerifyMismatch[] = "verify failed: record %1 (row %2) differs from what was sent";
 
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";

@@ -36,16 +36,9 @@ public:
         }
     }
 
-    FileChoice AskSaveFileName(const QString &currentName) override
+    bool RunFileDialog(QFileDialog &dialog) override
     {
-        QFileDialog dialog(promptParent(), QString(), currentName, FileDialogFilters());
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
-        dialog.setOption(QFileDialog::HideNameFilterDetails);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        const int index = int(FileDialogFilters().split(QStringLiteral(";;")).indexOf(dialog.selectedNameFilter())) + 1;
-        return {dialog.selectedFiles().first(), index > 0 ? index : 1};
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     }
 };
 

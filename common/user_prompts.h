@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 // Every question the program asks the user goes through here, so tests can
@@ -16,10 +17,9 @@ public:
     virtual bool Confirm(const QString &text) = 0;
     // The save prompt: Yes, No, Cancel and, when offerAll, Yes to All and No to All.
     virtual SaveAnswer AskSave(const QString &text, bool offerAll) = 0;
-    // The Save As dialog; returns the chosen path and its filter index (1-based),
-    // or an empty path when the user cancelled.
-    struct FileChoice { QString path; int filterIndex = 1; };
-    virtual FileChoice AskSaveFileName(const QString &currentName) = 0;
+    // Runs a file dialog modally; true when the user confirmed it. The dialog
+    // then holds the choice (files, filter) and keeps it for its next use.
+    virtual bool RunFileDialog(QFileDialog &dialog) = 0;
 };
 
 // The file dialogs' type filters, in order: their 1-based index is the file kind.

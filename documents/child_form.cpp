@@ -1,5 +1,6 @@
 #include "documents/child_form.h"
 
+#include "common/file_dialog.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
@@ -11,6 +12,7 @@
 int TChildForm::UntitledCounter = 0;
 int TChildForm::ClosingModifiedCount = 0;
 SaveAnswer TChildForm::CloseAnswer = SaveAnswer::None;
+TFileDialog *TChildForm::SaveAsDialog = nullptr;
 
 TChildForm::TChildForm(QWidget *parent) : QWidget(parent)
 {
@@ -46,6 +48,11 @@ QString TChildForm::UntitledCaption(int number)
     return QStringLiteral("untitled");
 }
 
+void TChildForm::SetSaveAsDialog(TFileDialog *dialog)
+{
+    SaveAsDialog = dialog;
+}
+
 void TChildForm::UpdateCaption()
 {
     QString caption = m_fileName.isEmpty() ? UntitledCaption(m_untitledNumber)
@@ -74,10 +81,9 @@ void TChildForm::FormCloseQuery()
     case SaveAnswer::Yes:
     case SaveAnswer::YesToAll:
         if (m_fileName.isEmpty()) {
-            const UserPrompts::FileChoice choice = Prompts().AskSaveFileName(QString());
-            if (choice.path.isEmpty())
+            if (!SaveAsDialog || !SaveAsDialog->Execute())
                 throw OstrelError::cancel();
-            m_fileName = choice.path;
+            m_fileName = SaveAsDialog->FileName();
         }
         SaveToFile(m_fileName, -1);
         return;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QCloseEvent;
+class TFileDialog;
 
 // The base of every document window: file name, modified state, the caption
 // built from them, untitled numbering and the close prompt.
@@ -39,6 +40,10 @@ public:
     // localisation replaces it once it is built.
     static QString UntitledCaption(int number);
 
+    // The main window's Save As dialog, which the close prompt runs for an
+    // untitled window; without one such a close is abandoned.
+    static void SetSaveAsDialog(TFileDialog *dialog);
+
 Q_SIGNALS:
     void stateChanged();   // modified state or caption changed
 
@@ -54,4 +59,5 @@ private:
     static int UntitledCounter;
     static int ClosingModifiedCount;
     static SaveAnswer CloseAnswer;
+    static TFileDialog *SaveAsDialog;
 };

@@ -10,12 +10,14 @@
 #include "documents/grid_hints.h"
 #include "documents/table_actions.h"
 #include "documents/table_grid_model.h"
+#include "documents/table_transfer.h"
 #include "documents/text_grid_view.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -203,6 +205,49 @@ void TTextList2Form::Update()
 void TTextList2Form::ImageToGrid()
 {
     m_document.ImageToGrid();
+}
+
+namespace {
+
+// The hourglass while a transfer blocks the window.
+struct WaitCursor
+{
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+TransferHost &Host()
+{
+    TransferHost *host = MainTransferHost();
+    Q_ASSERT(host);
+    return *host;
+}
+
+QString TransferStamp()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yy-MM-dd HH:mm:ss"));
+}
+
+} // namespace
+
+void TTextList2Form::SendTable()
+{
+    {
+        WaitCursor wait;
+        ::SendTable(m_document, Host());
+    }
+    SendLabel->setText(QStringLiteral("send:") + TransferStamp());
+}
+
+void TTextList2Form::ReceiveTable()
+{
+    {
+        WaitCursor wait;
+        ::ReceiveTable(m_document, Host());
+    }
+    SetModified(true);
+    ImageToGrid();
+    RecvLabel->setText(QStringLiteral("recv:") + TransferStamp());
 }
 
 bool TTextList2Form::IsModified() const

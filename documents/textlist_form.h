@@ -43,6 +43,10 @@ public:
     // Image to grid.
     void ImageToGrid();
 
+    // The whole table to and from the controller through the main window's port.
+    void SendTable();
+    void ReceiveTable();
+
     bool IsModified() const override;
     void SetModified(bool value) override;
     void ClearTable() override;

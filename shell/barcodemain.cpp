@@ -8,8 +8,11 @@
 #include "common/zered_gui.h"
 #include "documents/textlist_form.h"
 #include "shell/edit_commands.h"
+#include "shell/file_commands.h"
 #include "shell/main_actions.h"
+#include "shell/port_combo.h"
 #include "shell/shape.h"
+#include "shell/transfer_commands.h"
 #include "shell/window_commands.h"
 
 #include <QAction>
@@ -75,9 +78,10 @@ QLabel *HeadLabel(const char *name, const QString &caption, int width, QWidget *
     return label;
 }
 
-QComboBox *HeadCombo(const char *name, int width, QWidget *parent)
+template <typename Combo = QComboBox>
+Combo *HeadCombo(const char *name, int width, QWidget *parent)
 {
-    auto *combo = new QComboBox(parent);
+    auto *combo = new Combo(parent);
     combo->setObjectName(QLatin1String(name));
     combo->setEditable(true);
     combo->setFixedSize(width, 21);
@@ -190,6 +194,8 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
 
     m_editCommands = std::make_unique<EditCommands>(*this);
     m_windowCommands = std::make_unique<WindowCommands>(*this, WindowMenu);
+    m_fileCommands = std::make_unique<FileCommands>(*this);
+    m_transferCommands = std::make_unique<TransferCommands>(*this);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(RichEdit1);
@@ -205,6 +211,8 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
     move(0, 0);
     m_splitter->setSizes({DesignClientHeight, 34, 17});
+    SetMainTransferHost(this);
+    m_transferCommands->PortComboClick();
     updateActions();
 }
 
@@ -221,6 +229,8 @@ TOstrelMain::~TOstrelMain()
     delete takeCentralWidget();
     if (OstrelMain == this)
         OstrelMain = nullptr;
+    if (MainTransferHost() == this)
+        SetMainTransferHost(nullptr);
 }
 
 void TOstrelMain::createActions()
@@ -305,7 +315,7 @@ QWidget *TOstrelMain::createHeadPanel()
     row->addWidget(LinkedButton("ButtonF2", action("FileOpen1"), HeadPanel));
     row->addWidget(LinkedButton("ButtonF3", action("FileSave1"), HeadPanel));
     row->addWidget(HeadLabel("PortLabel", QStringLiteral("Port:"), 27, HeadPanel));
-    PortCombo = HeadCombo("PortCombo", 65, HeadPanel);
+    PortCombo = HeadCombo<PortComboBox>("PortCombo", 65, HeadPanel);
     PortCombo->setEditText(QStringLiteral("USB"));
     row->addWidget(PortCombo);
     row->addWidget(HeadLabel("BaudLabel", QStringLiteral("Baud:"), 31, HeadPanel));
@@ -486,6 +496,7 @@ void TOstrelMain::FormShow()
         ++count;
         try {
             OpenDocument(path);
+            m_fileCommands->AddRecent(path);
         } catch (const OstrelError &e) {
             zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.message()));
         }
@@ -586,6 +597,22 @@ void TOstrelMain::ProgressEnd()
     Shape1->setOutline(zered::ToQColor(zered::clGray));
 }
 
+TKOVPort &TOstrelMain::OpenPort()
+{
+    return m_ports.OpenPort(PortCombo->currentText(), BaudCombo->currentText());
+}
+
+void TOstrelMain::ClosePort()
+{
+    m_ports.ClosePort();
+}
+
+void TOstrelMain::SelectPort(const QString &name)
+{
+    PortCombo->setEditText(name);
+    m_transferCommands->PortComboClick();
+}
+
 void TOstrelMain::CopyDataMessage(const QString &commaText)
 {
     for (const QString &path : CommaTextSplit(commaText)) {
@@ -597,8 +624,10 @@ void TOstrelMain::CopyDataMessage(const QString &commaText)
 
 void TOstrelMain::DropFiles(const QStringList &paths)
 {
-    for (const QString &path : paths)
+    for (const QString &path : paths) {
         OpenDocument(path);
+        m_fileCommands->AddRecent(path);
+    }
 }
 
 void TOstrelMain::dragEnterEvent(QDragEnterEvent *event)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "device/port_selection.h"
+#include "documents/table_transfer.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QStringList>
@@ -19,12 +22,14 @@ class TChildForm;
 class TShape;
 class TTextList2Form;
 class EditCommands;
+class FileCommands;
+class TransferCommands;
 class WindowCommands;
 namespace zered { class RichEditLog; }
 
 // The multiple-document main window: head bar, document area, hint pane,
 // message pane with the progress indicator, and the command table.
-class TOstrelMain : public QMainWindow
+class TOstrelMain : public QMainWindow, public TransferHost
 {
     Q_OBJECT
 public:
@@ -37,9 +42,16 @@ public:
     TTextList2Form *NewDocument(const QString &name);
     virtual void SetActiveChildState(bool normal);
 
-    void ProgressStart(int total, int position, int colour);
-    void ProgressStep(int position, int colour);
-    void ProgressEnd();
+    void ProgressStart(int total, int position, int colour) override;
+    void ProgressStep(int position, int colour) override;
+    void ProgressEnd() override;
+
+    // The port the selectors name, for one transfer.
+    TKOVPort &OpenPort() override;
+    void ClosePort() override;
+    PortHolder &ports() { return m_ports; }
+    // Puts a port name into the selector as if it had been chosen.
+    void SelectPort(const QString &name);
 
     // Files forwarded by a later start, as one comma text.
     void CopyDataMessage(const QString &commaText);
@@ -50,6 +62,8 @@ public:
     QList<TChildForm *> children() const;
     TChildForm *activeChild() const;
     QAction *action(const char *name) const;
+    // The file commands and the recent lists.
+    FileCommands &fileCommands() const { return *m_fileCommands; }
     // Re-evaluates every command's enabled state.
     void updateActions();
 
@@ -103,6 +117,9 @@ private:
     std::unique_ptr<zered::RichEditLog> m_log;
     std::unique_ptr<EditCommands> m_editCommands;
     std::unique_ptr<WindowCommands> m_windowCommands;
+    std::unique_ptr<FileCommands> m_fileCommands;
+    std::unique_ptr<TransferCommands> m_transferCommands;
+    PortHolder m_ports;
     QStringList m_commandLineFiles;
     QString m_currentHint;
     int m_progressTotal = 1;

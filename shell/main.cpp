@@ -5,7 +5,6 @@
 #include "shell/barcodemain.h"
 #include "shell/ostrel_application.h"
 
-#include <QComboBox>
 #include <QMessageBox>
 
 namespace {
@@ -42,7 +41,7 @@ int main(int argc, char *argv[])
             return 0;
         TOstrelMain window(line.files);
         if (!line.port.isEmpty())
-            window.portCombo()->setEditText(line.port);
+            window.SelectPort(line.port);
         QObject::connect(&instance, &SingleInstance::activateRequested, &window, [&window] {
             if (window.isMinimized())
                 window.showNormal();

@@ -2,6 +2,8 @@
 
 #include "common/user_prompts.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 // Answers the program's questions from a script and records what was asked.
@@ -11,13 +13,23 @@ public:
     FakePrompts() { SetPrompts(this); }
     ~FakePrompts() override { SetPrompts(nullptr); }
 
+    // A file dialog's answer as the user gives it: the type chosen first
+    // (0 keeps the dialog's), then the files; no files is a cancel.
+    struct FileAnswer
+    {
+        QStringList files;
+        int filterIndex = 0;
+    };
+
     QList<SaveAnswer> saveAnswers;     // taken in order; Cancel when used up
-    QStringList savePaths;             // Save As answers in order; "" = cancel
+    QList<FileAnswer> fileAnswers;     // file dialog answers in order; cancel when used up
     bool confirmAnswer = true;
 
     QStringList asked;                 // texts of the save prompts and confirmations
     QList<bool> offeredAll;            // per save prompt: Yes to All / No to All shown
-    int saveDialogs = 0;
+    int fileDialogs = 0;
+    QStringList shownFolders;          // the folder each file dialog opened in
+    QStringList shownNames;            // the file name each dialog opened with
 
     bool Confirm(const QString &text) override
     {
@@ -30,9 +42,30 @@ public:
         offeredAll.append(offerAll);
         return saveAnswers.isEmpty() ? SaveAnswer::Cancel : saveAnswers.takeFirst();
     }
-    FileChoice AskSaveFileName(const QString &) override
+    bool RunFileDialog(QFileDialog &dialog) override
     {
-        ++saveDialogs;
-        return {savePaths.isEmpty() ? QString() : savePaths.takeFirst(), 1};
+        ++fileDialogs;
+        shownFolders.append(dialog.directory().path());
+        shownNames.append(dialog.selectedFiles().value(0));
+        const FileAnswer answer = fileAnswers.isEmpty() ? FileAnswer{} : fileAnswers.takeFirst();
+        if (answer.filterIndex > 0) {
+            // As the user's pick in the type box: the dialog reports the change.
+            const QString filter = dialog.nameFilters().value(answer.filterIndex - 1);
+            dialog.selectNameFilter(filter);
+            Q_EMIT dialog.filterSelected(filter);
+        }
+        if (answer.files.isEmpty())
+            return false;
+        if (answer.files.size() == 1) {
+            dialog.selectFile(answer.files.first());
+        } else {
+            // Several names typed into the name box, in their folder.
+            dialog.setDirectory(QFileInfo(answer.files.first()).path());
+            QStringList quoted;
+            for (const QString &f : answer.files)
+                quoted.append(u'"' + QFileInfo(f).fileName() + u'"');
+            dialog.selectFile(quoted.join(u' '));
+        }
+        return true;
     }
 };

@@ -4,6 +4,7 @@
 #include "device/controller_model.h"
 #include "device/controller_pty.h"
 #include "device/kovserial.h"
+#include "served_controller.h"
 #include "tty_line.h"
 
 #include <QDir>
@@ -27,30 +28,6 @@ struct LogCapture final : zered::LogTarget
         (colour == zered::clMagenta ? magenta : black) << message;
     }
     int backgroundColour() const override { return 0xFFFFFF; }
-};
-
-// The controller model answering on a pseudo-terminal from its own thread.
-struct ServedController
-{
-    ControllerModel model;
-    ControllerPty pty{model};
-    int stop[2] = {-1, -1};
-    std::thread thread;
-
-    ServedController()
-    {
-        QString error;
-        if (!pty.open(&error) || ::pipe(stop) != 0)
-            qFatal("no pseudo-terminal: %s", qPrintable(error));
-        thread = std::thread([this] { pty.serve(stop[0]); });
-    }
-    ~ServedController()
-    {
-        [[maybe_unused]] const ssize_t n = ::write(stop[1], "x", 1);
-        thread.join();
-        ::close(stop[0]);
-        ::close(stop[1]);
-    }
 };
 
 QString messageOf(const std::function<void()> &fn)

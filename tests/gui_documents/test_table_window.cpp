@@ -1,3 +1,4 @@
+#include "common/file_dialog.h"
 #include "common/zered_error.h"
 #include "documents/table_grid_model.h"
 #include "documents/text_grid_view.h"
@@ -23,6 +24,10 @@ struct Frame
 {
     QMdiArea area;
     QList<QPointer<TTextList2Form>> forms;
+    TFileDialog saveAs{TFileDialog::Kind::Save};
+
+    Frame() { TChildForm::SetSaveAsDialog(&saveAs); }
+    ~Frame() { TChildForm::SetSaveAsDialog(nullptr); }
 
     TTextList2Form *add()
     {
@@ -210,10 +215,10 @@ private Q_SLOTS:
         frame.forms[1]->SetFileName(dir.filePath(u"named.csv"_qs));
         frame.forms[1]->SetModified(true);
         prompts.saveAnswers = {SaveAnswer::YesToAll};
-        prompts.savePaths = {dir.filePath(u"a.csv"_qs), dir.filePath(u"c.csv"_qs)};
+        prompts.fileAnswers = {{{dir.filePath(u"a.csv"_qs)}}, {{dir.filePath(u"c.csv"_qs)}}};
         QVERIFY(TChildForm::CloseAllChildren(frame.children()));
         QCOMPARE(prompts.offeredAll, QList<bool>{true});
-        QCOMPARE(prompts.saveDialogs, 2);   // the untitled ones still choose a name
+        QCOMPARE(prompts.fileDialogs, 2);   // the untitled ones still choose a name
         QCOMPARE(frame.openCount(), 0);
         for (const char *name : {"a.csv", "named.csv", "c.csv"})
             QCOMPARE(FileBytes(dir.filePath(QLatin1String(name))).size(), 1536);
@@ -274,7 +279,7 @@ private Q_SLOTS:
         Frame frame;
         frame.add()->SetModified(true);
         prompts.saveAnswers = {SaveAnswer::Yes};
-        prompts.savePaths = {QString()};
+        prompts.fileAnswers = {{}};
         QMdiSubWindow *sub = frame.area.subWindowList().first();
         sub->close();
         QCOMPARE(frame.openCount(), 1);

@@ -5,6 +5,7 @@
 #include "fake_prompts.h"
 #include "shell/barcodemain.h"
 #include "shell/shape.h"
+#include "shell_test_helpers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,24 +23,6 @@
 #include <QTextEdit>
 
 namespace {
-
-QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-    return path;
-}
-
-QStringList LogLines(const TOstrelMain &main)
-{
-    QStringList lines;
-    const QTextDocument *doc = main.messagePane()->document();
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-        lines.append(b.text().mid(9));   // without the "hh:nn:ss " stamp
-    return lines;
-}
 
 QColor MessageColour(const TOstrelMain &main, int line)
 {

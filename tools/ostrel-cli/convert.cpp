@@ -17,7 +17,9 @@ namespace {
 // with the first filter of the dialogs, binary is 2 both ways.
 constexpr int TextLoadKind = -1, TextSaveKind = 1;
 
-bool isBinaryFormat(const QString &option, const QString &value)
+} // namespace
+
+bool IsBinaryFormat(const QString &option, const QString &value)
 {
     if (value == u"text")
         return false;
@@ -25,8 +27,6 @@ bool isBinaryFormat(const QString &option, const QString &value)
         return true;
     throw UsageError{QStringLiteral("%1 takes text or binary, not '%2'").arg(option, value)};
 }
-
-} // namespace
 
 void RunConvert(const QStringList &args)
 {
@@ -37,7 +37,7 @@ void RunConvert(const QStringList &args)
         if (arg == u"--from" || arg == u"--to") {
             if (i + 1 >= args.size())
                 throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
-            (arg == u"--from" ? fromBinary : toBinary) = isBinaryFormat(arg, args[++i]);
+            (arg == u"--from" ? fromBinary : toBinary) = IsBinaryFormat(arg, args[++i]);
         } else if (arg.startsWith(u"--")) {
             throw UsageError{QStringLiteral("unknown option %1").arg(arg)};
         } else {

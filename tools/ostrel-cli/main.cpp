@@ -1,8 +1,9 @@
-// ostrel-cli: the editor's table files, and later its controller link, without windows.
+// ostrel-cli: the editor's table files and its controller link, without windows.
 
 #include "common/zered_error.h"
 #include "common/zered_log.h"
 #include "tools/ostrel-cli/convert.h"
+#include "tools/ostrel-cli/link.h"
 #include "tools/ostrel-cli/stderr_log.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,9 @@ struct Subcommand
 
 const Subcommand subcommands[] = {
     {"convert", "convert [--from text|binary] [--to text|binary] IN OUT   (OUT \"-\" = stdout)", RunConvert},
+    {"recv", "recv [--port P] [--baud B] [--to text|binary] OUT", RunRecv},
+    {"send", "send [--port P] [--baud B] [--from text|binary] [--verify] IN", RunSend},
+    {"ports", "ports", RunPorts},
 };
 
 int usage(const QString &reason)
@@ -53,6 +57,8 @@ int main(int argc, char *argv[])
         } catch (const OstrelError &e) {
             // The error report of the tool: the message is the last line on stderr.
             zered::LogAttach(nullptr);
+            if (!e.detail().isEmpty())
+                std::fprintf(stderr, "%s\n", qUtf8Printable(e.detail()));
             if (!e.isCancel())
                 std::fprintf(stderr, "%s\n", qUtf8Printable(e.message()));
             return 1;

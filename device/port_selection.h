@@ -1,0 +1,43 @@
+#pragma once
+
+#include "device/kovserial.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+// The port selector's texts: "usb" in any case picks the USB link, anything
+// else names a serial port; "default" in any case keeps the port's own line
+// settings.
+bool IsUsbPortName(const QString &portText);
+bool IsDefaultBaud(const QString &baudText);
+
+// The selector's list: "USB" first, then the serial ports the serial transport can open.
+QStringList AvailablePorts();
+
+// The one device port object of a transfer (ActivePort): created and opened
+// at the transfer's start, closed and released in its clean-up.
+class PortHolder
+{
+public:
+    // Makes the transport for a selector text; tests hand in their own.
+    using Factory = std::function<std::unique_ptr<TKOVPort>(bool usb)>;
+    explicit PortHolder(Factory factory = DefaultFactory());
+    static Factory DefaultFactory();
+    // A port still held here is released without being closed.
+    ~PortHolder();
+
+    void setFactory(Factory factory) { m_factory = std::move(factory); }
+    TKOVPort *ActivePort() const { return m_port.get(); }
+    // Opens the port the selectors name; raises the transport's errors, and
+    // the port then stays for ClosePort to release.
+    TKOVPort &OpenPort(const QString &portText, const QString &baudText);
+    // Closes the port if it is open and releases it, also when closing
+    // raises (the error still travels on).
+    void ClosePort();
+
+private:
+    Factory m_factory;
+    std::unique_ptr<TKOVPort> m_port;
+};

@@ -1,0 +1,201 @@
+#include "shell/file_commands.h"
+
+#include "common/captions.h"
+#include "common/file_dialog.h"
+#include "common/messages.h"
+#include "common/zered_error.h"
+#include "common/zered_gui.h"
+#include "documents/textlist_form.h"
+#include "shell/barcodemain.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+
+namespace {
+
+constexpr int BinaryKind = 2;
+
+} // namespace
+
+FileCommands::FileCommands(TOstrelMain &main)
+    : m_main(main),
+      m_openDialog(new TFileDialog(TFileDialog::Kind::Open, &main)),
+      m_saveDialog(createSaveDialog("FileSave1")),
+      m_saveAsDialog(createSaveDialog("FileSaveAs1")),
+      m_recentMenu(main.findChild<QMenu *>(QStringLiteral("FileRecentMenu"))),
+      m_recentSeparator(main.findChild<QAction *>(QStringLiteral("FileRecentSep")))
+{
+    QObject::connect(m_main.action("FileOpen1"), &QAction::triggered, &m_main, [this] {
+        zered::Guarded([this] { FileOpen1Execute(); });
+    });
+    QObject::connect(m_main.action("FileSaveOverwrite1"), &QAction::triggered, &m_main, [this] {
+        zered::Guarded([this] { FileSaveOverwrite1Execute(); });
+    });
+    QObject::connect(m_recentMenu, &QMenu::aboutToShow, &m_main, [this] { FileRecentMenuClick(); });
+    TChildForm::SetSaveAsDialog(m_saveAsDialog);
+}
+
+FileCommands::~FileCommands()
+{
+    TChildForm::SetSaveAsDialog(nullptr);
+}
+
+TFileDialog *FileCommands::createSaveDialog(const char *actionName)
+{
+    auto *dialog = new TFileDialog(TFileDialog::Kind::Save, &m_main);
+    QObject::connect(dialog, &QFileDialog::filterSelected, &m_main, [this, dialog] {
+        FileSaveAs1SaveDialogTypeChange(*dialog);
+    });
+    QObject::connect(m_main.action(actionName), &QAction::triggered, &m_main, [this, dialog] {
+        zered::Guarded([this, dialog] { SaveAsExecute(*dialog); });
+    });
+    return dialog;
+}
+
+void FileCommands::FileOpen1Execute()
+{
+    if (m_openDialog->Execute())
+        FileOpen1Accept();
+}
+
+void FileCommands::FileOpen1Accept()
+{
+    const QStringList files = m_openDialog->selectedFiles();
+    // A maximized active window would make every new one open maximized.
+    if (files.size() > 1)
+        m_main.SetActiveChildState(true);
+    const bool binary = m_openDialog->FilterIndex() == BinaryKind;
+    for (const QString &path : files) {
+        if (binary) {
+            if (!QFileInfo::exists(path))
+                throw OstrelError(Msg::FileNotFound);
+            m_main.NewDocument(QString())->LoadFromFile(path, BinaryKind);
+        } else {
+            m_main.OpenDocument(path);
+            AddRecent(path);
+        }
+    }
+}
+
+bool FileCommands::SaveAsExecute(TFileDialog &dialog)
+{
+    FileSaveAs1BeforeExecute(dialog);
+    if (!dialog.Execute())
+        return false;
+    FileSaveAs1Accept(dialog);
+    return true;
+}
+
+void FileCommands::FileSaveAs1BeforeExecute(TFileDialog &dialog)
+{
+    if (TChildForm *child = m_main.activeChild(); child && !child->FileName().isEmpty())
+        dialog.SetFileName(child->FileName());
+}
+
+void FileCommands::FileSaveAs1SaveDialogTypeChange(TFileDialog &dialog)
+{
+    switch (dialog.FilterIndex()) {
+    case 1: dialog.setDefaultSuffix(QStringLiteral("csv")); break;
+    case 2: dialog.setDefaultSuffix(QStringLiteral("bin")); break;
+    case 3: dialog.setDefaultSuffix(QString()); break;
+    default: break;
+    }
+}
+
+void FileCommands::FileSaveAs1Accept(TFileDialog &dialog)
+{
+    TChildForm *child = m_main.activeChild();
+    if (!child)
+        return;
+    const QString target = dialog.FileName();
+    const int kind = dialog.FilterIndex();
+    child->SaveToFile(target, kind);
+    if (kind != BinaryKind)
+        AddRecent(target);
+}
+
+void FileCommands::FileSaveOverwrite1Execute()
+{
+    TChildForm *child = m_main.activeChild();
+    if (!child)
+        return;
+    if (!child->FileName().isEmpty())
+        child->SaveToFile(child->FileName(), -1);
+    else if (!SaveAsExecute(*m_saveAsDialog))
+        return;   // nothing was saved, so there is nothing to report
+    zered::LogPrint(zered::clBlack, Msg::SaveTo, qUtf8Printable(child->FileName()));
+}
+
+void FileCommands::AddRecent(const QString &path)
+{
+    m_lists.AddRecent(path);
+    showLists();
+}
+
+void FileCommands::AddRecentFile(const QString &path)
+{
+    m_lists.AddRecentFile(path);
+    showLists();
+}
+
+void FileCommands::AddRecentFolder(const QString &path)
+{
+    m_lists.AddRecentFolder(path);
+    showLists();
+}
+
+void FileCommands::FileRecentMenuClick()
+{
+    m_lists.Number();
+    showLists();
+}
+
+void FileCommands::RecentFileClick(int id)
+{
+    m_main.OpenDocument(m_lists.pathOf(id));
+    m_lists.MoveFileToTop(id);
+    showLists();
+}
+
+void FileCommands::RecentFolderClick(int id)
+{
+    m_openDialog->SetFileName(QString());
+    m_openDialog->SetInitialDir(m_lists.pathOf(id));
+    FileOpen1Execute();
+    // Opening a file from this very folder has replaced the entry by a new one.
+    if (m_lists.MoveFolderToTop(id))
+        showLists();
+}
+
+void FileCommands::showLists()
+{
+    QList<QAction *> order;
+    QHash<int, QAction *> kept;
+    auto place = [&](const QList<RecentLists::Entry> &list, void (FileCommands::*click)(int)) {
+        for (const RecentLists::Entry &entry : list) {
+            QAction *item = m_entries.take(entry.id);
+            if (!item) {
+                item = new QAction(&m_main);
+                QObject::connect(item, &QAction::triggered, &m_main, [this, click, id = entry.id] {
+                    zered::Guarded([this, click, id] { (this->*click)(id); });
+                });
+            }
+            item->setText(entry.caption);
+            kept.insert(entry.id, item);
+            order.append(item);
+        }
+    };
+    place(m_lists.files(), &FileCommands::RecentFileClick);
+    order.append(m_recentSeparator);
+    place(m_lists.folders(), &FileCommands::RecentFolderClick);
+    // What is left has dropped out of the lists; one may be running its own click.
+    for (QAction *gone : std::as_const(m_entries)) {
+        m_recentMenu->removeAction(gone);
+        gone->deleteLater();
+    }
+    m_entries = kept;
+    for (QAction *item : order)
+        m_recentMenu->removeAction(item);
+    m_recentMenu->addActions(order);
+}

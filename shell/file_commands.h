@@ -1,0 +1,57 @@
+#pragma once
+
+#include "shell/recent_lists.h"
+
+#include <QHash>
+
+class QAction;
+class QMenu;
+class QString;
+class TFileDialog;
+class TOstrelMain;
+
+// The main window's file commands (Open, Save ..., Save As, Save) with their
+// dialogs, and the Recent Files submenu: recent files above its separator,
+// recent folders below it.
+class FileCommands
+{
+public:
+    explicit FileCommands(TOstrelMain &main);
+    ~FileCommands();
+
+    void AddRecent(const QString &path);
+    void AddRecentFile(const QString &path);
+    void AddRecentFolder(const QString &path);
+    // The entries as the submenu holds them, for storing the lists.
+    const RecentLists &recentLists() const { return m_lists; }
+
+    TFileDialog &openDialog() const { return *m_openDialog; }
+    TFileDialog &saveAsDialog() const { return *m_saveAsDialog; }
+    TFileDialog &saveDialog() const { return *m_saveDialog; }
+    QMenu *recentMenu() const { return m_recentMenu; }
+
+private:
+    void FileOpen1Execute();
+    void FileOpen1Accept();
+    // Runs a save dialog with its handlers; false when the user cancelled it.
+    bool SaveAsExecute(TFileDialog &dialog);
+    void FileSaveAs1BeforeExecute(TFileDialog &dialog);
+    void FileSaveAs1SaveDialogTypeChange(TFileDialog &dialog);
+    void FileSaveAs1Accept(TFileDialog &dialog);
+    void FileSaveOverwrite1Execute();
+    void FileRecentMenuClick();
+    void RecentFileClick(int id);
+    void RecentFolderClick(int id);
+    TFileDialog *createSaveDialog(const char *actionName);
+    // Makes the submenu hold the lists' entries, in order, with their captions.
+    void showLists();
+
+    TOstrelMain &m_main;
+    TFileDialog *m_openDialog;
+    TFileDialog *m_saveDialog;     // "&Save ..."
+    TFileDialog *m_saveAsDialog;   // "Save &As ...", also run by "&Save" and the close prompt
+    QMenu *m_recentMenu;
+    QAction *m_recentSeparator;
+    RecentLists m_lists;
+    QHash<int, QAction *> m_entries;   // by entry id
+};

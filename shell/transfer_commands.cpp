@@ -1,0 +1,59 @@
+#include "shell/transfer_commands.h"
+
+#include "common/messages.h"
+#include "common/user_prompts.h"
+#include "common/zered_gui.h"
+#include "device/port_selection.h"
+#include "documents/textlist_form.h"
+#include "shell/barcodemain.h"
+#include "shell/port_combo.h"
+
+#include <QAction>
+#include <QMdiSubWindow>
+
+TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
+{
+    QObject::connect(m_main.action("Recv1"), &QAction::triggered, &m_main, [this] {
+        zered::Guarded([this] { Recv1Execute(); });
+    });
+    QObject::connect(m_main.action("Send1"), &QAction::triggered, &m_main, [this] {
+        zered::Guarded([this] { Send1Execute(); });
+    });
+    auto *ports = qobject_cast<PortComboBox *>(m_main.portCombo());
+    QObject::connect(ports, &PortComboBox::aboutToDropDown, &m_main, [this] { PortComboDropDown(); });
+    QObject::connect(ports, &QComboBox::activated, &m_main, [this] { PortComboClick(); });
+}
+
+void TransferCommands::Recv1Execute()
+{
+    TTextList2Form *form = m_main.NewDocument(QString());
+    try {
+        form->ReceiveTable();
+    } catch (...) {
+        // A failed receive leaves no empty window behind.
+        delete form->parentWidget();
+        throw;
+    }
+}
+
+void TransferCommands::Send1Execute()
+{
+    auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild());
+    if (!form || !Prompts().Confirm(QString::fromUtf8(Msg::AskSendTable)))
+        return;
+    form->SendTable();
+}
+
+void TransferCommands::PortComboDropDown()
+{
+    QComboBox *ports = m_main.portCombo();
+    const QString typed = ports->currentText();
+    ports->clear();
+    ports->addItems(AvailablePorts());
+    ports->setEditText(typed);   // a typed name stays, listed or not
+}
+
+void TransferCommands::PortComboClick()
+{
+    m_main.baudCombo()->setEnabled(!IsUsbPortName(m_main.portCombo()->currentText()));
+}

@@ -1,0 +1,136 @@
+#include "device/port_selection.h"
+#include "documents/textlist_form.h"
+#include "fake_prompts.h"
+#include "served_controller.h"
+#include "shell/barcodemain.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+namespace {
+
+// Serial ports that answer within a short time, so a silent line fails fast.
+PortHolder::Factory QuickSerial(int *made = nullptr)
+{
+    return [made](bool) -> std::unique_ptr<TKOVPort> {
+        if (made)
+            ++*made;
+        auto port = std::make_unique<TKOVSerial>();
+        port->ReplyTimeout = 100;
+        return port;
+    };
+}
+
+bool IsStamp(const QString &label, const QString &prefix)
+{
+    return QRegularExpression(u"^"_qs + prefix + u"\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"_qs).match(label).hasMatch();
+}
+
+} // namespace
+
+class TestTransferCommands : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;   // dbg.out lands here
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(QDir::setCurrent(m_dir.path())); }
+
+    void recvShowsTheControllersTableInANewModifiedWindow()
+    {
+        ServedController controller;
+        TableDocument source;
+        source.grid().setCell(1, 2, "conv");
+        source.grid().setCell(2, 2, "4901234567890");
+        source.Update();
+        controller.model.table = source.image();
+        TOstrelMain main;
+        main.SelectPort(controller.pty.devicePath());
+        main.action("Recv1")->trigger();
+        QCOMPARE(main.documentArea()->subWindowList().size(), 1);
+        auto *form = qobject_cast<TTextList2Form *>(main.activeChild());
+        QVERIFY(form->Modified());
+        QVERIFY(!form->document().imageStale());
+        QCOMPARE(form->windowTitle(), u"untitled*"_qs);
+        QCOMPARE(form->document().grid().cell(2, 2), QByteArray("4901234567890"));
+        QCOMPARE(form->document().grid().cell(1, 2), QByteArray("conv"));
+        QVERIFY2(IsStamp(form->recvLabel()->text(), u"recv:"_qs), qPrintable(form->recvLabel()->text()));
+        QCOMPARE(form->sendLabel()->text(), u"send: --------"_qs);
+        QVERIFY(main.messagePane()->toPlainText().contains(u"recv text list; "_qs));
+        QVERIFY(!main.ports().ActivePort());
+    }
+
+    void aFailedRecvLeavesNoWindow()
+    {
+        PseudoTerminal silent;
+        QString error;
+        QVERIFY(silent.open(&error));
+        TOstrelMain main;
+        main.ports().setFactory(QuickSerial());
+        main.SelectPort(silent.devicePath);
+        main.action("Recv1")->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(main.documentArea()->subWindowList().size(), 0);
+        QVERIFY(main.messagePane()->toPlainText().endsWith(u"Read timeout"_qs));
+        QVERIFY(!main.ports().ActivePort());
+    }
+
+    void sendAsksFirstAndWritesTheActiveTable()
+    {
+        ServedController controller;
+        FakePrompts prompts;
+        int portsMade = 0;
+        TOstrelMain main;
+        main.ports().setFactory(QuickSerial(&portsMade));
+        main.SelectPort(controller.pty.devicePath());
+        TTextList2Form *form = main.NewDocument(QString());
+        form->document().grid().setCell(2, 1, "ABC");
+        form->SetModified(true);
+
+        prompts.confirmAnswer = false;
+        main.action("Send1")->trigger();
+        QCOMPARE(prompts.asked, QStringList{u"KOVのバーコードテーブルを書き換えます。よろしいですか？"_qs});
+        QCOMPARE(portsMade, 0);   // a cancel opens no port
+        QCOMPARE(controller.model.table, QByteArray(65536, '\xFF'));
+
+        prompts.confirmAnswer = true;
+        main.action("Send1")->trigger();
+        QCOMPARE(portsMade, 1);
+        QCOMPARE(controller.model.table.first(3), QByteArray("ABC"));
+        QVERIFY(IsStamp(form->sendLabel()->text(), u"send:"_qs));
+        QVERIFY(form->Modified());   // a send changes nothing but the label and the image
+        QVERIFY(!form->document().imageStale());
+    }
+
+    void portSelectorPicksTheLinkAndKeepsTypedNames_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<bool>("baudEnabled");
+        QTest::newRow("USB") << u"USB"_qs << false;
+        QTest::newRow("Usb") << u"Usb"_qs << false;
+        QTest::newRow("COM1") << u"COM1"_qs << true;
+        QTest::newRow("typed COM12") << u"COM12"_qs << true;
+    }
+    void portSelectorPicksTheLinkAndKeepsTypedNames()
+    {
+        QFETCH(QString, port);
+        QFETCH(bool, baudEnabled);
+        TOstrelMain main;
+        QVERIFY(!main.baudCombo()->isEnabled());   // starts on USB
+        main.SelectPort(port);
+        QCOMPARE(main.baudCombo()->isEnabled(), baudEnabled);
+        QVERIFY(QMetaObject::invokeMethod(main.portCombo(), "aboutToDropDown"));
+        QCOMPARE(main.portCombo()->currentText(), port);
+        QCOMPARE(main.portCombo()->itemText(0), u"USB"_qs);
+    }
+};
+
+QTEST_MAIN(TestTransferCommands)
+#include "test_transfer_commands.moc"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTest>
+
+// One run of the built ostrel-cli: exit status, stdout bytes, stderr lines.
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QStringList errLines;
+};
+
+inline Run runCli(const QStringList &args, const QString &workingDir = QString())
+{
+    QProcess p;
+    if (!workingDir.isEmpty())
+        p.setWorkingDirectory(workingDir);
+    p.start(qEnvironmentVariable("OSTREL_BUILD_DIR") + "/ostrel-cli", args);
+    Run r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.errLines = QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    return r;
+}
+
+inline void writeFile(const QString &name, const QByteArray &bytes)
+{
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+inline QByteArray readFile(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}

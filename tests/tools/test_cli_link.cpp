@@ -1,0 +1,157 @@
+#include "tools/cli_run.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// kov-sim in its own process, on the pseudo-terminal it prints first.
+struct Simulator
+{
+    QProcess process;
+    QString port;
+
+    explicit Simulator(const QStringList &args)
+    {
+        process.start(qEnvironmentVariable("OSTREL_BUILD_DIR") + "/kov-sim", args);
+        if (process.waitForReadyRead(10000))
+            port = QString::fromUtf8(process.readLine()).trimmed();
+    }
+    // Ends it the way a user does, so it writes --save and --capture.
+    void stop()
+    {
+        process.terminate();
+        process.waitForFinished(10000);
+    }
+    ~Simulator()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+};
+
+// A table in the form the editor writes: every record holds a barcode.
+QByteArray Table()
+{
+    QByteArray image(65536, '\xFF');
+    for (int record = 0; record < 512; ++record)
+        image.replace(record * 128, 6, QByteArray::number(100000 + record));
+    return image;
+}
+
+} // namespace
+
+class TestCliLink : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private Q_SLOTS:
+    void sendPutsTheImageIntoTheControllerAndVerifies()
+    {
+        writeFile(path(u"table.bin"_qs), Table());
+        Simulator sim({u"--save"_qs, path(u"saved.bin"_qs), u"--capture"_qs, path(u"wire.bin"_qs)});
+        QVERIFY(!sim.port.isEmpty());
+        const Run run = runCli({u"send"_qs, u"--port"_qs, sim.port, u"--from"_qs, u"binary"_qs, u"--verify"_qs,
+                                path(u"table.bin"_qs)}, m_dir.path());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.errLines.first().startsWith(u"send text list; "_qs));
+        QVERIFY(run.errLines.last().startsWith(u"recv text list; "_qs));
+        sim.stop();
+        QCOMPARE(readFile(path(u"saved.bin"_qs)), Table());
+        const QByteArray wire = readFile(path(u"wire.bin"_qs));
+        QCOMPARE(wire.size(), 256 * 264 + 7);   // every block, then the read-back request
+        QCOMPARE(wire.first(7).toHex(), QByteArray("fc000001800082"));
+        QCOMPARE(wire.last(7).toHex(), QByteArray("f800000180ff87"));
+        // The serial link keeps its copy of what the last open sent.
+        QCOMPARE(readFile(path(u"dbg.out"_qs)).toHex(), QByteArray("f800000180ff87"));
+    }
+
+    void recvWritesTheControllersTable_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("binary") << u"binary"_qs;
+        QTest::newRow("text") << u"text"_qs;
+    }
+    void recvWritesTheControllersTable()
+    {
+        QFETCH(QString, format);
+        writeFile(path(u"start.bin"_qs), Table());
+        Simulator sim({u"--table"_qs, path(u"start.bin"_qs)});
+        const QString out = path(u"got."_qs + format);
+        const Run run = runCli({u"recv"_qs, u"--port"_qs, sim.port, u"--to"_qs, format, out}, m_dir.path());
+        QCOMPARE(run.exitCode, 0);
+        if (format == u"binary") {
+            QCOMPARE(readFile(out), Table());
+        } else {
+            const QByteArray text = readFile(out);
+            QVERIFY(text.startsWith(",100000\r\n,100001\r\n"));
+            QCOMPARE(text.count("\r\n"), 512);
+        }
+    }
+
+    void linkFailuresEndWithTheMessage_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("ack with data") << QStringList{u"--ack-data-at"_qs, u"4"_qs} << u"send"_qs << u"no ACK"_qs;
+        QTest::newRow("frame starts 15") << QStringList{u"--nak-at"_qs, u"3"_qs} << u"recv"_qs
+                                         << u"reply header missing"_qs;
+        QTest::newRow("short frame") << QStringList{u"--short-frame-at"_qs, u"9"_qs} << u"recv"_qs << u"recv error"_qs;
+        QTest::newRow("bad checksum") << QStringList{u"--bad-checksum-at"_qs, u"2"_qs} << u"send"_qs
+                                      << u"checksum missmatched"_qs;
+    }
+    void linkFailuresEndWithTheMessage()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        writeFile(path(u"table.bin"_qs), Table());
+        Simulator sim(simArgs);
+        const QStringList args = command == u"send"
+            ? QStringList{u"send"_qs, u"--port"_qs, sim.port, u"--from"_qs, u"binary"_qs, path(u"table.bin"_qs)}
+            : QStringList{u"recv"_qs, u"--port"_qs, sim.port, path(u"out.csv"_qs)};
+        const Run run = runCli(args, m_dir.path());
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.errLines.last(), message);
+    }
+
+    void aPortThatCannotOpenGivesTheReasonFirst()
+    {
+        const Run run = runCli({u"recv"_qs, u"--port"_qs, u"/dev/kov-no-such-port"_qs, path(u"x.csv"_qs)}, m_dir.path());
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.errLines.size(), 2);
+        QVERIFY(run.errLines[0].startsWith(u"serial port '/dev/kov-no-such-port': "_qs));
+        QCOMPARE(run.errLines[1], u"serial port cannot open"_qs);
+    }
+
+    void portsListsUsbFirst()
+    {
+        const Run run = runCli({u"ports"_qs});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith("USB\n"));
+    }
+
+    void usageErrorsExit2_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("recv without file") << QStringList{u"recv"_qs};
+        QTest::newRow("send with two files") << QStringList{u"send"_qs, u"a"_qs, u"b"_qs};
+        QTest::newRow("bad format") << QStringList{u"recv"_qs, u"--to"_qs, u"xml"_qs, u"a"_qs};
+        QTest::newRow("verify on recv") << QStringList{u"recv"_qs, u"--verify"_qs, u"a"_qs};
+        QTest::newRow("ports with argument") << QStringList{u"ports"_qs, u"x"_qs};
+    }
+    void usageErrorsExit2()
+    {
+        QFETCH(QStringList, args);
+        QCOMPARE(runCli(args).exitCode, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliLink)
+#include "test_cli_link.moc"
