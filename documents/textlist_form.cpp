@@ -153,12 +153,8 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
 
 void TTextList2Form::createActions()
 {
-    for (const TableActionSpec &spec : TableActionSpecs) {
-        auto *a = new QAction(Text(spec.caption), this);
-        a->setObjectName(Text(spec.name));
-        a->setProperty("category", Text(spec.category));
-        if (!spec.shortcut.empty())
-            a->setShortcut(QKeySequence(Text(spec.shortcut)));
+    for (const ActionSpec &spec : TableActionSpecs) {
+        QAction *a = CreateAction(spec, this);
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(a);
         m_actions.insert(a->objectName(), a);
@@ -168,6 +164,7 @@ void TTextList2Form::createActions()
         {"GridCopy1", &TTextList2Form::GridCopy1Execute},   {"GridPaste1", &TTextList2Form::GridPaste1Execute},
         {"GridDelete1", &TTextList2Form::GridDelete1Execute}, {"GridSort1", &TTextList2Form::GridSort1Execute},
         {"SelectAll1", &TTextList2Form::SelectAll1Execute}, {"GridInsert1", &TTextList2Form::GridInsert1Execute},
+        {"Recv1", &TTextList2Form::Recv1Execute},           {"Send1", &TTextList2Form::Send1Execute},
     };
     for (const auto &[name, command] : commands)
         connect(action(name), &QAction::triggered, this, [this, command = command] {
@@ -248,6 +245,17 @@ void TTextList2Form::ReceiveTable()
     SetModified(true);
     ImageToGrid();
     RecvLabel->setText(QStringLiteral("recv:") + TransferStamp());
+}
+
+void TTextList2Form::Recv1Execute()
+{
+    ReceiveTable();
+}
+
+void TTextList2Form::Send1Execute()
+{
+    if (Prompts().Confirm(QString::fromUtf8(Msg::AskSendTable)))
+        SendTable();
 }
 
 bool TTextList2Form::IsModified() const

@@ -46,6 +46,9 @@ public:
     // The whole table to and from the controller through the main window's port.
     void SendTable();
     void ReceiveTable();
+    // The popup's "&Receive from KOV" (no question) and "Send to KOV ..." (asks first).
+    void Recv1Execute();
+    void Send1Execute();
 
     bool IsModified() const override;
     void SetModified(bool value) override;

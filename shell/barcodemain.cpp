@@ -42,11 +42,6 @@ namespace {
 
 constexpr char LinkedActionProperty[] = "linkedAction";
 
-QString text(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 // A push button that runs an action and follows its enabled state; its caption
 // is set by LabelHeadButtons.
 QPushButton *LinkedButton(const char *name, QAction *action, QWidget *parent)
@@ -240,15 +235,7 @@ TOstrelMain::~TOstrelMain()
 void TOstrelMain::createActions()
 {
     for (const ActionSpec &spec : MainActionSpecs) {
-        auto *a = new QAction(text(spec.caption), this);
-        a->setObjectName(text(spec.name));
-        a->setProperty("category", text(spec.category));
-        QList<QKeySequence> keys;
-        if (!spec.shortcut.empty())
-            keys.append(QKeySequence(text(spec.shortcut)));
-        if (!spec.secondary.empty())
-            keys.append(QKeySequence(text(spec.secondary)));
-        a->setShortcuts(keys);
+        QAction *a = CreateAction(spec, this);
         // The main window's keys also work while a document window has the keyboard.
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
