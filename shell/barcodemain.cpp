@@ -9,6 +9,7 @@
 #include "documents/textlist_form.h"
 #include "shell/edit_commands.h"
 #include "shell/file_commands.h"
+#include "shell/find_commands.h"
 #include "shell/help_commands.h"
 #include "shell/main_actions.h"
 #include "shell/port_combo.h"
@@ -193,6 +194,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     m_fileCommands = std::make_unique<FileCommands>(*this);
     m_transferCommands = std::make_unique<TransferCommands>(*this);
     m_helpCommands = std::make_unique<HelpCommands>(*this);
+    m_findCommands = std::make_unique<FindCommands>(*this);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(RichEdit1);

@@ -22,6 +22,7 @@ class TChildForm;
 class TShape;
 class TTextList2Form;
 class EditCommands;
+class FindCommands;
 class HelpCommands;
 class FileCommands;
 class TransferCommands;
@@ -52,6 +53,7 @@ public:
     void ClosePort() override;
     PortHolder &ports() { return m_ports; }
     HelpCommands &helpCommands() { return *m_helpCommands; }
+    FindCommands &findCommands() { return *m_findCommands; }
     // Puts a port name into the selector as if it had been chosen.
     void SelectPort(const QString &name);
 
@@ -122,6 +124,7 @@ private:
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<TransferCommands> m_transferCommands;
     std::unique_ptr<HelpCommands> m_helpCommands;
+    std::unique_ptr<FindCommands> m_findCommands;
     PortHolder m_ports;
     QStringList m_commandLineFiles;
     QString m_currentHint;
