@@ -1,6 +1,10 @@
 #include "common/zered_gui.h"
 
+#include "common/action_spec.h"
 #include "common/zered_error.h"
+
+#include <QAction>
+#include <QKeySequence>
 
 #include <QApplication>
 #include <QScrollBar>
@@ -57,7 +61,8 @@ int RichEditLog::backgroundColour() const
 
 void FlashControl(QWidget *control)
 {
-    if (!control)
+    // A blink nobody can see would only hold the program up.
+    if (!control || !control->isVisible())
         return;
     QWidget *surface = control;
     if (auto *edit = qobject_cast<QTextEdit *>(control))
@@ -123,3 +128,18 @@ QString LongHint(const QString &hint)
 }
 
 } // namespace zered
+
+QAction *CreateAction(const ActionSpec &spec, QObject *parent)
+{
+    const auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); };
+    auto *action = new QAction(text(spec.caption), parent);
+    action->setObjectName(text(spec.name));
+    action->setProperty("category", text(spec.category));
+    QList<QKeySequence> keys;
+    if (!spec.shortcut.empty())
+        keys.append(QKeySequence(text(spec.shortcut)));
+    if (!spec.secondary.empty())
+        keys.append(QKeySequence(text(spec.secondary)));
+    action->setShortcuts(keys);
+    return action;
+}

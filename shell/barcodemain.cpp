@@ -10,6 +10,8 @@
 #include "documents/textlist_form.h"
 #include "shell/edit_commands.h"
 #include "shell/file_commands.h"
+#include "shell/find_commands.h"
+#include "shell/help_commands.h"
 #include "shell/main_actions.h"
 #include "shell/port_combo.h"
 #include "shell/shape.h"
@@ -41,11 +43,6 @@ TOstrelMain *OstrelMain = nullptr;
 namespace {
 
 constexpr char LinkedActionProperty[] = "linkedAction";
-
-QString text(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // A push button that runs an action and follows its enabled state; its caption
 // is set by LabelHeadButtons.
@@ -200,6 +197,8 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     m_windowCommands = std::make_unique<WindowCommands>(*this, WindowMenu);
     m_fileCommands = std::make_unique<FileCommands>(*this);
     m_transferCommands = std::make_unique<TransferCommands>(*this);
+    m_helpCommands = std::make_unique<HelpCommands>(*this);
+    m_findCommands = std::make_unique<FindCommands>(*this);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(RichEdit1);
@@ -208,6 +207,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     zered::SetErrorPane(RichEdit1);
     SetPromptParent(this);
     setAcceptDrops(true);
+    m_helpCommands->BuildVersionCaption();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
     connect(qApp, &QApplication::focusChanged, this, &TOstrelMain::updateActions);
@@ -217,6 +217,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     m_splitter->setSizes({DesignClientHeight, 34, 17});
     LoadSettings();
     SetMainTransferHost(this);
+    m_helpCommands->HelpAboutExecute();
     m_transferCommands->PortComboClick();
     updateActions();
 }
@@ -242,15 +243,7 @@ TOstrelMain::~TOstrelMain()
 void TOstrelMain::createActions()
 {
     for (const ActionSpec &spec : MainActionSpecs) {
-        auto *a = new QAction(text(spec.caption), this);
-        a->setObjectName(text(spec.name));
-        a->setProperty("category", text(spec.category));
-        QList<QKeySequence> keys;
-        if (!spec.shortcut.empty())
-            keys.append(QKeySequence(text(spec.shortcut)));
-        if (!spec.secondary.empty())
-            keys.append(QKeySequence(text(spec.secondary)));
-        a->setShortcuts(keys);
+        QAction *a = CreateAction(spec, this);
         // The main window's keys also work while a document window has the keyboard.
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);

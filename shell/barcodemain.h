@@ -23,6 +23,8 @@ class TChildForm;
 class TShape;
 class TTextList2Form;
 class EditCommands;
+class FindCommands;
+class HelpCommands;
 class FileCommands;
 class TransferCommands;
 class WindowCommands;
@@ -59,6 +61,8 @@ public:
     TKOVPort &OpenPort() override;
     void ClosePort() override;
     PortHolder &ports() { return m_ports; }
+    HelpCommands &helpCommands() { return *m_helpCommands; }
+    FindCommands &findCommands() { return *m_findCommands; }
     // Puts a port name into the selector as if it had been chosen.
     void SelectPort(const QString &name);
 
@@ -130,6 +134,8 @@ private:
     std::unique_ptr<WindowCommands> m_windowCommands;
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<TransferCommands> m_transferCommands;
+    std::unique_ptr<HelpCommands> m_helpCommands;
+    std::unique_ptr<FindCommands> m_findCommands;
     PortHolder m_ports;
     QStringList m_commandLineFiles;
     QString m_currentHint;

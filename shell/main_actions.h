@@ -1,19 +1,10 @@
 #pragma once
 
+#include "common/action_spec.h"
+
 #include <array>
-#include <string_view>
 
-// The main window's command table: each action's name, category, caption and
-// shortcuts, declared once. The window creates its QActions from it.
-struct ActionSpec
-{
-    std::string_view name;
-    std::string_view category;
-    std::string_view caption;
-    std::string_view shortcut;    // primary; empty for none
-    std::string_view secondary;   // further key; empty for none
-};
-
+// The main window's command table.
 inline constexpr std::array MainActionSpecs{
     ActionSpec{"FileNew1", "File", "&New", "Ctrl+N", ""},
     ActionSpec{"FileOpen1", "File", "&Open ...", "Ctrl+O", "F2"},

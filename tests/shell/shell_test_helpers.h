@@ -18,15 +18,16 @@ inline QString WriteFile(const QTemporaryDir &dir, const QString &name, const QB
     return path;
 }
 
-// The message pane's lines without their "hh:nn:ss " stamps.
-inline QStringList LogLines(const TOstrelMain &main)
+// The message pane's lines without their "hh:nn:ss " stamps, the two
+// version banner lines of the start included or not.
+inline QStringList LogLines(const TOstrelMain &main, bool withBanner = false)
 {
     QStringList lines;
     const QTextDocument *doc = main.messagePane()->document();
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
         if (!b.text().isEmpty())
             lines.append(b.text().mid(9));
-    return lines;
+    return withBanner ? lines : lines.mid(2);
 }
 
 // The colour of a message pane line's text, after its stamp.

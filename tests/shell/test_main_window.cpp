@@ -4,6 +4,7 @@
 #include "documents/textlist_form.h"
 #include "fake_prompts.h"
 #include "shell/barcodemain.h"
+#include "shell/help_commands.h"
 #include "shell/shape.h"
 #include "shell_test_helpers.h"
 
@@ -14,7 +15,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QLabel>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -162,18 +165,45 @@ private Q_SLOTS:
         QCOMPARE(main.progressBar()->outline(), QColor(0x80, 0x80, 0x80));
     }
 
-    void logStartsEmptyAndErrorsAreMagenta()
+    void logStartsWithTheBannerAndErrorsAreMagenta()
     {
         TOstrelMain main;
-        QCOMPARE(main.messagePane()->toPlainText(), QString());   // never "messages"
+        // Never the design text "messages": the banner is the first thing in the pane.
+        QCOMPARE(LogLines(main, true), (QStringList{u"KOV-Ostrel Manager version1.1.0.0 ;"_qs,
+                                                    u"Copyright (C) 2026 Brenvik. All rights reserved."_qs}));
+        QCOMPARE(MessageColour(main, 0), QColor(0, 0, 128));
+        QCOMPARE(main.windowTitle(), u"KOV-Ostrel Manager ver1.1.0.0"_qs);
         zered::ReportError(QString());
-        QCOMPARE(main.messagePane()->toPlainText(), QString());
+        QCOMPARE(LogLines(main), QStringList());
         zered::ReportError(u"Read timeout"_qs);
         QCOMPARE(LogLines(main), QStringList{u"Read timeout"_qs});
-        QCOMPARE(MessageColour(main, 0), QColor(255, 0, 255));
+        QCOMPARE(MessageColour(main, 2), QColor(255, 0, 255));
         // The system's reason follows the known message on a line of its own.
         zered::Guarded([] { throw OstrelError("serial port cannot open", u"permission denied"_qs); });
         QCOMPARE(LogLines(main).mid(1), (QStringList{u"serial port cannot open"_qs, u"permission denied"_qs}));
+    }
+
+    void aboutScrollsBackToTheBanner()
+    {
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        for (int i = 0; i < 200; ++i)
+            zered::LogPrint(zered::clBlack, "line %d", i);
+        QScrollBar *bar = main.messagePane()->verticalScrollBar();
+        QVERIFY(bar->maximum() - bar->value() < 17);   // the newest line is in view
+        QVERIFY(bar->maximum() > 0);
+        main.action("HelpAbout")->trigger();
+        QCOMPARE(main.messagePane()->textCursor().position(), main.helpCommands().VersionLogPos());
+        QVERIFY(main.messagePane()->viewport()->rect().contains(main.messagePane()->cursorRect()));
+    }
+
+    void logoDoubleClickLogsTheAddress()
+    {
+        TOstrelMain main;
+        auto *logo = main.findChild<QLabel *>(u"LogoImage"_qs);
+        QTest::mouseDClick(logo, Qt::LeftButton);
+        QCOMPARE(LogLines(main).last(), u"open 'https://www.brenvik.example/kov/' on WEB BROWSER"_qs);
     }
 
     void commandLineFilesOpenAndOneIsMaximized_data()
@@ -255,7 +285,7 @@ private Q_SLOTS:
         QVERIFY(!close.isAccepted());
         QCOMPARE(prompts.offeredAll, QList<bool>{true});
         QCOMPARE(main.documentArea()->subWindowList().size(), 2);
-        QCOMPARE(main.messagePane()->toPlainText(), QString());   // a cancel reports nothing
+        QCOMPARE(LogLines(main), QStringList());   // a cancel reports nothing
     }
 
     void newWindowsAreNumbered()

@@ -33,10 +33,10 @@ void PlantNormalPlacement(MemorySettingsStore &store, const QRect &bounds)
 QStringList MagentaLines(const TOstrelMain &main)
 {
     QStringList lines;
-    const QStringList all = LogLines(main);
-    for (int i = 0; i < all.size(); ++i)
+    const QTextDocument *doc = main.messagePane()->document();
+    for (int i = 0; i < doc->blockCount(); ++i)
         if (MessageColour(main, i) == QColor(255, 0, 255))
-            lines.append(all[i]);
+            lines.append(doc->findBlockByNumber(i).text().mid(9));
     return lines;
 }
 

@@ -109,6 +109,33 @@ private Q_SLOTS:
         QVERIFY(!form->document().imageStale());
     }
 
+    void theTableWindowsOwnCommandsUseTheSamePort()
+    {
+        ServedController controller;
+        FakePrompts prompts;
+        TOstrelMain main;
+        main.SelectPort(controller.pty.devicePath());
+        TTextList2Form *form = main.NewDocument(u"/t/table.csv"_qs);
+        form->document().grid().setCell(2, 1, "XYZ");
+        form->SetModified(true);
+        prompts.confirmAnswer = false;
+        form->action("Send1")->trigger();
+        QCOMPARE(controller.model.table.first(3), QByteArray("\xFF\xFF\xFF"));
+        prompts.confirmAnswer = true;
+        form->action("Send1")->trigger();
+        QCOMPARE(controller.model.table.first(3), QByteArray("XYZ"));
+
+        controller.model.table.replace(0, 3, "QRS");
+        prompts.asked.clear();
+        form->SetModified(false);
+        form->action("Recv1")->trigger();   // into this window, without a question
+        QVERIFY(prompts.asked.isEmpty());
+        QCOMPARE(form->document().grid().cell(2, 1), QByteArray("QRS"));
+        QVERIFY(form->Modified());
+        QCOMPARE(form->FileName(), u"/t/table.csv"_qs);   // a receive keeps the name
+        QCOMPARE(main.documentArea()->subWindowList().size(), 1);
+    }
+
     void portSelectorPicksTheLinkAndKeepsTypedNames_data()
     {
         QTest::addColumn<QString>("port");

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QStringList>
+
+// The program's version strings, compiled in from the build's project
+// version: "FileVersion", "LegalCopyright" and "Comments".
+//
+// Replaces each key of the list that has a string by key + "=" + value;
+// keys without one stay as they are.
+void ReadVersionStrings(QStringList &keys);
+
+// The text after the first "=" of a ReadVersionStrings entry (empty without one).
+QString VersionValue(const QString &entry);
