@@ -4,6 +4,8 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
+#include "common/zered_lang.h"
+#include "common/zered_locale.h"
 #include "common/zered_log.h"
 #include "documents/grid_clipboard.h"
 #include "documents/grid_commands.h"
@@ -144,7 +146,10 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
     connect(TextGrid, &TextGridView::editorClosed, this, &TTextList2Form::TextGridEditorClosed);
 
     createActions();
+    ApplyLocale(this);
     StringGrid &grid = m_document.grid();
+    grid.setCell(ConvStrColumn, 0, EncodeCp932(LocaleLookup(QStringLiteral("conv str"), QStringLiteral("conv str"))));
+    grid.setCell(BarcodeColumn, 0, EncodeCp932(LocaleLookup(QStringLiteral("bar code"), QStringLiteral("bar code"))));
     grid.setCurrent(grid.fixedCols(), grid.fixedRows());
     grid.setSelection({grid.fixedCols(), grid.fixedRows(), grid.fixedCols(), grid.fixedRows()});
     ShowGridSelection();

@@ -10,6 +10,7 @@
 #include "shell/edit_commands.h"
 #include "shell/file_commands.h"
 #include "shell/help_commands.h"
+#include "shell/localisation.h"
 #include "shell/main_actions.h"
 #include "shell/port_combo.h"
 #include "shell/shape.h"
@@ -201,6 +202,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     zered::SetErrorPane(RichEdit1);
     SetPromptParent(this);
     setAcceptDrops(true);
+    m_localisation = std::make_unique<MainLocalisation>(this);
     m_helpCommands->BuildVersionCaption();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
@@ -226,6 +228,7 @@ TOstrelMain::~TOstrelMain()
     zered::SetErrorPane(nullptr);
     // The panes and windows go while this is still the main window their signals reach.
     delete takeCentralWidget();
+    m_localisation.reset();
     if (OstrelMain == this)
         OstrelMain = nullptr;
     if (MainTransferHost() == this)

@@ -24,6 +24,7 @@ class TTextList2Form;
 class EditCommands;
 class HelpCommands;
 class FileCommands;
+class MainLocalisation;
 class TransferCommands;
 class WindowCommands;
 namespace zered { class RichEditLog; }
@@ -117,6 +118,7 @@ private:
     QWidget *LogoPanel = nullptr;
     QMenu *WindowMenu = nullptr;
     std::unique_ptr<zered::RichEditLog> m_log;
+    std::unique_ptr<MainLocalisation> m_localisation;
     std::unique_ptr<EditCommands> m_editCommands;
     std::unique_ptr<WindowCommands> m_windowCommands;
     std::unique_ptr<FileCommands> m_fileCommands;
