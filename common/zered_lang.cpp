@@ -14,6 +14,8 @@ namespace {
 
 constexpr char TableFolder[] = ":/locale";
 constexpr char IntegerConversions[] = "diuoxXc";
+// Widths and precisions beyond this are cut to it: a table line cannot ask for gigabytes.
+constexpr int MaxFieldWidth = 9999;
 
 // The resource whose name equals name in any letter case; empty when none does.
 QString FindTableResource(const QString &name)
@@ -45,10 +47,8 @@ bool ParseConversion(const QString &format, qsizetype start, Conversion &c)
         c.flags += format.at(i++);
     const auto number = [&] {
         int n = 0;
-        while (at(i).isDigit() && n < 10000)
-            n = n * 10 + at(i++).digitValue();
         while (at(i).isDigit())
-            ++i;
+            n = qMin(n * 10 + at(i++).digitValue(), MaxFieldWidth);
         return n;
     };
     if (at(i).isDigit())
