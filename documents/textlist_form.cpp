@@ -1,6 +1,7 @@
 #include "documents/textlist_form.h"
 
 #include "common/codepage.h"
+#include "common/linked_menu_item.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
@@ -178,12 +179,11 @@ void TTextList2Form::createActions()
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    int separators = 1;
-    for (std::string_view entry : TablePopupEntries) {
-        if (entry.empty())
-            PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N%1").arg(++separators));
+    for (const PopupEntry &entry : TablePopupEntries) {
+        if (entry.action.empty())
+            PopupMenu1->addSeparator()->setObjectName(Text(entry.item));
         else
-            PopupMenu1->addAction(m_actions.value(Text(entry)));
+            PopupMenu1->addAction(LinkedMenuItem(Text(entry.item), m_actions.value(Text(entry.action)), PopupMenu1));
     }
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TTextList2Form::GridPaste1Update);

@@ -1,4 +1,5 @@
 #include "common/codepage.h"
+#include "common/linked_menu_item.h"
 #include "common/zered_lang.h"
 #include "common/zered_locale.h"
 #include "documents/grid_hints.h"
@@ -159,6 +160,32 @@ private Q_SLOTS:
         QCOMPARE(edit->count(), 1);
     }
 
+    void menuItemFollowsItsAction()
+    {
+        QWidget form;
+        auto *action = new QAction(u"&Insert"_qs, &form);
+        action->setShortcut(QKeySequence(u"Ctrl+I"_qs));
+        action->setStatusTip(u"insert rows"_qs);
+        QMenu menu;
+        QAction *item = LinkedMenuItem(u"Insert1"_qs, action, &menu);
+        QCOMPARE(item->objectName(), u"Insert1"_qs);
+        QCOMPARE(item->text(), u"&Insert"_qs);
+        QCOMPARE(item->shortcut(), QKeySequence(u"Ctrl+I"_qs));
+        QCOMPARE(item->statusTip(), u"insert rows"_qs);
+        int runs = 0;
+        connect(action, &QAction::triggered, &form, [&runs] { ++runs; });
+        item->trigger();
+        QCOMPARE(runs, 1);
+        item->setText(u"own caption"_qs);
+        action->setEnabled(false);
+        QVERIFY(!item->isEnabled());
+        QCOMPARE(item->text(), u"own caption"_qs);   // an unrelated change keeps it
+        action->setText(u"new caption"_qs);
+        action->setStatusTip(u"new hint"_qs);
+        QCOMPARE(item->text(), u"new caption"_qs);
+        QCOMPARE(item->statusTip(), u"new hint"_qs);
+    }
+
     void japaneseMainWindow()
     {
         const DefaultLocale pinned(Japanese);
@@ -210,7 +237,13 @@ private Q_SLOTS:
         QCOMPARE(second->windowTitle(), u"名称未設定%1"_qs.arg(second->UntitledNumber()));
         QCOMPARE(first->action("Recv1")->text(), u"読込み(&R)"_qs);
         QCOMPARE(first->popupMenu()->actions().last()->text(), u"書込み(&W)..."_qs);
-        QCOMPARE(first->action("GridInsert1")->text(), u"Insert"_qs);   // the table names "Insert1"
+        // The table names the popup's item Insert1, not the action behind it.
+        QMenu *popup = first->popupMenu();
+        QAction *insertItem = popup->findChild<QAction *>(u"Insert1"_qs);
+        QCOMPARE(insertItem->text(), u"行挿入(&I)..."_qs);
+        QCOMPARE(insertItem->statusTip(), u"指定行数空データを挿入します。以降一行ずつ後ろにずれ込み、最下行のデータは失われます。"_qs);
+        QCOMPARE(first->action("GridInsert1")->text(), u"Insert"_qs);
+        QCOMPARE(popup->findChild<QAction *>(u"ReceivefromKOV1"_qs)->text(), u"読込み(&R)"_qs);
         QCOMPARE(first->recvLabel()->statusTip(), u"受信日時"_qs);
         QCOMPARE(HeaderText(first, 0), u"変換文字列"_qs);
         QCOMPARE(HeaderText(first, 1), u"バーコード"_qs);
