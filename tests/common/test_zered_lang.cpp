@@ -1,5 +1,6 @@
 #include "common/codepage.h"
 #include "common/zered_lang.h"
+#include "default_locale.h"
 #include "log_capture.h"
 
 #include <QFile>
@@ -13,13 +14,6 @@ QByteArray TableBytes(const QString &name)
     QFile file(u":/locale/"_qs + name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// Sets the default locale for one test and restores the system's afterwards.
-struct DefaultLocale
-{
-    explicit DefaultLocale(const QLocale &locale) { QLocale::setDefault(locale); }
-    ~DefaultLocale() { QLocale::setDefault(QLocale::system()); }
-};
 
 } // namespace
 
@@ -115,52 +109,42 @@ private Q_SLOTS:
         QCOMPARE(lang.Lookup(u"conv str"_qs, u"conv str"_qs), convStr);
     }
 
-    void japaneseBareKeys_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("conv str") << u"conv str"_qs << u"変換文字列"_qs;
-        QTest::newRow("bar code") << u"bar code"_qs << u"バーコード"_qs;
-        QTest::newRow("untitled") << u"untitled"_qs << u"名称未設定%d"_qs;
-        QTest::newRow("row hint") << u"TextGrid.RowHint0"_qs << u"列の区切りをドラッグすると列幅を変更できます。"_qs;
-        QTest::newRow("column 1 hint") << u"TextGrid.ColHint1"_qs
-                                       << u"変換文字列(60バイト); 波括弧「{」は改行に置き換えられます。"_qs;
-        QTest::newRow("column 2 hint") << u"TextGrid.ColHint2"_qs << u"バーコード(68バイト);"_qs;
-        QTest::newRow("exit caption") << u"FileExit1.Caption"_qs << u"終了(&X)"_qs;
-        QTest::newRow("find hint") << u"SearchFind1.Hint"_qs << u"検索|指定された文字列を検索する"_qs;
-        QTest::newRow("empty hint") << u"HeadNoLabel.Hint"_qs << QString();
-        QTest::newRow("vertical tile hint") << u"WindowTileVertical1.Hint"_qs << u"垂直に並べる(&V)"_qs;
-    }
-    void japaneseBareKeys()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        const TZeredLang lang(u"StringTableJA"_qs, QString());
-        QCOMPARE(lang.Lookup(key, u"(none)"_qs), value);
-    }
-
     void lookupRules_data()
     {
+        QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("first occurrence wins") << u"FileExit1.Caption"_qs << u"first"_qs;
-        QTest::newRow("key in another case") << u"VIEWLABEL.Hint"_qs << u"lower-case property word"_qs;
-        QTest::newRow("empty value is a value") << u"EmptyLabel.Hint"_qs << QString();
-        QTest::newRow("value after the first =, untouched") << u"Value.Caption"_qs << u" lead=equals="_qs;
-        QTest::newRow("#13#10 stays in a lookup") << u"Multi.Hint"_qs << u"line one#13#10line two"_qs;
-        QTest::newRow("line without =") << u"NoEquals"_qs << u"(none)"_qs;
-        QTest::newRow("commented out") << u"Commented.Caption"_qs << u"(none)"_qs;
-        QTest::newRow("comment name") << u";Commented.Caption"_qs << u"disabled"_qs;
-        QTest::newRow("missing") << u"Missing.Caption"_qs << u"(none)"_qs;
-        QTest::newRow("line ended by LF") << u"LoneLf.Caption"_qs << u"lf"_qs;
-        QTest::newRow("line ended by CR") << u"LoneCr.Caption"_qs << u"cr"_qs;
-        QTest::newRow("last line without break") << u"Last.Caption"_qs << u"no break at the end"_qs;
+        const QString ja = u"StringTableJA"_qs, cases = u"LocaleCases"_qs;
+        QTest::newRow("conv str") << ja << u"conv str"_qs << u"変換文字列"_qs;
+        QTest::newRow("bar code") << ja << u"bar code"_qs << u"バーコード"_qs;
+        QTest::newRow("untitled") << ja << u"untitled"_qs << u"名称未設定%d"_qs;
+        QTest::newRow("row hint") << ja << u"TextGrid.RowHint0"_qs << u"列の区切りをドラッグすると列幅を変更できます。"_qs;
+        QTest::newRow("column 1 hint") << ja << u"TextGrid.ColHint1"_qs
+                                       << u"変換文字列(60バイト); 波括弧「{」は改行に置き換えられます。"_qs;
+        QTest::newRow("column 2 hint") << ja << u"TextGrid.ColHint2"_qs << u"バーコード(68バイト);"_qs;
+        QTest::newRow("exit caption") << ja << u"FileExit1.Caption"_qs << u"終了(&X)"_qs;
+        QTest::newRow("find hint") << ja << u"SearchFind1.Hint"_qs << u"検索|指定された文字列を検索する"_qs;
+        QTest::newRow("empty hint") << ja << u"HeadNoLabel.Hint"_qs << QString();
+        QTest::newRow("vertical tile hint") << ja << u"WindowTileVertical1.Hint"_qs << u"垂直に並べる(&V)"_qs;
+        QTest::newRow("first occurrence wins") << cases << u"FileExit1.Caption"_qs << u"first"_qs;
+        QTest::newRow("key in another case") << cases << u"VIEWLABEL.Hint"_qs << u"lower-case property word"_qs;
+        QTest::newRow("empty value is a value") << cases << u"EmptyLabel.Hint"_qs << QString();
+        QTest::newRow("value after the first =, untouched") << cases << u"Value.Caption"_qs << u" lead=equals="_qs;
+        QTest::newRow("#13#10 stays in a lookup") << cases << u"Multi.Hint"_qs << u"line one#13#10line two"_qs;
+        QTest::newRow("line without =") << cases << u"NoEquals"_qs << u"(none)"_qs;
+        QTest::newRow("commented out") << cases << u"Commented.Caption"_qs << u"(none)"_qs;
+        QTest::newRow("comment name") << cases << u";Commented.Caption"_qs << u"disabled"_qs;
+        QTest::newRow("missing") << cases << u"Missing.Caption"_qs << u"(none)"_qs;
+        QTest::newRow("line ended by LF") << cases << u"LoneLf.Caption"_qs << u"lf"_qs;
+        QTest::newRow("line ended by CR") << cases << u"LoneCr.Caption"_qs << u"cr"_qs;
+        QTest::newRow("last line without break") << cases << u"Last.Caption"_qs << u"no break at the end"_qs;
     }
     void lookupRules()
     {
+        QFETCH(QString, table);
         QFETCH(QString, key);
         QFETCH(QString, value);
-        const TZeredLang lang(u"LocaleCases"_qs, QString());
+        const TZeredLang lang(table, QString());
         QCOMPARE(lang.Lookup(key, u"(none)"_qs), value);
     }
 

@@ -6,6 +6,7 @@
 #include "documents/table_grid_model.h"
 #include "documents/text_grid_view.h"
 #include "documents/textlist_form.h"
+#include "default_locale.h"
 #include "fake_prompts.h"
 #include "log_capture.h"
 #include "shell/barcodemain.h"
@@ -27,12 +28,6 @@
 #include <QTest>
 
 namespace {
-
-struct DefaultLocale
-{
-    explicit DefaultLocale(const QLocale &locale) { QLocale::setDefault(locale); }
-    ~DefaultLocale() { QLocale::setDefault(QLocale::system()); }
-};
 
 const QLocale Japanese(QLocale::Japanese, QLocale::Japan);
 const QLocale English(QLocale::English, QLocale::UnitedStates);
