@@ -68,15 +68,15 @@ bool ParseConversion(const QString &format, qsizetype start, Conversion &c)
 
 QString FormatInteger(const Conversion &c, long long value)
 {
-    QString spec = u'%' + c.flags;
+    QString pattern = u'%' + c.flags;
     if (c.width >= 0)
-        spec += QString::number(c.width);
+        pattern += QString::number(c.width);
     if (c.precision >= 0 && c.letter != u'c')
-        spec += u'.' + QString::number(c.precision);
+        pattern += u'.' + QString::number(c.precision);
     if (c.letter == u'c')
         return QString(c.width > 1 ? c.width - 1 : 0, u' ') + QChar(char16_t(value));
-    spec += QLatin1String("ll") + c.letter;
-    return QString::asprintf(spec.toLatin1().constData(), value);
+    pattern += QLatin1String("ll") + c.letter;
+    return QString::asprintf(pattern.toLatin1().constData(), value);
 }
 
 QString FormatText(const Conversion &c, const QString &value)
