@@ -81,6 +81,16 @@ inline constexpr char ResourceNotFound[] = "Resource %1 not found";   // our own
 inline constexpr char VersionBanner[] = "%s version%s %s";
 inline constexpr char OpenOnWebBrowser[] = "open '%s' on WEB BROWSER";
 
+// Settings kept between runs (our own wording; always names the value and key)
+inline constexpr char SettingsValueMissing[] = "settings value '%1' is missing in '%2'";
+inline constexpr char SettingsValueNotInteger[] = "settings value '%1' in '%2' is not an integer";
+inline constexpr char SettingsValueNotString[] = "settings value '%1' in '%2' is not a string";
+inline constexpr char SettingsGroupSkipped[] = "%s; the settings of '%s' keep their defaults";
+inline constexpr char FieldLengthRefused[] =
+    "DEF_BARCODE_LEN %d is outside 1 to 64; the field lengths stay %d and %d";
+inline constexpr char SettingsFileUnreadable[] =
+    "settings file '%s' cannot be read; it is kept as it is and this run's settings are not saved";
+
 // Confirmation prompts (fixed Japanese in every interface language)
 inline constexpr char AskClearTable[] = "全テーブルをクリアします。よろしいですか？";
 inline constexpr char AskDeleteRows[] = "選択された%1行を削除します。";

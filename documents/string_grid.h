@@ -10,6 +10,13 @@ struct GridRect
     friend bool operator==(const GridRect &, const GridRect &) = default;
 };
 
+// One cell of a grid, by column and row.
+struct GridCell
+{
+    int col = 0, row = 0;
+    friend bool operator==(const GridCell &, const GridCell &) = default;
+};
+
 // Told about changes of a StringGrid (the view redraws from it).
 class GridObserver
 {

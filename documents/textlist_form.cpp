@@ -252,6 +252,20 @@ void TTextList2Form::ReceiveTable()
     RecvLabel->setText(QStringLiteral("recv:") + TransferStamp());
 }
 
+void TTextList2Form::FindInGrid(const QString &text, const FindOptions &options)
+{
+    const GridCell found = ::FindInGrid(m_document.grid(), text, options, m_searchText);
+    StringGrid &grid = m_document.grid();
+    SetEditing(false);
+    if (found.col >= grid.fixedCols() && found.row >= grid.fixedRows())
+        MoveCursor(found.col, found.row);
+    else
+        grid.setCurrent(found.col, found.row);   // a header cell: not selectable, but the next step starts here
+    const QModelIndex shown = m_model->index(qMax(found.row - grid.fixedRows(), 0),
+                                             qMax(found.col - grid.fixedCols(), 0));
+    TextGrid->scrollTo(shown);
+}
+
 void TTextList2Form::Recv1Execute()
 {
     ReceiveTable();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/child_form.h"
+#include "documents/grid_find.h"
 #include "documents/table_document.h"
 
 #include <QHash>
@@ -13,13 +14,6 @@ class QMenu;
 class QMouseEvent;
 class TextGridView;
 class TableGridModel;
-
-// A grid cell, column then row; -1 outside the cells.
-struct GridCell
-{
-    int col = 0, row = 0;
-    friend bool operator==(const GridCell &, const GridCell &) = default;
-};
 
 // Whether a key pressed while the grid is browsing opens the in-place editor:
 // the keys whose Windows virtual-key code lies in 32..126 (space, Insert,
@@ -46,6 +40,11 @@ public:
     // The whole table to and from the controller through the main window's port.
     void SendTable();
     void ReceiveTable();
+    // One search step from the cursor cell; selects the match or raises
+    // "NOT FOUND[...]" and leaves the cursor where it was.
+    void FindInGrid(const QString &text, const FindOptions &options);
+    const QString &SearchText() const { return m_searchText; }
+
     // The popup's "&Receive from KOV" (no question) and "Send to KOV ..." (asks first).
     void Recv1Execute();
     void Send1Execute();
@@ -61,6 +60,7 @@ public:
     void SetEditing(bool on);
     bool Editing() const { return m_editing; }
     // The grid cell at a point in TextGrid's coordinates (headers included).
+    // The cell under a point of the grid, column then row; -1 outside the cells.
     GridCell CellAt(const QPoint &pos) const;
 
     // The window's commands; errors are raised (the actions run them guarded).
@@ -115,6 +115,7 @@ private:
     void MoveCursor(int col, int row);
 
     TableDocument m_document;
+    QString m_searchText;
     TextGridView *TextGrid = nullptr;
     TableGridModel *m_model = nullptr;
     QWidget *Panel1 = nullptr;

@@ -3,12 +3,14 @@
 #include "common/captions.h"
 #include "common/comma_text.h"
 #include "common/messages.h"
+#include "common/settings_store.h"
 #include "common/user_prompts.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 #include "documents/textlist_form.h"
 #include "shell/edit_commands.h"
 #include "shell/file_commands.h"
+#include "shell/find_commands.h"
 #include "shell/help_commands.h"
 #include "shell/localisation.h"
 #include "shell/main_actions.h"
@@ -147,8 +149,11 @@ void LabelHeadButtons(QWidget *container)
     button->setText(caption);
 }
 
-TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
-    : QMainWindow(parent), m_commandLineFiles(commandLineFiles)
+TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *settings, QWidget *parent)
+    : QMainWindow(parent),
+      m_ownSettings(settings ? nullptr : std::make_unique<MemorySettingsStore>()),
+      m_settings(settings ? settings : m_ownSettings.get()),
+      m_commandLineFiles(commandLineFiles)
 {
     OstrelMain = this;
     setObjectName(QStringLiteral("TOstrelMain"));
@@ -194,6 +199,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     m_fileCommands = std::make_unique<FileCommands>(*this);
     m_transferCommands = std::make_unique<TransferCommands>(*this);
     m_helpCommands = std::make_unique<HelpCommands>(*this);
+    m_findCommands = std::make_unique<FindCommands>(*this);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(RichEdit1);
@@ -211,6 +217,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
     resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
     move(0, 0);
     m_splitter->setSizes({DesignClientHeight, 34, 17});
+    LoadSettings();
     SetMainTransferHost(this);
     m_helpCommands->HelpAboutExecute();
     m_transferCommands->PortComboClick();
@@ -219,6 +226,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, QWidget *parent)
 
 TOstrelMain::~TOstrelMain()
 {
+    SaveSettings();
     // The windows and actions die after this body; nothing may update them then.
     m_destroying = true;
     disconnect(qApp, nullptr, this, nullptr);

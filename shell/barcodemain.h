@@ -18,10 +18,12 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QTextEdit;
+class SettingsStore;
 class TChildForm;
 class TShape;
 class TTextList2Form;
 class EditCommands;
+class FindCommands;
 class HelpCommands;
 class FileCommands;
 class MainLocalisation;
@@ -35,8 +37,16 @@ class TOstrelMain : public QMainWindow, public TransferHost
 {
     Q_OBJECT
 public:
-    explicit TOstrelMain(const QStringList &commandLineFiles = {}, QWidget *parent = nullptr);
+    // Settings are loaded from and saved to settings; without one they live
+    // in memory for this window only.
+    explicit TOstrelMain(const QStringList &commandLineFiles = {}, SettingsStore *settings = nullptr,
+                         QWidget *parent = nullptr);
     ~TOstrelMain() override;
+
+    // Placement, pane heights, recent lists, port and baud texts, field lengths:
+    // read once by the constructor, written once by the destructor.
+    virtual void LoadSettings();
+    virtual void SaveSettings();
 
     // A new table window loaded from path as CSV/text; raises "file not found".
     TTextList2Form *OpenDocument(const QString &path);
@@ -53,6 +63,7 @@ public:
     void ClosePort() override;
     PortHolder &ports() { return m_ports; }
     HelpCommands &helpCommands() { return *m_helpCommands; }
+    FindCommands &findCommands() { return *m_findCommands; }
     // Puts a port name into the selector as if it had been chosen.
     void SelectPort(const QString &name);
 
@@ -117,6 +128,8 @@ private:
     TShape *Shape2 = nullptr;
     QWidget *LogoPanel = nullptr;
     QMenu *WindowMenu = nullptr;
+    std::unique_ptr<SettingsStore> m_ownSettings;
+    SettingsStore *m_settings;
     std::unique_ptr<zered::RichEditLog> m_log;
     std::unique_ptr<MainLocalisation> m_localisation;
     std::unique_ptr<EditCommands> m_editCommands;
@@ -124,6 +137,7 @@ private:
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<TransferCommands> m_transferCommands;
     std::unique_ptr<HelpCommands> m_helpCommands;
+    std::unique_ptr<FindCommands> m_findCommands;
     PortHolder m_ports;
     QStringList m_commandLineFiles;
     QString m_currentHint;

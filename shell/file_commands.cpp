@@ -5,18 +5,13 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
+#include "documents/table_image.h"
 #include "documents/textlist_form.h"
 #include "shell/barcodemain.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
-
-namespace {
-
-constexpr int BinaryKind = 2;
-
-} // namespace
 
 FileCommands::FileCommands(TOstrelMain &main)
     : m_main(main),
@@ -65,12 +60,12 @@ void FileCommands::FileOpen1Accept()
     // A maximized active window would make every new one open maximized.
     if (files.size() > 1)
         m_main.SetActiveChildState(true);
-    const bool binary = m_openDialog->FilterIndex() == BinaryKind;
+    const bool binary = m_openDialog->FilterIndex() == FileKindBinary;
     for (const QString &path : files) {
         if (binary) {
             if (!QFileInfo::exists(path))
                 throw OstrelError(Msg::FileNotFound);
-            m_main.NewDocument(QString())->LoadFromFile(path, BinaryKind);
+            m_main.NewDocument(QString())->LoadFromFile(path, FileKindBinary);
         } else {
             m_main.OpenDocument(path);
             AddRecent(path);
@@ -111,7 +106,7 @@ void FileCommands::FileSaveAs1Accept(TFileDialog &dialog)
     const QString target = dialog.FileName();
     const int kind = dialog.FilterIndex();
     child->SaveToFile(target, kind);
-    if (kind != BinaryKind)
+    if (kind != FileKindBinary)
         AddRecent(target);
 }
 

@@ -1,8 +1,10 @@
 #include "common/comma_text.h"
+#include "common/qsettings_store.h"
 #include "common/single_instance.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 #include "shell/barcodemain.h"
+#include "shell/main_settings.h"
 #include "shell/ostrel_application.h"
 
 #include <QMessageBox>
@@ -39,7 +41,8 @@ int main(int argc, char *argv[])
         SingleInstance instance;
         if (instance.ActivatePreviousInstance(line.files))
             return 0;
-        TOstrelMain window(line.files);
+        QSettingsStore settings(QString::fromLatin1(RegistryRoot));
+        TOstrelMain window(line.files, &settings);
         if (!line.port.isEmpty())
             window.SelectPort(line.port);
         QObject::connect(&instance, &SingleInstance::activateRequested, &window, [&window] {

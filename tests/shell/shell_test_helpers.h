@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/captions.h"
 #include "shell/barcodemain.h"
+#include "shell/file_commands.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -26,4 +28,33 @@ inline QStringList LogLines(const TOstrelMain &main, bool withBanner = false)
         if (!b.text().isEmpty())
             lines.append(b.text().mid(9));
     return withBanner ? lines : lines.mid(2);
+}
+
+// The colour of a message pane line's text, after its stamp.
+inline QColor MessageColour(const TOstrelMain &main, int line)
+{
+    QTextBlock b = main.messagePane()->document()->findBlockByNumber(line);
+    for (auto it = b.begin(); !it.atEnd(); ++it)
+        if (it.fragment().position() - b.position() >= 9)
+            return it.fragment().charFormat().foreground().color();
+    return {};
+}
+
+// The recent lists' paths, top entry first.
+inline QStringList Paths(const QStringList &captions)
+{
+    QStringList paths;
+    for (const QString &c : captions)
+        paths.append(CaptionToPath(c));
+    return paths;
+}
+
+inline QStringList RecentFiles(const TOstrelMain &main)
+{
+    return Paths(main.fileCommands().recentLists().fileCaptions());
+}
+
+inline QStringList RecentFolders(const TOstrelMain &main)
+{
+    return Paths(main.fileCommands().recentLists().folderCaptions());
 }

@@ -38,24 +38,6 @@ QString WriteBinaryTable(const QTemporaryDir &dir, const QString &name)
     return path;
 }
 
-QStringList Paths(const QStringList &captions)
-{
-    QStringList paths;
-    for (const QString &c : captions)
-        paths.append(CaptionToPath(c));
-    return paths;
-}
-
-QStringList RecentFiles(const TOstrelMain &main)
-{
-    return Paths(main.fileCommands().recentLists().fileCaptions());
-}
-
-QStringList RecentFolders(const TOstrelMain &main)
-{
-    return Paths(main.fileCommands().recentLists().folderCaptions());
-}
-
 // The submenu's item texts as they stand; the separator reads "-".
 QStringList MenuTexts(const TOstrelMain &main)
 {

@@ -25,19 +25,6 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
-namespace {
-
-QColor MessageColour(const TOstrelMain &main, int line)
-{
-    QTextBlock b = main.messagePane()->document()->findBlockByNumber(line);
-    for (auto it = b.begin(); !it.atEnd(); ++it)
-        if (it.fragment().position() - b.position() >= 9)
-            return it.fragment().charFormat().foreground().color();
-    return {};
-}
-
-} // namespace
-
 class TestMainWindow : public QObject
 {
     Q_OBJECT
