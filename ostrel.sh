@@ -10,7 +10,7 @@ root=$(dirname "$(readlink -f "$0")")
 cd "$root"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk)
+          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n)
 
 install_missing() {
   local missing=()

@@ -77,6 +77,7 @@ inline constexpr char VerifyMismatch[] = "verify failed: record %1 (row %2) diff
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";
 inline constexpr char LocaleNotSupported[] = "ApplyLocale(); not support %s.Caption";
+inline constexpr char ResourceNotFound[] = "Resource %1 not found";   // our own wording
 inline constexpr char VersionBanner[] = "%s version%s %s";
 inline constexpr char OpenOnWebBrowser[] = "open '%s' on WEB BROWSER";
 

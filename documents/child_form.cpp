@@ -2,6 +2,7 @@
 
 #include "common/file_dialog.h"
 #include "common/messages.h"
+#include "common/zered_lang.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 
@@ -44,8 +45,7 @@ void TChildForm::SetFileName(const QString &name)
 
 QString TChildForm::UntitledCaption(int number)
 {
-    Q_UNUSED(number);
-    return QStringLiteral("untitled");
+    return LocaleLookupFormat(QStringLiteral("untitled"), {number});
 }
 
 void TChildForm::SetSaveAsDialog(TFileDialog *dialog)

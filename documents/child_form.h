@@ -36,8 +36,8 @@ public:
     // when it went through all of them. A cancel or failed save raises.
     static bool CloseAllChildren(const QList<TChildForm *> &children);
 
-    // The caption text given to a window that has no file name; the
-    // localisation replaces it once it is built.
+    // The caption text given to a window that has no file name: the locale
+    // table's "untitled" formatted with the number ("untitled" without one).
     static QString UntitledCaption(int number);
 
     // The main window's Save As dialog, which the close prompt runs for an

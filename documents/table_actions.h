@@ -18,10 +18,20 @@ inline constexpr std::array TableActionSpecs{
     ActionSpec{"GridInsert1", "Edit", "Insert", "Ctrl+I", ""},
 };
 
-// PopupMenu1's entries in order; "" is a separator (named N2, N3, ...).
+// One entry of PopupMenu1: the menu item's name and the action it runs; an
+// empty action is a separator.
+struct PopupEntry
+{
+    std::string_view item;
+    std::string_view action;
+};
+
+// PopupMenu1's entries in order.
 inline constexpr std::array TablePopupEntries{
-    std::string_view("GridCut1"), std::string_view("GridCopy1"), std::string_view("GridPaste1"),
-    std::string_view("GridDelete1"), std::string_view("GridInsert1"), std::string_view("SelectAll1"),
-    std::string_view(""), std::string_view("GridSort1"), std::string_view("Clear1"),
-    std::string_view(""), std::string_view("Recv1"), std::string_view("Send1"),
+    PopupEntry{"Cut1", "GridCut1"},         PopupEntry{"Copy1", "GridCopy1"},
+    PopupEntry{"Paste1", "GridPaste1"},     PopupEntry{"Delete1", "GridDelete1"},
+    PopupEntry{"Insert1", "GridInsert1"},   PopupEntry{"SelectAll2", "SelectAll1"},
+    PopupEntry{"N2", ""},                   PopupEntry{"Sort1", "GridSort1"},
+    PopupEntry{"Clear2", "Clear1"},         PopupEntry{"N3", ""},
+    PopupEntry{"ReceivefromKOV1", "Recv1"}, PopupEntry{"SendtoKOV1", "Send1"},
 };

@@ -1,9 +1,12 @@
 #include "documents/textlist_form.h"
 
 #include "common/codepage.h"
+#include "common/linked_menu_item.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
+#include "common/zered_lang.h"
+#include "common/zered_locale.h"
 #include "common/zered_log.h"
 #include "documents/grid_clipboard.h"
 #include "documents/grid_commands.h"
@@ -144,7 +147,10 @@ TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
     connect(TextGrid, &TextGridView::editorClosed, this, &TTextList2Form::TextGridEditorClosed);
 
     createActions();
+    ApplyLocale(this);
     StringGrid &grid = m_document.grid();
+    grid.setCell(ConvStrColumn, 0, EncodeCp932(LocaleLookup(QStringLiteral("conv str"), QStringLiteral("conv str"))));
+    grid.setCell(BarcodeColumn, 0, EncodeCp932(LocaleLookup(QStringLiteral("bar code"), QStringLiteral("bar code"))));
     grid.setCurrent(grid.fixedCols(), grid.fixedRows());
     grid.setSelection({grid.fixedCols(), grid.fixedRows(), grid.fixedCols(), grid.fixedRows()});
     ShowGridSelection();
@@ -173,12 +179,11 @@ void TTextList2Form::createActions()
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    int separators = 1;
-    for (std::string_view entry : TablePopupEntries) {
-        if (entry.empty())
-            PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N%1").arg(++separators));
+    for (const PopupEntry &entry : TablePopupEntries) {
+        if (entry.action.empty())
+            PopupMenu1->addSeparator()->setObjectName(Text(entry.item));
         else
-            PopupMenu1->addAction(m_actions.value(Text(entry)));
+            PopupMenu1->addAction(LinkedMenuItem(Text(entry.item), m_actions.value(Text(entry.action)), PopupMenu1));
     }
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TTextList2Form::GridPaste1Update);

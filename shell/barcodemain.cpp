@@ -12,6 +12,7 @@
 #include "shell/file_commands.h"
 #include "shell/find_commands.h"
 #include "shell/help_commands.h"
+#include "shell/localisation.h"
 #include "shell/main_actions.h"
 #include "shell/port_combo.h"
 #include "shell/shape.h"
@@ -207,6 +208,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     zered::SetErrorPane(RichEdit1);
     SetPromptParent(this);
     setAcceptDrops(true);
+    m_localisation = std::make_unique<MainLocalisation>(this);
     m_helpCommands->BuildVersionCaption();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
@@ -234,6 +236,7 @@ TOstrelMain::~TOstrelMain()
     zered::SetErrorPane(nullptr);
     // The panes and windows go while this is still the main window their signals reach.
     delete takeCentralWidget();
+    m_localisation.reset();
     if (OstrelMain == this)
         OstrelMain = nullptr;
     if (MainTransferHost() == this)

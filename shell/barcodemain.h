@@ -26,6 +26,7 @@ class EditCommands;
 class FindCommands;
 class HelpCommands;
 class FileCommands;
+class MainLocalisation;
 class TransferCommands;
 class WindowCommands;
 namespace zered { class RichEditLog; }
@@ -130,6 +131,7 @@ private:
     std::unique_ptr<SettingsStore> m_ownSettings;
     SettingsStore *m_settings;
     std::unique_ptr<zered::RichEditLog> m_log;
+    std::unique_ptr<MainLocalisation> m_localisation;
     std::unique_ptr<EditCommands> m_editCommands;
     std::unique_ptr<WindowCommands> m_windowCommands;
     std::unique_ptr<FileCommands> m_fileCommands;

@@ -302,9 +302,9 @@ private Q_SLOTS:
         QStringList names;
         for (QAction *a : form.popupMenu()->actions())
             names.append(a->objectName());
-        QCOMPARE(names, (QStringList{u"GridCut1"_qs, u"GridCopy1"_qs, u"GridPaste1"_qs, u"GridDelete1"_qs,
-                                     u"GridInsert1"_qs, u"SelectAll1"_qs, u"N2"_qs, u"GridSort1"_qs, u"Clear1"_qs,
-                                     u"N3"_qs, u"Recv1"_qs, u"Send1"_qs}));
+        QCOMPARE(names, (QStringList{u"Cut1"_qs, u"Copy1"_qs, u"Paste1"_qs, u"Delete1"_qs,
+                                     u"Insert1"_qs, u"SelectAll2"_qs, u"N2"_qs, u"Sort1"_qs, u"Clear2"_qs,
+                                     u"N3"_qs, u"ReceivefromKOV1"_qs, u"SendtoKOV1"_qs}));
         QVERIFY(form.popupMenu()->actions()[6]->isSeparator());
         QCOMPARE(form.action("GridDelete1")->shortcut(), QKeySequence(u"Shift+Del"_qs));
         QCOMPARE(form.action("GridCut1")->text(), u"Cut"_qs);
