@@ -16,14 +16,15 @@
 
 namespace {
 
-// Serial ports that answer within a short time, so a silent line fails fast.
-PortHolder::Factory QuickSerial(int *made = nullptr)
+// Serial ports that count how often they are made; a short reply time-out
+// lets a silent line fail fast.
+PortHolder::Factory CountedSerial(int *made = nullptr, int replyTimeout = 2000)
 {
-    return [made](bool) -> std::unique_ptr<TKOVPort> {
+    return [made, replyTimeout](bool) -> std::unique_ptr<TKOVPort> {
         if (made)
             ++*made;
         auto port = std::make_unique<TKOVSerial>();
-        port->ReplyTimeout = 100;
+        port->ReplyTimeout = replyTimeout;
         return port;
     };
 }
@@ -73,7 +74,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY(silent.open(&error));
         TOstrelMain main;
-        main.ports().setFactory(QuickSerial());
+        main.ports().setFactory(CountedSerial(nullptr, 100));
         main.SelectPort(silent.devicePath);
         main.action("Recv1")->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -88,7 +89,7 @@ private Q_SLOTS:
         FakePrompts prompts;
         int portsMade = 0;
         TOstrelMain main;
-        main.ports().setFactory(QuickSerial(&portsMade));
+        main.ports().setFactory(CountedSerial(&portsMade));
         main.SelectPort(controller.pty.devicePath());
         TTextList2Form *form = main.NewDocument(QString());
         form->document().grid().setCell(2, 1, "ABC");
