@@ -615,6 +615,13 @@ void TOstrelMain::SelectPort(const QString &name)
     m_transferCommands->PortComboClick();
 }
 
+void TOstrelMain::SelectPortForThisRun(const QString &name)
+{
+    m_portBeforeThisRun = PortCombo->currentText();
+    m_portForThisRun = name;
+    SelectPort(name);
+}
+
 void TOstrelMain::CopyDataMessage(const QString &commaText)
 {
     for (const QString &path : CommaTextSplit(commaText)) {

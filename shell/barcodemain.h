@@ -66,6 +66,8 @@ public:
     FindCommands &findCommands() { return *m_findCommands; }
     // Puts a port name into the selector as if it had been chosen.
     void SelectPort(const QString &name);
+    // The same for this run only: the settings keep the port chosen before.
+    void SelectPortForThisRun(const QString &name);
 
     // Files forwarded by a later start, as one comma text.
     void CopyDataMessage(const QString &commaText);
@@ -141,6 +143,7 @@ private:
     PortHolder m_ports;
     QStringList m_commandLineFiles;
     QString m_currentHint;
+    QString m_portForThisRun, m_portBeforeThisRun;
     int m_progressTotal = 1;
     bool m_shown = false;
     bool m_destroying = false;

@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
         QSettingsStore settings(QString::fromLatin1(RegistryRoot));
         TOstrelMain window(line.files, &settings);
         if (!line.port.isEmpty())
-            window.SelectPort(line.port);
+            window.SelectPortForThisRun(line.port);
         QObject::connect(&instance, &SingleInstance::activateRequested, &window, [&window] {
             if (window.isMinimized())
                 window.showNormal();

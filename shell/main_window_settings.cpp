@@ -115,6 +115,9 @@ void TOstrelMain::SaveSettings()
     for (const RecentLists::Entry &entry : m_fileCommands->recentLists().folders())
         settings.recentFolders.append(CaptionToPath(entry.caption));
     settings.serialPort = PortCombo->currentText();
+    // A port given for one run only (the simulator's) is not the user's choice.
+    if (!m_portForThisRun.isEmpty() && settings.serialPort == m_portForThisRun)
+        settings.serialPort = m_portBeforeThisRun;
     settings.baudRate = BaudCombo->currentText();
     WriteMainSettings(*m_settings, settings);
 }

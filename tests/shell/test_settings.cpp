@@ -270,6 +270,31 @@ private Q_SLOTS:
         QCOMPARE(main.baudCombo()->isEnabled(), baudEnabled);
     }
 
+    void aPortForOneRunIsNotSaved_data()
+    {
+        QTest::addColumn<bool>("changedByTheUser");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("left as given") << false << u"COM3"_qs;
+        QTest::newRow("chosen again by the user") << true << u"COM7"_qs;
+    }
+    void aPortForOneRunIsNotSaved()
+    {
+        QFETCH(bool, changedByTheUser);
+        QFETCH(QString, saved);
+        MemorySettingsStore store;
+        QVERIFY(store.OpenKey(Settings, true));
+        store.CloseKey();
+        store.Plant(Settings, u"SerialPort"_qs, u"COM3"_qs);
+        {
+            TOstrelMain main({}, &store);
+            main.SelectPortForThisRun(u"/dev/pts/7"_qs);
+            QCOMPARE(main.portCombo()->currentText(), u"/dev/pts/7"_qs);
+            if (changedByTheUser)
+                main.SelectPort(u"COM7"_qs);
+        }
+        QCOMPARE(store.StoredValue(Settings, u"SerialPort"_qs).toString(), saved);
+    }
+
     void fieldLengthOverride_data()
     {
         QTest::addColumn<QVariant>("stored");
