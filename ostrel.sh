@@ -53,10 +53,14 @@ case "${1:-}" in
     shift
     install_missing
     build default
-    sim_out=$(mktemp)
-    ./build/kov-sim >"$sim_out" &
+    demo_dir=$(mktemp -d)
+    sim_out="$demo_dir/sim.out"
+    # The simulated controller starts with a small sample table and takes as long
+    # on the wire as a real one at 115.2k, so the progress bar can be watched.
+    ./build/ostrel-cli convert --to binary resources/demo_table.csv "$demo_dir/table.bin" 2>/dev/null
+    ./build/kov-sim --table "$demo_dir/table.bin" --baud 115200 >"$sim_out" &
     sim_pid=$!
-    trap 'kill $sim_pid 2>/dev/null || true; rm -f "$sim_out"' EXIT
+    trap 'kill $sim_pid 2>/dev/null || true; rm -rf "$demo_dir"' EXIT
     for _ in $(seq 50); do [ -s "$sim_out" ] && break; sleep 0.1; done
     port=$(head -n 1 "$sim_out")
     echo "ostrel: controller simulator on $port" >&2
