@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,7 +17,10 @@ struct Run
 Run runCli(const QStringList &args)
 {
     QProcess p;
-    p.start(qEnvironmentVariable("OSTREL_BUILD_DIR") + "/ostrel-cli", args);
+    // CTest names the build folder; run by hand, the test sits in its tests/ folder.
+    const QString buildDir = qEnvironmentVariable("OSTREL_BUILD_DIR",
+                                                  QCoreApplication::applicationDirPath() + "/..");
+    p.start(buildDir + "/ostrel-cli", args);
     Run r;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return r;
