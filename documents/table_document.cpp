@@ -19,20 +19,31 @@ TableDocument::TableDocument(const QByteArray &convStrHeader, const QByteArray &
         m_grid.setCell(NumberColumn, row, RowNumberText(row));
 }
 
+void TableDocument::keepImageSize()
+{
+    // image() hands out the buffer itself; one put back at another size must not
+    // be read or written past its end.
+    if (m_image.size() != TableImageSize)
+        m_image.resize(TableImageSize, '\xFF');
+}
+
 void TableDocument::Update()
 {
+    keepImageSize();
     EncodeTableImage(m_grid, m_image.data());
     m_imageStale = false;
 }
 
 void TableDocument::ImageToGrid()
 {
+    keepImageSize();
     DecodeTableImage(m_image.constData(), m_grid);
     m_imageStale = false;
 }
 
 void TableDocument::ClearTable()
 {
+    keepImageSize();
     std::memset(m_image.data(), 0xFF, TableImageSize);
     m_grid.beginUpdate();
     for (int row = 1; row <= TableRowCount; ++row) {
@@ -72,6 +83,7 @@ void TableDocument::loadBinary(const QString &fileName)
     const QByteArray bytes = ReadFileHead(fileName, TableImageSize);
     if (bytes.size() < TableImageSize)
         throw OstrelError(Msg::SizeMismatched);
+    keepImageSize();
     std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
     ImageToGrid();
 }
@@ -102,6 +114,7 @@ void TableDocument::save(const QString &fileName, int format,
             if (!WriteAll(device, bytes))
                 throw OstrelError(Msg::SizeMismatched);
         });
+        keepImageSize();
         std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
         m_imageStale = false;
     } else {

@@ -42,6 +42,7 @@ public:
     void SaveToDevice(QIODevice &device, const QString &fileName, int format);
 
 private:
+    void keepImageSize();
     void loadText(const QString &fileName);
     void loadBinary(const QString &fileName);
     void save(const QString &fileName, int format,

@@ -174,6 +174,20 @@ private Q_SLOTS:
         QVERIFY(d.grid().cell(1, 5).isEmpty() && d.grid().cell(2, 9).isEmpty());
     }
 
+    void imagePutBackAtAnotherSizeIsRestored()
+    {
+        TableDocument d;
+        d.grid().setCell(2, 512, "last");
+        d.image() = QByteArray(10, 'x');
+        d.Update();
+        QCOMPARE(d.image().size(), TableImageSize);
+        QCOMPARE(record(d, 511), padded("last", 128));
+        d.image().truncate(100);
+        d.ImageToGrid();
+        QCOMPARE(d.image().size(), TableImageSize);
+        QVERIFY(d.grid().cell(2, 512).isEmpty());
+    }
+
     void otherFieldLengthsMoveTheSplit()
     {
         FieldLengthGuard guard;

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
+
+// The build folder: CTest names it; run by hand, a test sits in its tests/ folder.
+inline QString BuildDir()
+{
+    return qEnvironmentVariable("OSTREL_BUILD_DIR", QCoreApplication::applicationDirPath() + "/..");
+}
 
 // One run of the built ostrel-cli: exit status, stdout bytes, stderr lines.
 struct Run
@@ -18,7 +25,7 @@ inline Run runCli(const QStringList &args, const QString &workingDir = QString()
     QProcess p;
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
-    p.start(qEnvironmentVariable("OSTREL_BUILD_DIR") + "/ostrel-cli", args);
+    p.start(BuildDir() + "/ostrel-cli", args);
     Run r;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return r;

@@ -14,7 +14,7 @@ struct Simulator
 
     explicit Simulator(const QStringList &args)
     {
-        process.start(qEnvironmentVariable("OSTREL_BUILD_DIR") + "/kov-sim", args);
+        process.start(BuildDir() + "/kov-sim", args);
         if (process.waitForReadyRead(10000))
             port = QString::fromUtf8(process.readLine()).trimmed();
     }
