@@ -1,3 +1,4 @@
+#include "message_of.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
@@ -29,16 +30,6 @@ struct LogCapture final : zered::LogTarget
     }
     int backgroundColour() const override { return 0xFFFFFF; }
 };
-
-QString messageOf(const std::function<void()> &fn)
-{
-    try {
-        fn();
-    } catch (const OstrelError &e) {
-        return e.message();
-    }
-    return QString();
-}
 
 QByteArray pattern(int size, int seed)
 {

@@ -1,3 +1,4 @@
+#include "message_of.h"
 #include "common/zered_error.h"
 #include "device/controller_model.h"
 #include "device/d2xx.h"
@@ -42,15 +43,6 @@ QByteArray framed(const char *text)
     return bytes.append(char(TKOVPort::FrameChecksum(bytes.constData(), int(bytes.size()))));
 }
 
-QString messageOf(const std::function<void()> &fn)
-{
-    try {
-        fn();
-    } catch (const OstrelError &e) {
-        return e.message();
-    }
-    return QString();
-}
 } // namespace
 
 class TestUsb : public QObject

@@ -1,3 +1,4 @@
+#include "message_of.h"
 #include "common/zered_error.h"
 #include "device/d2xx.h"
 #include "documents/table_document.h"
@@ -50,16 +51,6 @@ QByteArray Pattern()
     for (int i = 0; i < image.size(); ++i)
         image[i] = char((i * 31 + i / 256) & 0xFF);
     return image;
-}
-
-QString MessageOf(const std::function<void()> &fn)
-{
-    try {
-        fn();
-    } catch (const OstrelError &e) {
-        return e.message();
-    }
-    return QString();
 }
 
 QByteArray Hex(const char *hex)
@@ -190,7 +181,7 @@ private Q_SLOTS:
             host.replyTimeout = 100;   // only the silent line waits out a time-out
         LogCapture log;
         TableDocument document;
-        QCOMPARE(MessageOf([&] { send ? SendTable(document, host) : ReceiveTable(document, host); }), message);
+        QCOMPARE(messageOf([&] { send ? SendTable(document, host) : ReceiveTable(document, host); }), message);
         QCOMPARE(host.progress.last(), QList<int>{2});
         QVERIFY(!host.ports.ActivePort());
         QVERIFY(log.lines.isEmpty());   // no "send/recv text list" line
@@ -209,7 +200,7 @@ private Q_SLOTS:
         RecordingHost host(silent.devicePath);
         host.replyTimeout = 50;
         TableDocument document;
-        QCOMPARE(MessageOf([&] { ReceiveTable(document, host); }), u"Read timeout"_qs);
+        QCOMPARE(messageOf([&] { ReceiveTable(document, host); }), u"Read timeout"_qs);
         QVERIFY(!host.ports.ActivePort());
     }
 
@@ -217,7 +208,7 @@ private Q_SLOTS:
     {
         RecordingHost host(u"/dev/kov-no-such-port"_qs);
         TableDocument document;
-        QCOMPARE(MessageOf([&] { SendTable(document, host); }), u"serial port cannot open"_qs);
+        QCOMPARE(messageOf([&] { SendTable(document, host); }), u"serial port cannot open"_qs);
         QCOMPARE(host.progress, QList<QList<int>>{{2}});
         QVERIFY(!host.ports.ActivePort());   // released by the clean-up
     }
@@ -279,7 +270,7 @@ private Q_SLOTS:
             return port;
         });
         holder.OpenPort(u"USB"_qs, QString());
-        QCOMPARE(MessageOf([&] { holder.ClosePort(); }), u"CloseHandle()"_qs);
+        QCOMPARE(messageOf([&] { holder.ClosePort(); }), u"CloseHandle()"_qs);
         QVERIFY(!holder.ActivePort());
     }
 
