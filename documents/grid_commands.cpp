@@ -173,36 +173,20 @@ int CompareNumber(const GridSortEntry &a, const GridSortEntry &b, int direction)
     return x == y ? 0 : direction * (x < y ? -1 : 1);
 }
 
-int ByFormerRow(const GridSortEntry &a, const GridSortEntry &b, int direction)
+// The key first; equal keys keep their former order ascending and reverse it descending.
+template <int (*Key)(const GridSortEntry &, const GridSortEntry &, int), int Direction>
+int KeyThenFormerRow(const GridSortEntry &a, const GridSortEntry &b)
 {
-    return direction * (a.row - b.row);
+    const int key = Key(a, b, Direction);
+    return key != 0 ? key : Direction * (a.row - b.row);
 }
 
 } // namespace
 
-int GridCompareTextAscending(const GridSortEntry &a, const GridSortEntry &b)
-{
-    const int key = CompareText(a, b, 1);
-    return key != 0 ? key : ByFormerRow(a, b, 1);
-}
-
-int GridCompareTextDescending(const GridSortEntry &a, const GridSortEntry &b)
-{
-    const int key = CompareText(a, b, -1);
-    return key != 0 ? key : ByFormerRow(a, b, -1);
-}
-
-int GridCompareNumberAscending(const GridSortEntry &a, const GridSortEntry &b)
-{
-    const int key = CompareNumber(a, b, 1);
-    return key != 0 ? key : ByFormerRow(a, b, 1);
-}
-
-int GridCompareNumberDescending(const GridSortEntry &a, const GridSortEntry &b)
-{
-    const int key = CompareNumber(a, b, -1);
-    return key != 0 ? key : ByFormerRow(a, b, -1);
-}
+const GridSortComparison GridCompareTextAscending = KeyThenFormerRow<CompareText, 1>;
+const GridSortComparison GridCompareTextDescending = KeyThenFormerRow<CompareText, -1>;
+const GridSortComparison GridCompareNumberAscending = KeyThenFormerRow<CompareNumber, 1>;
+const GridSortComparison GridCompareNumberDescending = KeyThenFormerRow<CompareNumber, -1>;
 
 GridSortComparison GridSortComparisonFor(int column, int direction)
 {

@@ -45,11 +45,11 @@ using GridSortComparison = int (*)(const GridSortEntry &a, const GridSortEntry &
 
 // Texts compared byte-wise with only a-z folded to upper case, empty texts last
 // in both directions; equal keys in their former order ascending, reversed descending.
-int GridCompareTextAscending(const GridSortEntry &a, const GridSortEntry &b);
-int GridCompareTextDescending(const GridSortEntry &a, const GridSortEntry &b);
+extern const GridSortComparison GridCompareTextAscending;
+extern const GridSortComparison GridCompareTextDescending;
 // Keys are the texts' decimal integer values, 999 for an empty or non-integer text.
-int GridCompareNumberAscending(const GridSortEntry &a, const GridSortEntry &b);
-int GridCompareNumberDescending(const GridSortEntry &a, const GridSortEntry &b);
+extern const GridSortComparison GridCompareNumberAscending;
+extern const GridSortComparison GridCompareNumberDescending;
 // The numeric comparison for column 0, the text one otherwise; direction +1 or -1.
 GridSortComparison GridSortComparisonFor(int column, int direction);
 
