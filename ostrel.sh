@@ -4,6 +4,8 @@
 #   ./ostrel.sh --demo        also start the controller simulator and select its port
 #   ./ostrel.sh test          build and run every test
 #   ./ostrel.sh bench         build and run the benchmarks
+#   ./ostrel.sh windows       cross-build for Windows, run its tests under Wine, make the
+#                             installer and the portable zip (build-windows/package/)
 set -euo pipefail
 caller_dir=$PWD   # file names on the command line are relative to it
 root=$(dirname "$(readlink -f "$0")")
@@ -38,6 +40,16 @@ build() {
 PROGRAMS=(ostrel ostrel-cli kov-sim)
 
 case "${1:-}" in
+  windows)
+    shift
+    PACKAGES+=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix wine64 wine nsis)
+    install_missing
+    # The Qt built for Windows lies beside the checkout unless named.
+    export OSTREL_SHARED_DIR=${OSTREL_SHARED_DIR:-$(readlink -f "$root/../shared")}
+    build windows
+    ctest --preset windows -j "$(nproc)" "$@"
+    (cd build-windows && cpack -C Release)
+    ;;
   test)
     shift
     install_missing

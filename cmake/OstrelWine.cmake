@@ -5,6 +5,21 @@ set(OSTREL_WINE_ENVIRONMENT
   "OSTREL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
   "OSTREL_QT_MINGW=${OSTREL_SHARED_DIR}/qt6-mingw")
 
+# Tests that do not pass under Wine yet, each for a reason of its own (see the
+# README's Windows section); they keep running on Linux, and the windows test
+# preset leaves them out by their label.
+set(OSTREL_WINE_OPEN_TESTS
+  test_table_files       # expects the POSIX texts of file errors and /dev/full
+  test_recent_lists      # its paths are POSIX paths
+  test_table_window      # offscreen windows are never exposed under Wine
+  test_grid_editing
+  test_main_window
+  test_file_commands
+  test_settings
+  test_settings_store    # finishes, but the process does not end under Wine
+  test_single_instance
+  test_cli_convert)
+
 add_test(NAME wine_prefix COMMAND ${OSTREL_WINE_RUN} --init)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300
   ENVIRONMENT "${OSTREL_WINE_ENVIRONMENT}")
@@ -17,4 +32,7 @@ function(ostrel_run_under_wine test)
   endif()
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ${OSTREL_WINE_ENVIRONMENT})
   set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine)
+  if(test IN_LIST OSTREL_WINE_OPEN_TESTS)
+    set_property(TEST ${test} APPEND PROPERTY LABELS wine-open)
+  endif()
 endfunction()

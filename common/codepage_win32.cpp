@@ -16,6 +16,13 @@ namespace {
 constexpr UINT CodePage = 932;
 constexpr char16_t Replacement = 0xFFFD;
 
+// Single bytes the code page leaves undefined; Windows passes them through as
+// U+0080 and private characters, which are no characters of the table.
+bool IsUndefinedSingleByte(uchar b)
+{
+    return b == 0x80 || b == 0xA0 || b >= 0xFD;
+}
+
 // The decoding of every single byte and every lead/trail pair, asked of the
 // system once; decoding is then a lookup.
 class DecodeTable
@@ -24,7 +31,7 @@ public:
     DecodeTable()
     {
         for (int b = 0; b < 256; ++b)
-            m_single[b] = IsCp932LeadByte(uchar(b)) ? Replacement : ask({char(b)});
+            m_single[b] = IsCp932LeadByte(uchar(b)) || IsUndefinedSingleByte(uchar(b)) ? Replacement : ask({char(b)});
         for (int lead = 0; lead < 256; ++lead) {
             if (!IsCp932LeadByte(uchar(lead)))
                 continue;
@@ -45,9 +52,7 @@ private:
     {
         wchar_t out[2] = {};
         const int n = MultiByteToWideChar(CodePage, MB_ERR_INVALID_CHARS, std::data(bytes), int(bytes.size()), out, 2);
-        // A byte the code page leaves unassigned comes back as one of the private
-        // characters Windows reserves for it; those are no decoding.
-        if (n != 1 || (bytes.size() == 1 && out[0] >= 0xF8F0 && out[0] <= 0xF8F3))
+        if (n != 1)
             return Replacement;
         return char16_t(out[0]);
     }
@@ -69,7 +74,7 @@ void appendEncoded(QByteArray &out, char16_t unit)
     BOOL usedDefault = FALSE;
     const wchar_t in = wchar_t(unit);
     const int n = WideCharToMultiByte(CodePage, WC_NO_BEST_FIT_CHARS, &in, 1, bytes, 2, "?", &usedDefault);
-    if (n <= 0 || usedDefault)
+    if (n <= 0 || usedDefault || (n == 1 && IsUndefinedSingleByte(uchar(bytes[0]))))
         out.append('?');
     else
         out.append(bytes, n);

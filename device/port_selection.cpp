@@ -1,6 +1,14 @@
 #include "device/port_selection.h"
 
 #include <QSerialPortInfo>
+#include <iterator>
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 bool IsUsbPortName(const QString &portText)
 {
@@ -12,6 +20,33 @@ bool IsDefaultBaud(const QString &baudText)
     return baudText.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0;
 }
 
+#ifdef Q_OS_WIN
+// The serial ports Windows lists in HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: the data of
+// its string values, in the registry's order. The key is opened for reading only;
+// full access to HKLM is refused to anyone but an administrator.
+QStringList AvailablePorts()
+{
+    QStringList ports{QStringLiteral("USB")};
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return ports;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameSize = DWORD(std::size(name));
+        wchar_t data[256] = {};
+        DWORD dataSize = sizeof data - sizeof(wchar_t);   // room for the end the registry may omit
+        DWORD type = 0;
+        const LONG status = RegEnumValueW(key, index, name, &nameSize, nullptr, &type,
+                                          reinterpret_cast<BYTE *>(data), &dataSize);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status == ERROR_SUCCESS && type == REG_SZ)
+            ports.append(QString::fromWCharArray(data));
+    }
+    RegCloseKey(key);
+    return ports;
+}
+#else
 QStringList AvailablePorts()
 {
     QStringList ports{QStringLiteral("USB")};
@@ -19,6 +54,7 @@ QStringList AvailablePorts()
         ports.append(info.portName());
     return ports;
 }
+#endif
 
 PortHolder::Factory PortHolder::DefaultFactory()
 {
