@@ -1,5 +1,6 @@
 #include "shell/main_settings.h"
 
+#include "common/form_placement.h"
 #include "common/messages.h"
 #include "common/settings_store.h"
 #include "common/zered_log.h"
@@ -30,9 +31,9 @@ void ReadPaneHeights(SettingsStore &store, MainSettings &settings)
     int logHeight = settings.logHeight;
     int messageHeight = settings.messageHeight;
     if (store.ValueExists(QStringLiteral("LogHeight")))
-        logHeight = store.ReadInteger(QStringLiteral("LogHeight"));
+        logHeight = store.ReadInteger(QStringLiteral("LogHeight"), 0, MaxPlacementPixels);
     if (store.ValueExists(QStringLiteral("MessageHeight")))
-        messageHeight = store.ReadInteger(QStringLiteral("MessageHeight"));
+        messageHeight = store.ReadInteger(QStringLiteral("MessageHeight"), 0, MaxPlacementPixels);
     store.CloseKey();
     settings.logHeight = logHeight;
     settings.messageHeight = messageHeight;
