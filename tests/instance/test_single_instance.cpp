@@ -236,23 +236,27 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_recordPath));
     }
 
-    // The lock is taken but the server is not up yet (or its holder is ending):
-    // the later start keeps trying and its files arrive.
-    void laterStartWaitsForTheFirstToListen()
+    // The lock is taken but the server is not up yet: the later start keeps
+    // trying, and its files arrive once the holder listens.
+    void laterStartWaitsForTheHolderToListen()
     {
-        auto holder = std::make_unique<QLockFile>(SingleInstance::LockFilePath(m_lockName));
-        QVERIFY(holder->tryLock(0));
+        QLockFile holder(SingleInstance::LockFilePath(m_lockName));
+        QVERIFY(holder.tryLock(0));
         auto later = startProbe({"/t/late.csv"});
         QTest::qWait(600);
-        holder.reset();
-        SingleInstance first(m_lockName);
-        QVERIFY(!first.ActivatePreviousInstance({}));
-        QSignalSpy forwarded(&first, &SingleInstance::filesForwarded);
-        QSignalSpy finished(later.get(), &QProcess::finished);
-        QVERIFY(finished.wait(ProcessTimeoutMs));
+        QLocalServer server;
+        QVERIFY(server.listen(SingleInstance::ServerName(m_lockName)));
+        QVERIFY(server.waitForNewConnection(ProcessTimeoutMs));
+        QLocalSocket *peer = server.nextPendingConnection();
+        const QByteArray expected = Header(2, 11) + "/t/late.csv";
+        QByteArray received;
+        while (received.size() < expected.size() && peer->waitForReadyRead(ProcessTimeoutMs))
+            received += peer->readAll();
+        QCOMPARE(received, expected);
+        peer->write("\x06");
+        peer->flush();
+        QVERIFY(later->waitForFinished(ProcessTimeoutMs));
         QCOMPARE(later->exitCode(), 0);
-        QCOMPARE(forwarded.count(), 1);
-        QCOMPARE(forwarded.at(0).at(0).toString(), u"/t/late.csv"_qs);
     }
 
     // Twenty starts at once, one file each: one becomes the first, every other
