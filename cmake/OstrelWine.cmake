@@ -9,15 +9,12 @@ set(OSTREL_WINE_ENVIRONMENT
 # README's Windows section); they keep running on Linux, and the windows test
 # preset leaves them out by their label.
 set(OSTREL_WINE_OPEN_TESTS
-  test_table_files       # expects the POSIX texts of file errors and /dev/full
-  test_recent_lists      # its paths are POSIX paths
-  test_table_window      # offscreen windows are never exposed under Wine
-  test_grid_editing
-  test_main_window
+  test_recent_lists      # recent folders of '/' paths: fixed, not yet seen passing under Wine
   test_file_commands
   test_settings
+  test_main_window       # the About command's scroll to the banner
   test_settings_store    # finishes, but the process does not end under Wine
-  test_single_instance
+  test_single_instance   # not yet looked into
   test_cli_convert)
 
 add_test(NAME wine_prefix COMMAND ${OSTREL_WINE_RUN} --init)
