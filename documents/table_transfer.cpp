@@ -43,20 +43,6 @@ void WithPort(TransferHost &host, const std::function<void(TKOVPort &)> &work)
 } // namespace
 
 namespace {
-TransferHost *mainHost = nullptr;
-}
-
-TransferHost *MainTransferHost()
-{
-    return mainHost;
-}
-
-void SetMainTransferHost(TransferHost *host)
-{
-    mainHost = host;
-}
-
-namespace {
 
 // Sets the port's wait to keep the host alive, for the work on it.
 void KeepHostAlive(TKOVPort &port, TransferHost &host, bool cancellable)

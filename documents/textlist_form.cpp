@@ -68,7 +68,8 @@ bool KeyStartsEditing(int key, Qt::KeyboardModifiers modifiers, const QString &t
     return !text.isEmpty() && text.at(0).isPrint();
 }
 
-TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
+TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent)
+    : TChildForm(services, parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     resize(640, 460);
@@ -218,13 +219,6 @@ struct WaitCursor
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-TransferHost &Host()
-{
-    TransferHost *host = MainTransferHost();
-    Q_ASSERT(host);
-    return *host;
-}
-
 QString TransferStamp()
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yy-MM-dd HH:mm:ss"));
@@ -232,11 +226,17 @@ QString TransferStamp()
 
 } // namespace
 
+TransferHost &TTextList2Form::transferHost() const
+{
+    Q_ASSERT_X(services().transfer, "TTextList2Form", "a transfer needs the hosting window's port");
+    return *services().transfer;
+}
+
 void TTextList2Form::SendTable()
 {
     {
         WaitCursor wait;
-        ::SendTable(m_document, Host());
+        ::SendTable(m_document, transferHost());
     }
     SendLabel->setText(QStringLiteral("send:") + TransferStamp());
 }
@@ -245,7 +245,7 @@ void TTextList2Form::ReceiveTable()
 {
     {
         WaitCursor wait;
-        ::ReceiveTable(m_document, Host());
+        ::ReceiveTable(m_document, transferHost());
     }
     SetModified(true);
     ImageToGrid();

@@ -14,6 +14,7 @@ class QMenu;
 class QMouseEvent;
 class TextGridView;
 class TableGridModel;
+class TransferHost;
 
 // Whether a key pressed while the grid is browsing opens the in-place editor:
 // the keys whose Windows virtual-key code lies in 32..126 (space, Insert,
@@ -29,7 +30,7 @@ class TTextList2Form : public TChildForm
 {
     Q_OBJECT
 public:
-    explicit TTextList2Form(QWidget *parent = nullptr);
+    explicit TTextList2Form(const DocumentServices &services = {}, QWidget *parent = nullptr);
     ~TTextList2Form() override;
 
     // Grid to image (it does not repaint anything).
@@ -73,7 +74,13 @@ public:
     void SelectAll1Execute();
     void Clear1Execute();
 
-    QAction *action(const char *name) const { return m_actions.value(QLatin1String(name)); }
+    // The command of that name in the window's command table; a name not in it asserts.
+    QAction *action(const char *name) const
+    {
+        QAction *found = m_actions.value(QLatin1String(name));
+        Q_ASSERT_X(found, "TTextList2Form::action", name);
+        return found;
+    }
     QMenu *popupMenu() const { return PopupMenu1; }
     int SortColumn() const { return m_sortColumn; }
     int SortDirection() const { return m_sortDirection; }
@@ -94,6 +101,7 @@ protected:
 
 private:
     void createActions();
+    TransferHost &transferHost() const;
     void FormResize();
     void TextGridRowMoved(int fromRow, int toRow);
     bool TextGridKeyDown(QKeyEvent *event);

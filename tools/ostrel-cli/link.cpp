@@ -15,9 +15,7 @@
 
 namespace {
 
-// The editor's file kinds: text loads with the remembered kind and saves with
-// the first filter of the dialogs, binary is 2 both ways.
-constexpr int TextLoadKind = -1, TextSaveKind = 1;
+constexpr int FileKindOwn = -1, FileKindText = 1;
 
 struct LinkOptions
 {
@@ -87,7 +85,7 @@ void RunRecv(const QStringList &args)
     TableDocument document;
     ReceiveTable(document, host);
     document.ImageToGrid();
-    document.SaveToFile(options.files[0], options.binary ? FileKindBinary : TextSaveKind);
+    document.SaveToFile(options.files[0], options.binary ? FileKindBinary : FileKindText);
 }
 
 void RunSend(const QStringList &args)
@@ -95,7 +93,7 @@ void RunSend(const QStringList &args)
     const LinkOptions options = ParseLinkOptions(args, QStringLiteral("--from"), true);
     CliHost host(options);
     TableDocument document;
-    document.LoadFromFile(options.files[0], options.binary ? FileKindBinary : TextLoadKind);
+    document.LoadFromFile(options.files[0], options.binary ? FileKindBinary : FileKindOwn);
     SendTable(document, host, options.safety);
 }
 
@@ -112,7 +110,7 @@ QByteArray TableNamed(const QString &name, TransferHost &host)
     const bool binary = file.size() == TableImageSize
                         && (suffix == u"bin" || suffix == u"dat" || ReadFileHead(name, TableImageSize).contains('\0'));
     TableDocument document;
-    document.LoadFromFile(name, binary ? FileKindBinary : TextLoadKind);
+    document.LoadFromFile(name, binary ? FileKindBinary : FileKindOwn);
     if (document.imageStale())
         document.Update();
     return document.image();
