@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int FileKindOwn = -1, FileKindText = 1;
-
 struct LinkOptions
 {
     QString port = QStringLiteral("USB");
