@@ -1,6 +1,9 @@
 #include "device/port_selection.h"
 
+#include "common/messages.h"
+
 #include <QSerialPortInfo>
+#include <algorithm>
 #include <iterator>
 
 #ifdef Q_OS_WIN
@@ -20,16 +23,18 @@ bool IsDefaultBaud(const QString &baudText)
     return baudText.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0;
 }
 
+namespace {
+
 #ifdef Q_OS_WIN
 // The serial ports Windows lists in HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: the data of
 // its string values, in the registry's order. The key is opened for reading only;
 // full access to HKLM is refused to anyone but an administrator.
-QStringList AvailablePorts()
+QStringList SerialPortNames(const QList<QSerialPortInfo> &)
 {
-    QStringList ports{QStringLiteral("USB")};
+    QStringList names;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return ports;
+        return names;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD nameSize = DWORD(std::size(name));
@@ -41,20 +46,46 @@ QStringList AvailablePorts()
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status == ERROR_SUCCESS && type == REG_SZ)
-            ports.append(QString::fromWCharArray(data));
+            names.append(QString::fromWCharArray(data));
     }
     RegCloseKey(key);
-    return ports;
+    return names;
 }
 #else
-QStringList AvailablePorts()
+QStringList SerialPortNames(const QList<QSerialPortInfo> &serial)
 {
-    QStringList ports{QStringLiteral("USB")};
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        ports.append(info.portName());
-    return ports;
+    QStringList names;
+    for (const QSerialPortInfo &info : serial)
+        names.append(info.portName());
+    return names;
 }
 #endif
+
+} // namespace
+
+QList<PortEntry> AvailablePorts()
+{
+    const QList<QSerialPortInfo> serial = QSerialPortInfo::availablePorts();
+    bool controller = TKOVUSB::ControllerPresent();
+    QList<PortEntry> ports;
+    for (const QString &name : SerialPortNames(serial)) {
+        QStringList about;
+        const auto info = std::find_if(serial.begin(), serial.end(),
+                                       [&name](const QSerialPortInfo &i) { return i.portName() == name; });
+        if (info != serial.end()) {
+            for (const QString &text : {info->description(), info->manufacturer()})
+                if (!text.isEmpty() && !about.contains(text))
+                    about.append(text);
+            controller = controller || info->description() == QLatin1String(TKOVUSB::DeviceDescription);
+        }
+        ports.append({name, about.isEmpty() ? name : name + QStringLiteral(" — ") + about.join(u", ")});
+    }
+    const QString usb = QStringLiteral("USB");
+    ports.prepend({usb, usb + QStringLiteral(" — ")
+                            + QString::fromUtf8(controller ? Msg::UsbControllerPresent : Msg::UsbControllerAbsent)
+                                  .arg(QLatin1String(TKOVUSB::DeviceDescription))});
+    return ports;
+}
 
 PortHolder::Factory PortHolder::DefaultFactory()
 {

@@ -98,7 +98,9 @@ private Q_SLOTS:
         RegSetValueExW(key, L"\\Device\\OstrelTest8", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
         setString(L"\\Device\\OstrelTest9", L"COM29");
 
-        const QStringList ports = AvailablePorts();
+        QStringList ports;
+        for (const PortEntry &entry : AvailablePorts())
+            ports << entry.name;
         RegDeleteValueW(key, L"\\Device\\OstrelTest7");
         RegDeleteValueW(key, L"\\Device\\OstrelTest8");
         RegDeleteValueW(key, L"\\Device\\OstrelTest9");
