@@ -4,13 +4,14 @@
 #   ./ostrel.sh --demo        also start the controller simulator and select its port
 #   ./ostrel.sh test          build and run every test
 #   ./ostrel.sh bench         build and run the benchmarks
+#   ./ostrel.sh package       build the installable package (a .deb on Linux) into build/package
 set -euo pipefail
 caller_dir=$PWD   # file names on the command line are relative to it
 root=$(dirname "$(readlink -f "$0")")
 cd "$root"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n)
+          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n dpkg-dev)
 
 install_missing() {
   local missing=()
@@ -54,6 +55,11 @@ case "${1:-}" in
     install_missing
     build default
     ctest --preset bench
+    ;;
+  package)
+    install_missing
+    build default ostrel ostrel-cli
+    cpack --config build/CPackConfig.cmake
     ;;
   --demo)
     shift
