@@ -4,20 +4,18 @@
 #   ./ostrel.sh --demo        also start the controller simulator and select its port
 #   ./ostrel.sh test          build and run every test
 #   ./ostrel.sh bench         build and run the benchmarks
-<<<<<<< HEAD
-#   ./ostrel.sh windows       cross-build for Windows, run its tests under Wine, make the
-#                             installer and the portable zip (build-windows/package/)
-=======
+#   ./ostrel.sh package       build the installable package (a .deb on Linux) into build/package
 #   ./ostrel.sh asan          build and run every test under the address and UB sanitizers
 #   ./ostrel.sh fuzz [SECONDS] build the fuzz targets (clang, libFuzzer) and run each for SECONDS (60)
->>>>>>> main
+#   ./ostrel.sh windows       cross-build for Windows, run its tests under Wine, make the
+#                             installer and the portable zip (build-windows/package/)
 set -euo pipefail
 caller_dir=$PWD   # file names on the command line are relative to it
 root=$(dirname "$(readlink -f "$0")")
 cd "$root"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n)
+          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n dpkg-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_missing() {
@@ -95,6 +93,11 @@ case "${1:-}" in
     install_missing
     build default
     ctest --preset bench
+    ;;
+  package)
+    install_missing
+    build default ostrel ostrel-cli
+    cpack --config build/CPackConfig.cmake
     ;;
   --demo)
     shift

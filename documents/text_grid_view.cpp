@@ -3,7 +3,9 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -44,18 +46,41 @@ TextGridHeader::TextGridHeader(Qt::Orientation orientation, QWidget *parent) : Q
 {
 }
 
+void TextGridHeader::setMarkedSection(int section)
+{
+    if (section == m_marked)
+        return;
+    m_marked = section;
+    viewport()->update();
+}
+
+namespace {
+
+// A header cell as the style draws it, or in the selection colours when marked;
+// returns the pen for its text.
+QColor DrawHeaderCell(QPainter *painter, QStyleOptionHeader &opt, const QWidget *widget, bool marked)
+{
+    opt.text.clear();
+    // The style may leave an empty clip region set behind it when there was no clip.
+    painter->save();
+    widget->style()->drawControl(QStyle::CE_Header, &opt, painter, widget);
+    painter->restore();
+    if (!marked)
+        return opt.palette.color(QPalette::ButtonText);
+    painter->fillRect(opt.rect.adjusted(1, 1, -1, -1), opt.palette.brush(QPalette::Highlight));
+    return opt.palette.color(QPalette::HighlightedText);
+}
+
+} // namespace
+
 void TextGridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
     QStyleOptionHeader opt;
     initStyleOptionForIndex(&opt, logicalIndex);
     opt.rect = rect;
-    opt.text.clear();
-    // The style may leave an empty clip region set behind it when there was no clip.
+    const QColor pen = DrawHeaderCell(painter, opt, this, logicalIndex == m_marked);
     painter->save();
-    style()->drawControl(QStyle::CE_Header, &opt, painter, this);
-    painter->restore();
-    painter->save();
-    painter->setPen(opt.palette.color(QPalette::ButtonText));
+    painter->setPen(pen);
     DrawGridText(painter, rect, model()->headerData(logicalIndex, orientation()).toString(),
                  orientation() == Qt::Vertical);
     painter->restore();
@@ -66,6 +91,65 @@ TextGridView::TextGridView(QWidget *parent) : QTableView(parent)
     setHorizontalHeader(new TextGridHeader(Qt::Horizontal, this));
     setVerticalHeader(new TextGridHeader(Qt::Vertical, this));
     setItemDelegate(new TextGridDelegate(this));
+    // The corner button draws no text of its own.
+    if (auto *corner = findChild<QAbstractButton *>())
+        corner->installEventFilter(this);
+}
+
+void TextGridView::setCornerText(const QString &text)
+{
+    m_cornerText = text;
+    if (auto *corner = findChild<QAbstractButton *>())
+        corner->update();
+}
+
+void TextGridView::markHeaderCell(int col, int row)
+{
+    clearMarks();
+    auto *titles = static_cast<TextGridHeader *>(horizontalHeader());
+    auto *numbers = static_cast<TextGridHeader *>(verticalHeader());
+    if (col == 0 && row == 0) {
+        m_cornerMarked = true;
+        if (auto *corner = findChild<QAbstractButton *>())
+            corner->update();
+    } else if (row == 0) {
+        titles->setMarkedSection(col - 1);
+    } else if (col == 0) {
+        numbers->setMarkedSection(row - 1);
+    }
+}
+
+void TextGridView::clearMarks()
+{
+    static_cast<TextGridHeader *>(horizontalHeader())->setMarkedSection(-1);
+    static_cast<TextGridHeader *>(verticalHeader())->setMarkedSection(-1);
+    if (m_cornerMarked) {
+        m_cornerMarked = false;
+        if (auto *corner = findChild<QAbstractButton *>())
+            corner->update();
+    }
+}
+
+void TextGridView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    clearMarks();
+    QTableView::currentChanged(current, previous);
+}
+
+bool TextGridView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint && watched == findChild<QAbstractButton *>()) {
+        auto *corner = static_cast<QWidget *>(watched);
+        QPainter painter(corner);
+        QStyleOptionHeader opt;
+        opt.initFrom(corner);
+        opt.rect = corner->rect();
+        opt.position = QStyleOptionHeader::OnlyOneSection;
+        painter.setPen(DrawHeaderCell(&painter, opt, corner, m_cornerMarked));
+        DrawGridText(&painter, opt.rect, m_cornerText, false);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 void TextGridView::commitAndCloseEditor()

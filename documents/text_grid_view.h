@@ -29,9 +29,15 @@ class TextGridHeader : public QHeaderView
     Q_OBJECT
 public:
     explicit TextGridHeader(Qt::Orientation orientation, QWidget *parent = nullptr);
+    // A section drawn highlighted (a find hit in the header); -1 for none.
+    void setMarkedSection(int section);
+    int markedSection() const { return m_marked; }
 
 protected:
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
+
+private:
+    int m_marked = -1;
 };
 
 // The table window's grid view.
@@ -46,6 +52,13 @@ public:
     // Hands the open editor's text to the model and closes it.
     void commitAndCloseEditor();
 
+    // The text of the corner over the row numbers.
+    void setCornerText(const QString &text);
+    // Highlights a header cell of the grid (grid column 0 is the row numbers,
+    // grid row 0 the titles, both 0 the corner) until the cursor moves; the
+    // cursor cannot go there, so this is how a find hit there is shown.
+    void markHeaderCell(int col, int row);
+
 Q_SIGNALS:
     // The viewport or the headers changed size (columns may need to follow).
     void geometriesChanged();
@@ -54,12 +67,18 @@ Q_SIGNALS:
 
 protected:
     void updateGeometries() override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend QLineEdit &GetGridEditor(const TextGridView &view);
+    void clearMarks();
+
     QPersistentModelIndex m_editorIndex;
+    QString m_cornerText;
+    bool m_cornerMarked = false;
 };
 
 // The grid's open in-place editor; raises OstrelError "GetGridEditor(); no edit"

@@ -152,6 +152,7 @@ TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent
     StringGrid &grid = m_document.grid();
     grid.setCell(ConvStrColumn, 0, EncodeCp932(LocaleLookup(QStringLiteral("conv str"), QStringLiteral("conv str"))));
     grid.setCell(BarcodeColumn, 0, EncodeCp932(LocaleLookup(QStringLiteral("bar code"), QStringLiteral("bar code"))));
+    TextGrid->setCornerText(DecodeCp932(grid.cell(NumberColumn, 0)));
     grid.setCurrent(grid.fixedCols(), grid.fixedRows());
     grid.setSelection({grid.fixedCols(), grid.fixedRows(), grid.fixedCols(), grid.fixedRows()});
     ShowGridSelection();
@@ -264,6 +265,8 @@ void TTextList2Form::FindInGrid(const QString &text, const FindOptions &options)
     const QModelIndex shown = m_model->index(qMax(found.row - grid.fixedRows(), 0),
                                              qMax(found.col - grid.fixedCols(), 0));
     TextGrid->scrollTo(shown);
+    if (found.col < grid.fixedCols() || found.row < grid.fixedRows())
+        TextGrid->markHeaderCell(found.col, found.row);
 }
 
 void TTextList2Form::Recv1Execute()
@@ -498,6 +501,17 @@ GridCell TTextList2Form::CellAt(const QPoint &pos) const
     if (pos.x() >= 0 && pos.y() >= 0 && pos.x() < cells->geometry().left() && pos.y() < cells->geometry().top())
         return {0, 0};   // the corner over the row numbers
     return {-1, -1};
+}
+
+QRect TTextList2Form::CellRect(GridCell cell) const
+{
+    const QRect cells = TextGrid->viewport()->geometry();
+    const QHeaderView *titles = TextGrid->horizontalHeader(), *numbers = TextGrid->verticalHeader();
+    const int x = cell.col == 0 ? 0 : cells.left() + titles->sectionViewportPosition(cell.col - 1);
+    const int w = cell.col == 0 ? cells.left() : titles->sectionSize(cell.col - 1);
+    const int y = cell.row == 0 ? 0 : cells.top() + numbers->sectionViewportPosition(cell.row - 1);
+    const int h = cell.row == 0 ? cells.top() : numbers->sectionSize(cell.row - 1);
+    return {TextGrid->mapTo(this, QPoint(x, y)), QSize(w, h)};
 }
 
 bool TTextList2Form::TextGridMouseDown(QMouseEvent *event, const QPoint &pos)

@@ -63,6 +63,8 @@ public:
     // The grid cell at a point in TextGrid's coordinates (headers included).
     // The cell under a point of the grid, column then row; -1 outside the cells.
     GridCell CellAt(const QPoint &pos) const;
+    // Where a grid cell (headers included) is drawn, in the window's coordinates.
+    QRect CellRect(GridCell cell) const;
 
     // The window's commands; errors are raised (the actions run them guarded).
     void GridCut1Execute();

@@ -8,6 +8,7 @@
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 #include "documents/textlist_form.h"
+#include "shell/document_area.h"
 #include "shell/edit_commands.h"
 #include "shell/file_commands.h"
 #include "shell/find_commands.h"
@@ -172,8 +173,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     column->addWidget(bevel);
     column->addWidget(createHeadPanel());
 
-    m_mdiArea = new QMdiArea(client);
-    m_mdiArea->setObjectName(QStringLiteral("DocumentArea"));
+    m_mdiArea = new DocumentArea(client);
     m_mdiArea->setBackground(palette().brush(QPalette::Dark));
     m_splitter = new QSplitter(Qt::Vertical, client);
     m_splitter->setHandleWidth(3);
@@ -503,35 +503,20 @@ void TOstrelMain::closeEvent(QCloseEvent *event)
 
 QList<TChildForm *> TOstrelMain::children() const
 {
-    QList<TChildForm *> list;
-    const QList<QMdiSubWindow *> frames = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
-    for (auto it = frames.crbegin(); it != frames.crend(); ++it)
-        if (auto *child = qobject_cast<TChildForm *>((*it)->widget()))
-            list.append(child);
-    return list;
+    return m_mdiArea->documents();
 }
 
 TChildForm *TOstrelMain::activeChild() const
 {
-    QMdiSubWindow *frame = m_mdiArea->currentSubWindow();
-    return frame ? qobject_cast<TChildForm *>(frame->widget()) : nullptr;
+    return m_mdiArea->activeDocument();
 }
 
 TTextList2Form *TOstrelMain::createTableWindow()
 {
     auto *form = new TTextList2Form({this, &m_fileCommands->saveAsDialog()});
-    QMdiSubWindow *frame = m_mdiArea->addSubWindow(form);
-    frame->setAttribute(Qt::WA_DeleteOnClose);
     connect(form, &TChildForm::stateChanged, this, &TOstrelMain::updateActions);
-    connect(frame, &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
-    frame->show();
-    // The frame wraps the window's design size.
-    frame->resize(frame->size() - form->size() + QSize(640, 460));
-    // Each new window steps down and right from the last, so none hides another.
-    const int step = frame->size().height() - form->size().height() - 4;
-    const int place = int(m_mdiArea->subWindowList().size() - 1) % 10;
-    frame->move(place * step, place * step);
-    m_mdiArea->setActiveSubWindow(frame);
+    m_mdiArea->addDocument(form, {TableWindowClientWidth, TableWindowClientHeight});
+    connect(form->parentWidget(), &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
     updateActions();
     return form;
 }
@@ -554,13 +539,7 @@ TTextList2Form *TOstrelMain::NewDocument(const QString &name)
 
 void TOstrelMain::SetActiveChildState(bool normal)
 {
-    QMdiSubWindow *frame = m_mdiArea->currentSubWindow();
-    if (!frame || !qobject_cast<TChildForm *>(frame->widget()))
-        return;
-    if (normal)
-        frame->showNormal();
-    else
-        frame->showMaximized();
+    m_mdiArea->setActiveDocumentState(normal);
 }
 
 void TOstrelMain::ProgressStart(int total, int position, int colour)

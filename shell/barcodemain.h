@@ -2,6 +2,7 @@
 
 #include "device/port_selection.h"
 #include "documents/table_transfer.h"
+#include "shell/document_area.h"
 #include "shell/main_actions.h"
 
 #include <QHash>
@@ -12,7 +13,6 @@
 class QAction;
 class QComboBox;
 class QLabel;
-class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
@@ -84,7 +84,7 @@ public:
     // Re-evaluates every command's enabled state.
     void updateActions();
 
-    QMdiArea *documentArea() const { return m_mdiArea; }
+    DocumentArea *documentArea() const { return m_mdiArea; }
     QComboBox *portCombo() const { return PortCombo; }
     QComboBox *baudCombo() const { return BaudCombo; }
     QPlainTextEdit *hintMemo() const { return HintMemo; }
@@ -94,6 +94,9 @@ public:
 
     static constexpr int DesignClientWidth = 640;
     static constexpr int DesignClientHeight = 480;
+    // A table window's design client size.
+    static constexpr int TableWindowClientWidth = 640;
+    static constexpr int TableWindowClientHeight = 460;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -117,7 +120,7 @@ private:
     TTextList2Form *createTableWindow();
 
     MainActions m_actions;
-    QMdiArea *m_mdiArea = nullptr;
+    DocumentArea *m_mdiArea = nullptr;
     QSplitter *m_splitter = nullptr;
     QWidget *HeadPanel = nullptr;
     QComboBox *PortCombo = nullptr;

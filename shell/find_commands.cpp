@@ -32,6 +32,11 @@ void FindCommands::SearchFindNext1Execute()
 void FindCommands::FindDialog1Find()
 {
     // The dialog can outlive the last table window; then there is nothing to search.
-    if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
-        form->FindInGrid(m_dialog->findText(), m_dialog->options());
+    auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild());
+    if (!form)
+        return;
+    form->FindInGrid(m_dialog->findText(), m_dialog->options());
+    // The hit may lie in a part of the window outside the document area.
+    const StringGrid &grid = form->document().grid();
+    m_main.documentArea()->ensureVisible(form, form->CellRect({grid.col(), grid.row()}));
 }

@@ -135,6 +135,24 @@ private Q_SLOTS:
         QTRY_COMPARE(main.messagePane()->height(), 90);
     }
 
+    void placementStaysPutOverRestarts()
+    {
+        // The window has a frame; its outer bounds go into the store and come back unchanged.
+        MemorySettingsStore store;
+        QRect bounds;
+        for (int run = 0; run < 4; ++run) {
+            TOstrelMain main({}, &store);
+            main.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&main));
+            QTRY_VERIFY(main.frameGeometry().size() != main.size());
+            if (run == 0) {
+                main.setGeometry(40, 30, 700, 600);
+                bounds = main.frameGeometry();
+            }
+            QTRY_COMPARE(main.frameGeometry(), bounds);
+        }
+    }
+
     void maximizedExitRewritesOnlyTheState()
     {
         MemorySettingsStore store;
