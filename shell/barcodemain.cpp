@@ -387,7 +387,8 @@ QWidget *TOstrelMain::createFooterPanel()
     Shape2->setGeometry(1, 6, 102, 4);
     Shape1 = new TShape(QColor(0, 255, 0), QColor(0, 255, 0), ProgressPanel);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(2, 7, 100, 2);
+    // Empty until a transfer starts: a full bar at start-up would claim one had finished.
+    Shape1->setGeometry(2, 7, 0, 2);
     FooterPanel->installEventFilter(this);
     return FooterPanel;
 }

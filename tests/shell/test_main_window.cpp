@@ -152,6 +152,7 @@ private Q_SLOTS:
     void progressBarWidthsAndColours()
     {
         TOstrelMain main;
+        QCOMPARE(main.progressBar()->width(), 0);   // nothing has run yet
         main.ProgressStart(256, 0, zered::clRed);
         QCOMPARE(main.progressBar()->width(), 0);
         QCOMPARE(main.progressBar()->fill(), QColor(255, 0, 0));
