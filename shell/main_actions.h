@@ -24,6 +24,7 @@ inline constexpr std::array MainActionSpecs{
     ActionSpec{"EditPaste1", "Edit", "&Paste", "Ctrl+V", ""},
     ActionSpec{"EditSelectAll1", "Edit", "Select &All", "Ctrl+A", ""},
     ActionSpec{"EditUndo1", "Edit", "&Undo", "Ctrl+Z", ""},
+    ActionSpec{"EditRedo1", "Edit", "&Redo", "Ctrl+Y", "Ctrl+Shift+Z"},
     ActionSpec{"EditDelete1", "Edit", "&Delete", "Del", ""},
     ActionSpec{"SearchFind1", "Search", "&Find Text", "Ctrl+F", ""},
     ActionSpec{"SearchFindNext1", "Search", "Find &Next", "Ctrl+G", ""},
