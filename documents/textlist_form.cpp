@@ -45,8 +45,8 @@ QString CaptionAsName(QString caption)
 
 } // namespace
 
-TTextList2Form::TTextList2Form(QWidget *parent)
-    : TChildForm(parent),
+TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent)
+    : TChildForm(services, parent),
       m_document(EncodeCp932(LocaleLookup(QStringLiteral("conv str"), QStringLiteral("conv str"))),
                  EncodeCp932(LocaleLookup(QStringLiteral("bar code"), QStringLiteral("bar code"))))
 {
@@ -167,13 +167,6 @@ struct WaitCursor
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-TransferHost &Host()
-{
-    TransferHost *host = MainTransferHost();
-    Q_ASSERT(host);
-    return *host;
-}
-
 QString TransferStamp()
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yy-MM-dd HH:mm:ss"));
@@ -181,12 +174,18 @@ QString TransferStamp()
 
 } // namespace
 
+TransferHost &TTextList2Form::transferHost() const
+{
+    Q_ASSERT_X(services().transfer, "TTextList2Form", "a transfer needs the hosting window's port");
+    return *services().transfer;
+}
+
 void TTextList2Form::SendTable()
 {
     EndEditing();
     {
         WaitCursor wait;
-        ::SendTable(m_document, Host());
+        ::SendTable(m_document, transferHost());
     }
     SendLabel->setText(QStringLiteral("send:") + TransferStamp());
 }
@@ -196,7 +195,7 @@ void TTextList2Form::ReceiveTable()
     EndEditing();
     {
         WaitCursor wait;
-        ::ReceiveTable(m_document, Host());
+        ::ReceiveTable(m_document, transferHost());
     }
     m_document.ShowReceivedImage();
     RecvLabel->setText(QStringLiteral("recv:") + TransferStamp());
@@ -337,9 +336,13 @@ void TTextList2Form::GridInsert1Execute()
     EndEditing();
     QString question = QString::fromUtf8(Msg::AskInsertRows).arg(m_document.SelectedRowCount());
     if (const QList<int> lost = m_document.RowsLostByInsert(); !lost.isEmpty()) {
+        // The first few numbers name them; a long list would only hide the count.
+        constexpr int Named = 8;
         QStringList rows;
-        for (int row : lost)
+        for (int row : lost.first(std::min<qsizetype>(lost.size(), Named)))
             rows.append(QString::number(row));
+        if (lost.size() > Named)
+            rows.append(QStringLiteral("..."));
         question += QString::fromUtf8(Msg::InsertDropsFilledRows).arg(lost.size()).arg(rows.join(u','));
     }
     if (Prompts().Confirm(question))

@@ -10,6 +10,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class TransferHost;
 
 // The barcode table window: a TableDocument (the grid the operator edits, the
 // 64 KiB table image exchanged with binary files and the controller, and the
@@ -19,7 +20,7 @@ class TTextList2Form : public TChildForm, private GridObserver
 {
     Q_OBJECT
 public:
-    explicit TTextList2Form(QWidget *parent = nullptr);
+    explicit TTextList2Form(const DocumentServices &services = {}, QWidget *parent = nullptr);
     ~TTextList2Form() override;
 
     // Grid to image (it does not repaint anything).
@@ -68,7 +69,13 @@ public:
     QString UndoCaption() const;
     QString RedoCaption() const;
 
-    QAction *action(const char *name) const { return m_actions.value(QLatin1String(name)); }
+    // The command of that name in the window's command table; a name not in it asserts.
+    QAction *action(const char *name) const
+    {
+        QAction *found = m_actions.value(QLatin1String(name));
+        Q_ASSERT_X(found, "TTextList2Form::action", name);
+        return found;
+    }
     QMenu *popupMenu() const { return PopupMenu1; }
     int SortColumn() const { return m_document.SortColumn(); }
     int SortDirection() const { return m_document.SortDirection(); }
@@ -89,6 +96,7 @@ protected:
 
 private:
     void createActions();
+    TransferHost &transferHost() const;
     void FormResize();
     // Ends in-place editing before a command; a text that cannot be stored stops it.
     void EndEditing();

@@ -53,21 +53,21 @@ void DeleteSelection(QPlainTextEdit *e) { e->textCursor().removeSelectedText(); 
 
 EditCommands::EditCommands(TOstrelMain &main) : m_main(main)
 {
-    auto bind = [this](const char *name, auto op, void (TTextList2Form::*tableCommand)()) {
-        QObject::connect(m_main.action(name), &QAction::triggered, &m_main, [this, op, tableCommand] {
+    auto bind = [this](MainAction id, auto op, void (TTextList2Form::*tableCommand)()) {
+        QObject::connect(m_main.action(id), &QAction::triggered, &m_main, [this, op, tableCommand] {
             if (QWidget *editor = focusedEditor())
                 OnEditor(editor, op);
             else if (TTextList2Form *table = focusedTable(); table && tableCommand)
                 zered::Guarded([&] { (table->*tableCommand)(); });
         });
     };
-    bind("EditCut1", [](auto *e) { e->cut(); }, &TTextList2Form::GridCut1Execute);
-    bind("EditCopy1", [](auto *e) { e->copy(); }, &TTextList2Form::GridCopy1Execute);
-    bind("EditPaste1", [](auto *e) { e->paste(); }, &TTextList2Form::GridPaste1Execute);
-    bind("EditSelectAll1", [](auto *e) { e->selectAll(); }, nullptr);
-    bind("EditUndo1", [](auto *e) { e->undo(); }, &TTextList2Form::Undo1Execute);
-    bind("EditRedo1", [](auto *e) { e->redo(); }, &TTextList2Form::Redo1Execute);
-    bind("EditDelete1", [](auto *e) { DeleteSelection(e); }, nullptr);
+    bind(MainAction::EditCut1, [](auto *e) { e->cut(); }, &TTextList2Form::GridCut1Execute);
+    bind(MainAction::EditCopy1, [](auto *e) { e->copy(); }, &TTextList2Form::GridCopy1Execute);
+    bind(MainAction::EditPaste1, [](auto *e) { e->paste(); }, &TTextList2Form::GridPaste1Execute);
+    bind(MainAction::EditSelectAll1, [](auto *e) { e->selectAll(); }, nullptr);
+    bind(MainAction::EditUndo1, [](auto *e) { e->undo(); }, &TTextList2Form::Undo1Execute);
+    bind(MainAction::EditRedo1, [](auto *e) { e->redo(); }, &TTextList2Form::Redo1Execute);
+    bind(MainAction::EditDelete1, [](auto *e) { DeleteSelection(e); }, nullptr);
     QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, &m_main, [this] { updateActions(); });
 }
 
@@ -90,12 +90,12 @@ void EditCommands::updateActions()
     const QMimeData *clip = QApplication::clipboard()->mimeData();
     const bool clipText = clip && clip->hasText();
     const TTextList2Form *table = focusedTable();
-    m_main.action("EditCut1")->setEnabled((s.hasSelection && s.writable) || table);
-    m_main.action("EditDelete1")->setEnabled(s.hasSelection && s.writable);
-    m_main.action("EditCopy1")->setEnabled(s.hasSelection || table);
-    m_main.action("EditPaste1")->setEnabled(clipText && (s.writable || table));
-    m_main.action("EditSelectAll1")->setEnabled(s.hasText);
-    QAction *undo = m_main.action("EditUndo1"), *redo = m_main.action("EditRedo1");
+    m_main.action(MainAction::EditCut1)->setEnabled((s.hasSelection && s.writable) || table);
+    m_main.action(MainAction::EditDelete1)->setEnabled(s.hasSelection && s.writable);
+    m_main.action(MainAction::EditCopy1)->setEnabled(s.hasSelection || table);
+    m_main.action(MainAction::EditPaste1)->setEnabled(clipText && (s.writable || table));
+    m_main.action(MainAction::EditSelectAll1)->setEnabled(s.hasText);
+    QAction *undo = m_main.action(MainAction::EditUndo1), *redo = m_main.action(MainAction::EditRedo1);
     if (table) {
         undo->setEnabled(table->document().CanUndo());
         undo->setText(table->UndoCaption());

@@ -9,8 +9,8 @@
 
 FindCommands::FindCommands(TOstrelMain &main) : m_main(main), m_dialog(new TFindDialog(&main))
 {
-    QObject::connect(m_main.action("SearchFind1"), &QAction::triggered, &m_main, [this] { SearchFind1Execute(); });
-    QObject::connect(m_main.action("SearchFindNext1"), &QAction::triggered, &m_main, [this] {
+    QObject::connect(m_main.action(MainAction::SearchFind1), &QAction::triggered, &m_main, [this] { SearchFind1Execute(); });
+    QObject::connect(m_main.action(MainAction::SearchFindNext1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { SearchFindNext1Execute(); });
     });
     QObject::connect(m_dialog, &TFindDialog::find, &m_main, [this] { zered::Guarded([this] { FindDialog1Find(); }); });

@@ -134,7 +134,7 @@ private Q_SLOTS:
         TOstrelMain main;
         main.fileCommands().AddRecent(u"/old/x.csv"_qs);
         prompts.fileAnswers = {{{path}, filter}};
-        main.action("FileOpen1")->trigger();
+        main.action(MainAction::FileOpen1)->trigger();
         TTextList2Form *form = ActiveTable(main);
         QVERIFY(form);
         QCOMPARE(form->FileName(), path);
@@ -174,7 +174,7 @@ private Q_SLOTS:
         main.NewDocument(QString());
         main.SetActiveChildState(false);
         prompts.fileAnswers = {{{first, dir.filePath(failing), last}, filter}};
-        main.action("FileOpen1")->trigger();
+        main.action(MainAction::FileOpen1)->trigger();
         QCOMPARE(WindowCount(main), 3);   // the one there before, the first file, the failed one
         QVERIFY(!main.documentArea()->currentSubWindow()->isMaximized());
         QStringList opened;
@@ -212,7 +212,7 @@ private Q_SLOTS:
         TTextList2Form *form = main.NewDocument(QString());
         form->SetModified(true);
         prompts.fileAnswers = {{{dir.filePath(typed)}, filter}};
-        main.action("FileSaveAs1")->trigger();
+        main.action(MainAction::FileSaveAs1)->trigger();
         const QString target = dir.filePath(saved);
         QCOMPARE(FileBytes(target).size(), size);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{saved});
@@ -237,7 +237,7 @@ private Q_SLOTS:
         FakePrompts prompts;
         TOstrelMain main;
         main.NewDocument(QString());
-        for (const char *name : {"FileSave1", "FileSaveAs1"}) {
+        for (MainAction name : {MainAction::FileSave1, MainAction::FileSaveAs1}) {
             prompts.fileAnswers = {{{}, BinaryFilter}, {{}, filter}};   // both cancelled
             main.action(name)->trigger();
             main.action(name)->trigger();
@@ -267,18 +267,18 @@ private Q_SLOTS:
         TOstrelMain main;
         if (loadedFromBinary) {
             prompts.fileAnswers = {{{WriteBinaryTable(dir, u"in.bin"_qs)}, BinaryFilter}};
-            main.action("FileOpen1")->trigger();
+            main.action(MainAction::FileOpen1)->trigger();
         } else {
             main.NewDocument(QString());
         }
         TTextList2Form *form = ActiveTable(main);
         const QString target = dir.filePath(u"out.dat"_qs);
         prompts.fileAnswers = {{{target}, filter}};
-        main.action("FileSaveAs1")->trigger();
+        main.action(MainAction::FileSaveAs1)->trigger();
         QCOMPARE(FileBytes(target).size(), size);
         QFile::remove(target);
         form->SetModified(true);
-        main.action("FileSaveOverwrite1")->trigger();
+        main.action(MainAction::FileSaveOverwrite1)->trigger();
         QCOMPARE(FileBytes(target).size(), size);
         QCOMPARE(prompts.fileDialogs, loadedFromBinary ? 2 : 1);
     }
@@ -306,10 +306,10 @@ private Q_SLOTS:
         TTextList2Form *form = main.NewDocument(named ? path : QString());
         form->SetModified(true);
         main.updateActions();
-        QVERIFY(main.action("FileSaveOverwrite1")->isEnabled());
+        QVERIFY(main.action(MainAction::FileSaveOverwrite1)->isEnabled());
         if (!cancelled)
             prompts.fileAnswers = {{{path}}};
-        main.action("FileSaveOverwrite1")->trigger();
+        main.action(MainAction::FileSaveOverwrite1)->trigger();
         QCOMPARE(prompts.fileDialogs, dialogs);
         QCOMPARE(QFile::exists(path), !cancelled);
         QCOMPARE(form->IsModified(), cancelled);
@@ -324,9 +324,9 @@ private Q_SLOTS:
         TOstrelMain main;
         const QString named = dir.filePath(u"named.csv"_qs);
         main.NewDocument(named);
-        main.action("FileSaveAs1")->trigger();
+        main.action(MainAction::FileSaveAs1)->trigger();
         main.NewDocument(QString());
-        main.action("FileSaveAs1")->trigger();   // an untitled one keeps the last name
+        main.action(MainAction::FileSaveAs1)->trigger();   // an untitled one keeps the last name
         QCOMPARE(prompts.shownNames, (QStringList{named, named}));
         QCOMPARE(prompts.shownFolders.first(), dir.path());
     }
@@ -411,7 +411,7 @@ private Q_SLOTS:
         QCOMPARE(MenuTexts(main).indexOf(u"-"_qs), RecentFiles(main).size());
         QCOMPARE(Paths(MenuTexts(main).mid(RecentFiles(main).size() + 1)), expected);
         // The dialog keeps the folder for the next Open.
-        main.action("FileOpen1")->trigger();
+        main.action(MainAction::FileOpen1)->trigger();
         QCOMPARE(prompts.shownFolders.last(), opened.isEmpty() ? dir.filePath(u"a"_qs) : dir.filePath(opened));
     }
 
@@ -484,7 +484,7 @@ private Q_SLOTS:
         main.show();
         if (way.startsWith(u"open")) {
             prompts.fileAnswers = {{{gone}, way == u"open binary" ? BinaryFilter : CsvFilter}};
-            main.action("FileOpen1")->trigger();
+            main.action(MainAction::FileOpen1)->trigger();
         } else if (way == u"recent") {
             main.fileCommands().AddRecentFile(gone);
             MenuEntry(main, gone)->trigger();

@@ -15,7 +15,6 @@ namespace {
 
 // The editor's file kind codes: text loads with the remembered kind and saves
 // with the first filter of the dialogs, binary is 2 both ways.
-constexpr int TextLoadKind = -1, TextSaveKind = 1;
 
 } // namespace
 
@@ -48,8 +47,8 @@ void RunConvert(const QStringList &args)
         throw UsageError{u"convert takes an input and an output file"_qs};
 
     TableDocument document;
-    document.LoadFromFile(files[0], fromBinary ? FileKindBinary : TextLoadKind);
-    const int saveKind = toBinary ? FileKindBinary : TextSaveKind;
+    document.LoadFromFile(files[0], fromBinary ? FileKindBinary : FileKindOwn);
+    const int saveKind = toBinary ? FileKindBinary : FileKindText;
     if (files[1] != u"-") {
         document.SaveToFile(files[1], saveKind);
         return;

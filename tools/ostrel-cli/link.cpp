@@ -13,7 +13,6 @@ namespace {
 
 // The editor's file kinds: text loads with the remembered kind and saves with
 // the first filter of the dialogs, binary is 2 both ways.
-constexpr int TextLoadKind = -1, TextSaveKind = 1;
 
 struct LinkOptions
 {
@@ -75,7 +74,7 @@ void RunRecv(const QStringList &args)
     TableDocument document;
     ReceiveTable(document, host);
     document.ImageToGrid();
-    document.SaveToFile(options.files[0], options.binary ? FileKindBinary : TextSaveKind);
+    document.SaveToFile(options.files[0], options.binary ? FileKindBinary : FileKindText);
 }
 
 void RunSend(const QStringList &args)
@@ -83,7 +82,7 @@ void RunSend(const QStringList &args)
     const LinkOptions options = ParseLinkOptions(args, QStringLiteral("--from"), true);
     CliHost host(options);
     TableDocument document;
-    document.LoadFromFile(options.files[0], options.binary ? FileKindBinary : TextLoadKind);
+    document.LoadFromFile(options.files[0], options.binary ? FileKindBinary : FileKindOwn);
     SendTable(document, host);
     if (!options.verify)
         return;
