@@ -14,6 +14,7 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -76,6 +77,8 @@ private Q_SLOTS:
         QTest::newRow("1.5 stop bits is one") << u"9600,8,n,1.5"_qs << 9600 << 8 << 0 << 0 << false << false;
         QTest::newRow("blanks separate") << u" 38400  7 ,e"_qs << 38400 << 7 << 2 << 0 << false << false;
         QTest::newRow("quoted rate") << u"\"57600\",8"_qs << 57600 << 8 << 0 << 0 << false << false;
+        QTest::newRow("NUL ends the text") << u"19200,7\0,e"_qs << 19200 << 7 << 0 << 0 << false << false;
+        QTest::newRow("largest kilo rate") << u"2147483.647k"_qs << INT_MAX << 8 << 0 << 0 << false << false;
         QTest::newRow("items after the fifth ignored") << u"9600,8,n,1,r,xyz"_qs << 9600 << 8 << 0 << 0 << false
                                                        << true;
     }
@@ -100,6 +103,9 @@ private Q_SLOTS:
         QTest::newRow("bare k") << u"k"_qs << u"'' is not a valid floating point value"_qs;
         QTest::newRow("data bits") << u"9600,x"_qs << u"'x' is not a valid integer value"_qs;
         QTest::newRow("empty rate item") << u",8"_qs << u"'' is not a valid integer value"_qs;
+        QTest::newRow("kilo rate beyond int") << u"9229015k"_qs << u"'9229015' is not a valid floating point value"_qs;
+        QTest::newRow("just beyond int") << u"2147483.648k"_qs << u"'2147483.648' is not a valid floating point value"_qs;
+        QTest::newRow("rate beyond int") << u"4294967296"_qs << u"'4294967296' is not a valid integer value"_qs;
     }
     void lineParamsThatDoNotRead()
     {
@@ -243,6 +249,73 @@ private Q_SLOTS:
         QCOMPARE(image.first(1024), pattern(256, 0) + pattern(256, 1) + pattern(256, 2) + pattern(256, 3));
         QCOMPARE(image.sliced(1024), QByteArray(65536 - 1024, char(0xFF)));
         QCOMPARE(port.Handle, TKOVPort::InvalidHandle);
+    }
+
+    // A real port comes up cooked: echo, XON/XOFF, CR/LF mapping, signals. An
+    // opened port must still carry every byte value unchanged both ways.
+    void everyByteValueCrossesAStockTty_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<QString>("params");
+        QTest::newRow("line's own settings") << -1 << QString();
+        QTest::newRow("115.2k") << -1 << u"115.2k"_qs;
+        QTest::newRow("opened at a rate") << 9600 << QString();
+    }
+    void everyByteValueCrossesAStockTty()
+    {
+        QFETCH(int, baud);
+        QFETCH(QString, params);
+        ServedController controller;
+        {
+            const int fd = ::open(qPrintable(controller.pty.devicePath()), O_RDWR | O_NOCTTY);
+            QVERIFY(fd >= 0);
+            termios tio{};
+            QCOMPARE(::tcgetattr(fd, &tio), 0);
+            tio.c_iflag = ICRNL | IXON | IXOFF | IXANY | BRKINT | IMAXBEL | INLCR | ISTRIP;
+            tio.c_oflag = OPOST | ONLCR | OCRNL;
+            tio.c_lflag = ECHO | ECHOE | ECHOK | ECHOCTL | ECHOKE | ICANON | ISIG | IEXTEN;
+            tio.c_cflag = CS8 | CREAD | HUPCL | B9600;
+            QCOMPARE(::tcsetattr(fd, TCSANOW, &tio), 0);
+            ::close(fd);
+        }
+        TKOVSerial port;
+        port.Open(controller.pty.devicePath(), baud);
+        if (!params.isEmpty())
+            port.SetParams(params);
+        QByteArray everyByte(512, '\0');
+        for (int i = 0; i < 256; ++i)
+            everyByte[i] = everyByte[511 - i] = char(i);
+        for (int block = 0; block < 2; ++block) {
+            QCOMPARE(port.SendBlock(0xFC, 0x010000 + 256 * block, 128, everyByte.constData() + 256 * block), 264);
+            QCOMPARE(port.ReadReply(nullptr, 0), 0);
+        }
+        QCOMPARE(controller.model.table.first(512), everyByte);
+        controller.model.table.replace(256 * 255, 512 - 256, everyByte.first(256));
+        controller.model.table.replace(256 * 100, 256, everyByte.sliced(256));
+        port.SendRequest(0xF8, 0x010000, 128, 256);
+        QByteArray image(65536, '\0');
+        for (int block = 0; block < 256; ++block)
+            QCOMPARE(port.ReadReply(image.data() + 256 * block, 256), 256);
+        port.Close();
+        QCOMPARE(image, controller.model.table);
+    }
+
+    // A port held by another program is busy, whatever the groups say.
+    void aBusyPortSaysSo()
+    {
+        PseudoTerminal pty;
+        QVERIFY(pty.open(nullptr));
+        TKOVSerial first, second;
+        first.Open(pty.devicePath, 0);
+        QString detail;
+        try {
+            second.Open(pty.devicePath, 0);
+        } catch (const OstrelError &e) {
+            detail = e.detail();
+        }
+        first.Close();
+        QVERIFY2(detail.contains(u"the port is busy: another program has it open"_qs), qPrintable(detail));
+        QVERIFY2(!detail.contains(u"dialout"_qs), qPrintable(detail));
     }
 
     void debugCopyHoldsEveryByteWritten()

@@ -21,7 +21,8 @@ struct Subcommand
 const Subcommand subcommands[] = {
     {"convert", "convert [--from text|binary] [--to text|binary] IN OUT   (OUT \"-\" = stdout)", RunConvert},
     {"recv", "recv [--port P] [--baud B] [--to text|binary] OUT", RunRecv},
-    {"send", "send [--port P] [--baud B] [--from text|binary] [--verify] IN", RunSend},
+    {"send", "send [--port P] [--baud B] [--from text|binary] [--backup DIR] [--verify] IN", RunSend},
+    {"diff", "diff [--port P] [--baud B] A B   (A, B: a table file or \"controller\")", RunDiff},
     {"ports", "ports", RunPorts},
 };
 
@@ -65,6 +66,9 @@ int main(int argc, char *argv[])
         zered::LogAttach(&log);
         try {
             s.run(args);
+        } catch (const DifferencesFound &) {
+            zered::LogAttach(nullptr);
+            return 1;
         } catch (const UsageError &e) {
             zered::LogAttach(nullptr);
             return usage(e.reason);
