@@ -49,6 +49,13 @@ inline constexpr char GetGridEditorNoEdit[] = "GetGridEditor(); no edit";
 inline constexpr char RowMoved[] = "row moved %d to %d";
 inline constexpr char Sorted[] = "sorted col%d %s";
 inline constexpr char NotFound[] = "NOT FOUND[%1]";
+// Cell input (our own wording; names the character and the cell)
+inline constexpr char CannotStoreCharacter[] =
+    "'%1' (U+%2) cannot be stored in row %3, %4: Shift-JIS has no such character; nothing was changed";
+inline constexpr char CellControlCharacter[] =
+    "row %1, %2: a cell cannot hold a line break, a tab or a 0x00 byte; nothing was changed";
+inline constexpr char PastedRestLeftOut[] =
+    "row %1, %2: only the first line of the pasted text went into the cell; the rest was left out";
 
 // Device link
 inline constexpr char ReadTimeout[] = "Read timeout";
@@ -127,6 +134,8 @@ inline constexpr char SettingsFileUnreadable[] =
 inline constexpr char AskClearTable[] = "全テーブルをクリアします。よろしいですか？";
 inline constexpr char AskDeleteRows[] = "選択された%1行を削除します。";
 inline constexpr char AskInsertRows[] = "%1行挿入します。";
+// Follows AskInsertRows when filled rows would fall off the end: their count and numbers.
+inline constexpr char InsertDropsFilledRows[] = "\n末尾の入力済み%1行（%2行目）は押し出されて失われます。";
 inline constexpr char AskSendTable[] = "KOVのバーコードテーブルを書き換えます。よろしいですか？";
 inline constexpr char AskSaveDocument[] = "[%1]は保存されていません。保存しますか？";
 

@@ -16,6 +16,9 @@ inline constexpr std::array TableActionSpecs{
     ActionSpec{"GridSort1", "Edit", "Sort", "", ""},
     ActionSpec{"SelectAll1", "Edit", "SelectAll", "", ""},
     ActionSpec{"GridInsert1", "Edit", "Insert", "Ctrl+I", ""},
+    // Their keys are the main window's (Ctrl+Z, Ctrl+Y); captions name the step.
+    ActionSpec{"Undo1", "Edit", "Undo", "", ""},
+    ActionSpec{"Redo1", "Edit", "Redo", "", ""},
 };
 
 // One entry of PopupMenu1: the menu item's name and the action it runs; an
@@ -28,6 +31,8 @@ struct PopupEntry
 
 // PopupMenu1's entries in order.
 inline constexpr std::array TablePopupEntries{
+    PopupEntry{"Undo2", "Undo1"},           PopupEntry{"Redo2", "Redo1"},
+    PopupEntry{"N1", ""},
     PopupEntry{"Cut1", "GridCut1"},         PopupEntry{"Copy1", "GridCopy1"},
     PopupEntry{"Paste1", "GridPaste1"},     PopupEntry{"Delete1", "GridDelete1"},
     PopupEntry{"Insert1", "GridInsert1"},   PopupEntry{"SelectAll2", "SelectAll1"},

@@ -22,6 +22,7 @@
     X(EditPaste1, "Edit", "&Paste", "Ctrl+V", "") \
     X(EditSelectAll1, "Edit", "Select &All", "Ctrl+A", "") \
     X(EditUndo1, "Edit", "&Undo", "Ctrl+Z", "") \
+    X(EditRedo1, "Edit", "&Redo", "Ctrl+Y", "Ctrl+Shift+Z") \
     X(EditDelete1, "Edit", "&Delete", "Del", "") \
     X(SearchFind1, "Search", "&Find Text", "Ctrl+F", "") \
     X(SearchFindNext1, "Search", "Find &Next", "Ctrl+G", "") \

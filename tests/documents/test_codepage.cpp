@@ -82,6 +82,32 @@ private Q_SLOTS:
         QCOMPARE(DecodeCp932(bytes), text);
     }
 
+    void exactEncodingMapsLookAlikesAndFindsWhatIsLost_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("unencodableAt");
+        QTest::newRow("wave dash") << u"1〜2"_qs << QByteArray("1\x81\x60" "2") << -1;
+        QTest::newRow("minus sign") << u"−"_qs << QByteArray("\x81\x7C") << -1;
+        QTest::newRow("cent, pound, not") << u"¢£¬"_qs << QByteArray("\x81\x91\x81\x92\x81\xCA") << -1;
+        QTest::newRow("broken bar") << u"¦"_qs << QByteArray("\xFA\x55") << -1;
+        QTest::newRow("double vertical line") << u"‖"_qs << QByteArray("\x81\x61") << -1;
+        QTest::newRow("em dash") << u"—"_qs << QByteArray("\x81\x5C") << -1;
+        QTest::newRow("question mark is kept") << u"a?b"_qs << QByteArray("a?b") << -1;
+        QTest::newRow("accent") << u"café"_qs << QByteArray("caf?") << 3;
+        QTest::newRow("euro after a question mark") << u"?€"_qs << QByteArray("??") << 1;
+        QTest::newRow("outside the BMP") << u"x😀"_qs << QByteArray("x?") << 1;
+    }
+    void exactEncodingMapsLookAlikesAndFindsWhatIsLost()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, unencodableAt);
+        const Cp932Encoding encoded = EncodeCp932Exact(text);
+        QCOMPARE(encoded.bytes, bytes);
+        QCOMPARE(encoded.unencodableAt, unencodableAt);
+    }
+
     void encode_data()
     {
         QTest::addColumn<QString>("text");
