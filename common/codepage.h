@@ -18,3 +18,11 @@ bool DecodesCleanly(const QByteArray &bytes);
 inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 // Second byte of a double-byte character (0x40-0x7E, 0x80-0xFC).
 inline bool IsCp932TrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+// True when every byte is below 0x80, which CP932 and UTF-8 both keep as it is.
+inline bool IsAsciiText(const QByteArray &bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}

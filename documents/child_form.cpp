@@ -83,7 +83,9 @@ void TChildForm::FormCloseQuery()
         if (m_fileName.isEmpty()) {
             if (!SaveAsDialog || !SaveAsDialog->Execute())
                 throw OstrelError::cancel();
-            m_fileName = SaveAsDialog->FileName();
+            // The chosen type, as Save As honours it; the name changes only with a save that went through.
+            SaveToFile(SaveAsDialog->FileName(), SaveAsDialog->FilterIndex());
+            return;
         }
         SaveToFile(m_fileName, -1);
         return;

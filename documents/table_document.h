@@ -33,7 +33,8 @@ public:
     void ImageToGrid();   // image -> grid
     void ClearTable();    // empty image and cells, numbers 1..512, header kept
 
-    // format 2 = binary, anything else text; remembered as FileKind (-1 when negative).
+    // format 2 = binary, 4 = spreadsheet CSV, anything else text; remembered as
+    // FileKind (-1 when negative). A text load that leaves text out logs one warning.
     void LoadFromFile(const QString &fileName, int format);
     // Saves in format if it is >= 0 (and remembers it), else in FileKind.
     void SaveToFile(const QString &fileName, int format);
@@ -43,7 +44,7 @@ public:
 
 private:
     void keepImageSize();
-    void loadText(const QString &fileName);
+    void loadText(const QString &fileName, bool sheet);
     void loadBinary(const QString &fileName);
     void save(const QString &fileName, int format,
               const std::function<void(const std::function<void(QIODevice &)> &)> &writeFile);

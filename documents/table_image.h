@@ -11,10 +11,18 @@ extern int ConvStrFieldLen;   // 60
 
 inline constexpr int TableImageSize = 65536, TableRecordSize = 128, TableRowCount = 512;
 inline constexpr int FileKindBinary = 2;
+// Spreadsheet CSV: the fourth filter of the file dialogs.
+inline constexpr int FileKindSheet = 4;
 inline constexpr int DefaultBarcodeFieldLen = 68, DefaultConvStrFieldLen = 60;
 
 // Field lengths a record can hold: both positive, together at most one record.
 bool FieldLengthsFit(int barcodeLen, int convStrLen);
+struct FieldLengths
+{
+    int barcode, convStr;
+};
+// The lengths in force: the process-wide ones, or the defaults when those do not fit.
+FieldLengths ActiveFieldLengths();
 
 // Grid columns of the table.
 inline constexpr int NumberColumn = 0, ConvStrColumn = 1, BarcodeColumn = 2;

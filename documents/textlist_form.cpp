@@ -11,6 +11,7 @@
 #include "documents/grid_clipboard.h"
 #include "documents/grid_commands.h"
 #include "documents/grid_hints.h"
+#include "documents/table_check.h"
 #include "documents/table_actions.h"
 #include "documents/table_grid_model.h"
 #include "documents/table_transfer.h"
@@ -273,8 +274,24 @@ void TTextList2Form::Recv1Execute()
 
 void TTextList2Form::Send1Execute()
 {
-    if (Prompts().Confirm(QString::fromUtf8(Msg::AskSendTable)))
+    if (ConfirmSend())
         SendTable();
+}
+
+bool TTextList2Form::ConfirmSend()
+{
+    return confirmAfterCheck(Msg::AskSendTable, true);
+}
+
+bool TTextList2Form::confirmAfterCheck(const char *question, bool alwaysAsk)
+{
+    const QList<TableFinding> findings = CheckTable(m_document.grid());
+    const QString warning = LossWarning(findings);
+    if (warning.isEmpty() && !alwaysAsk)
+        return true;
+    if (!warning.isEmpty())
+        LogFindings(findings);
+    return Prompts().Confirm(warning + QString::fromUtf8(question));
 }
 
 bool TTextList2Form::IsModified() const
@@ -303,6 +320,9 @@ void TTextList2Form::LoadFromFile(const QString &name, int format)
 
 void TTextList2Form::SaveToFile(const QString &name, int format)
 {
+    const int kind = format >= 0 ? format : m_document.fileKind();
+    if (kind == FileKindBinary && !confirmAfterCheck(Msg::AskSaveBinaryAnyway, false))
+        throw OstrelError::cancel();   // the operator goes back to the table
     m_document.SaveToFile(name, format);
     SetFileName(name);
     SetModified(false);

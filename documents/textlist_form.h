@@ -48,6 +48,9 @@ public:
     // The popup's "&Receive from KOV" (no question) and "Send to KOV ..." (asks first).
     void Recv1Execute();
     void Send1Execute();
+    // The question before a send, opened by what the check finds that it would
+    // cut or lose; true when the operator goes on.
+    bool ConfirmSend();
 
     bool IsModified() const override;
     void SetModified(bool value) override;
@@ -93,6 +96,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // Checks the table; asks question when it finds text to be cut or lost, or always.
+    bool confirmAfterCheck(const char *question, bool alwaysAsk);
     void createActions();
     void FormResize();
     void TextGridRowMoved(int fromRow, int toRow);

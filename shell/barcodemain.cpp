@@ -550,12 +550,12 @@ TTextList2Form *TOstrelMain::createTableWindow()
     return form;
 }
 
-TTextList2Form *TOstrelMain::OpenDocument(const QString &path)
+TTextList2Form *TOstrelMain::OpenDocument(const QString &path, int kind)
 {
     if (!QFileInfo::exists(path))
         throw OstrelError(Msg::FileNotFound);
     TTextList2Form *form = createTableWindow();
-    form->LoadFromFile(path, -1);
+    form->LoadFromFile(path, ResolveLoadKind(kind, path));
     return form;
 }
 

@@ -11,15 +11,11 @@
 
 namespace {
 
-// The editor's file kinds: text loads with the remembered kind and saves with
-// the first filter of the dialogs, binary is 2 both ways.
-constexpr int TextLoadKind = -1, TextSaveKind = 1;
-
 struct LinkOptions
 {
     QString port = QStringLiteral("USB");
     QString baud = QStringLiteral("115.2k");
-    bool binary = false;
+    TableFormat format = TableFormat::Auto;
     bool verify = false;
     QStringList files;
 };
@@ -37,7 +33,7 @@ LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOptio
         else if (arg == u"--baud")
             options.baud = args[++i];
         else if (arg == formatOption)
-            options.binary = IsBinaryFormat(arg, args[++i]);
+            options.format = ParseFormat(arg, args[++i]);
         else if (takesVerify && arg == u"--verify")
             options.verify = true;
         else if (arg.startsWith(u"--"))
@@ -75,7 +71,7 @@ void RunRecv(const QStringList &args)
     TableDocument document;
     ReceiveTable(document, host);
     document.ImageToGrid();
-    document.SaveToFile(options.files[0], options.binary ? FileKindBinary : TextSaveKind);
+    document.SaveToFile(options.files[0], SaveKind(options.format));
 }
 
 void RunSend(const QStringList &args)
@@ -83,7 +79,7 @@ void RunSend(const QStringList &args)
     const LinkOptions options = ParseLinkOptions(args, QStringLiteral("--from"), true);
     CliHost host(options);
     TableDocument document;
-    document.LoadFromFile(options.files[0], options.binary ? FileKindBinary : TextLoadKind);
+    document.LoadFromFile(options.files[0], LoadKind(options.format, options.files[0]));
     SendTable(document, host);
     if (!options.verify)
         return;
