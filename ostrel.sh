@@ -25,11 +25,17 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
 }
 
+# build PRESET [TARGET...]: without targets, everything (tests and benchmarks too).
 build() {
   local preset=${1:-default}
+  shift || true
+  local targets=()
+  [ $# -eq 0 ] || targets=(--target "$@")
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$(nproc)"
+  cmake --build --preset "$preset" -j "$(nproc)" "${targets[@]}"
 }
+# What the editor and its demo run.
+PROGRAMS=(ostrel ostrel-cli kov-sim)
 
 case "${1:-}" in
   test)
@@ -52,7 +58,7 @@ case "${1:-}" in
   --demo)
     shift
     install_missing
-    build default
+    build default "${PROGRAMS[@]}"
     demo_dir=$(mktemp -d)
     sim_out="$demo_dir/sim.out"
     # The simulated controller starts with a small sample table and takes as long
@@ -69,7 +75,7 @@ case "${1:-}" in
     ;;
   *)
     install_missing
-    build default
+    build default "${PROGRAMS[@]}"
     cd "$caller_dir"
     exec "$root/build/ostrel" "$@"
     ;;

@@ -1,5 +1,5 @@
 #include "device/controller_model.h"
-#include "device/d2xx.h"
+#include "device/d2xx_sim.h"
 #include "device/kov_clock.h"
 
 #include <algorithm>

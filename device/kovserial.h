@@ -80,8 +80,6 @@ struct TKOVLineParams
     bool Rts = false;  // set only when the mask holds "r"
 };
 
-// Items of a comma text: commas and blanks separate, double quotes enclose.
-QStringList KovCommaItems(const QString &text);
 // Raises the conversion error naming the text when a number does not read.
 TKOVLineParams KovParseLineParams(const QString &text);
 

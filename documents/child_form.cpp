@@ -5,6 +5,7 @@
 #include "common/zered_lang.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
+#include "documents/table_image.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -13,9 +14,9 @@
 int TChildForm::UntitledCounter = 0;
 int TChildForm::ClosingModifiedCount = 0;
 SaveAnswer TChildForm::CloseAnswer = SaveAnswer::None;
-TFileDialog *TChildForm::SaveAsDialog = nullptr;
 
-TChildForm::TChildForm(QWidget *parent) : QWidget(parent)
+TChildForm::TChildForm(const DocumentServices &services, QWidget *parent)
+    : QWidget(parent), m_services(services)
 {
     resize(640, 480);
     m_untitledNumber = ++UntitledCounter;
@@ -48,11 +49,6 @@ QString TChildForm::UntitledCaption(int number)
     return LocaleLookupFormat(QStringLiteral("untitled"), {number});
 }
 
-void TChildForm::SetSaveAsDialog(TFileDialog *dialog)
-{
-    SaveAsDialog = dialog;
-}
-
 void TChildForm::UpdateCaption()
 {
     QString caption = m_fileName.isEmpty() ? UntitledCaption(m_untitledNumber)
@@ -81,13 +77,14 @@ void TChildForm::FormCloseQuery()
     case SaveAnswer::Yes:
     case SaveAnswer::YesToAll:
         if (m_fileName.isEmpty()) {
-            if (!SaveAsDialog || !SaveAsDialog->Execute())
+            TFileDialog *saveAs = m_services.saveAsDialog;
+            if (!saveAs || !saveAs->Execute())
                 throw OstrelError::cancel();
             // The chosen type, as Save As honours it; the name changes only with a save that went through.
-            SaveToFile(SaveAsDialog->FileName(), SaveAsDialog->FilterIndex());
+            SaveToFile(saveAs->FileName(), saveAs->FilterIndex());
             return;
         }
-        SaveToFile(m_fileName, -1);
+        SaveToFile(m_fileName, FileKindOwn);
         return;
     case SaveAnswer::No:
     case SaveAnswer::NoToAll:

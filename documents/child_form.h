@@ -1,12 +1,12 @@
 #pragma once
 
 #include "common/user_prompts.h"
+#include "documents/document_services.h"
 
 #include <QList>
 #include <QWidget>
 
 class QCloseEvent;
-class TFileDialog;
 
 // The base of every document window: file name, modified state, the caption
 // built from them, untitled numbering and the close prompt.
@@ -14,7 +14,7 @@ class TChildForm : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TChildForm(QWidget *parent = nullptr);
+    explicit TChildForm(const DocumentServices &services = {}, QWidget *parent = nullptr);
 
     virtual bool IsModified() const;
     virtual void SetModified(bool value);
@@ -40,9 +40,10 @@ public:
     // table's "untitled" formatted with the number ("untitled" without one).
     static QString UntitledCaption(int number);
 
-    // The main window's Save As dialog, which the close prompt runs for an
-    // untitled window; without one such a close is abandoned.
-    static void SetSaveAsDialog(TFileDialog *dialog);
+    // The services the hosting window handed over at creation. The close
+    // prompt of an untitled window runs its Save As dialog; without one such a
+    // close is abandoned.
+    const DocumentServices &services() const { return m_services; }
 
 Q_SIGNALS:
     void stateChanged();   // modified state or caption changed
@@ -51,6 +52,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    const DocumentServices m_services;
     bool m_modified = false;
     QString m_fileName;
     int m_untitledNumber = 0;
@@ -59,5 +61,4 @@ private:
     static int UntitledCounter;
     static int ClosingModifiedCount;
     static SaveAnswer CloseAnswer;
-    static TFileDialog *SaveAsDialog;
 };

@@ -12,7 +12,7 @@ int RecogniseLoadKind(const QString &fileName)
     const QFileInfo info(fileName);
     QFile file(fileName);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return -1;
+        return FileKindOwn;
     if (info.size() == TableImageSize) {
         const QString suffix = info.suffix().toLower();
         if (suffix == u"bin" || suffix == u"dat" || file.read(TableImageSize).contains('\0')) {
@@ -25,5 +25,5 @@ int RecogniseLoadKind(const QString &fileName)
         zered::LogPrint(zered::clBlack, Msg::ReadAsSheet, qUtf8Printable(fileName));
         return FileKindSheet;
     }
-    return -1;
+    return FileKindOwn;
 }

@@ -6,7 +6,7 @@
 // entry, the all-files filter, the command-line tool's "auto"): a file of exactly
 // 65,536 bytes holding a 0x00 byte or named .bin/.dat is a binary table image, a
 // file starting with a UTF-8 byte order mark a spreadsheet CSV, anything else
-// CSV/text (-1). Logs the recognised kind; never raises (the load reports what
+// CSV/text (FileKindOwn). Logs the recognised kind; never raises (the load reports what
 // is wrong with the file).
 int RecogniseLoadKind(const QString &fileName);
 

@@ -16,6 +16,7 @@ inline constexpr std::array TableActionSpecs{
     ActionSpec{"GridSort1", "Edit", "Sort", "", ""},
     ActionSpec{"SelectAll1", "Edit", "SelectAll", "", ""},
     ActionSpec{"GridInsert1", "Edit", "Insert", "Ctrl+I", ""},
+    ActionSpec{"CheckTable1", "Edit", "Check Table", "", ""},
 };
 
 // One entry of PopupMenu1: the menu item's name and the action it runs; an
@@ -34,4 +35,5 @@ inline constexpr std::array TablePopupEntries{
     PopupEntry{"N2", ""},                   PopupEntry{"Sort1", "GridSort1"},
     PopupEntry{"Clear2", "Clear1"},         PopupEntry{"N3", ""},
     PopupEntry{"ReceivefromKOV1", "Recv1"}, PopupEntry{"SendtoKOV1", "Send1"},
+    PopupEntry{"N4", ""},                   PopupEntry{"CheckTable2", "CheckTable1"},
 };

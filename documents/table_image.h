@@ -10,9 +10,10 @@ extern int BarcodeFieldLen;   // 68
 extern int ConvStrFieldLen;   // 60
 
 inline constexpr int TableImageSize = 65536, TableRecordSize = 128, TableRowCount = 512;
-inline constexpr int FileKindBinary = 2;
-// Spreadsheet CSV: the fourth filter of the file dialogs.
-inline constexpr int FileKindSheet = 4;
+// File kinds that load and save take: the file dialogs' filter index (CSV/text,
+// binary file, all files read and written as text, spreadsheet CSV), or the
+// document's own kind (on load CSV/text, on save the kind it last had).
+inline constexpr int FileKindOwn = -1, FileKindText = 1, FileKindBinary = 2, FileKindAllFiles = 3, FileKindSheet = 4;
 inline constexpr int DefaultBarcodeFieldLen = 68, DefaultConvStrFieldLen = 60;
 
 // Field lengths a record can hold: both positive, together at most one record.

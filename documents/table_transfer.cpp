@@ -36,20 +36,6 @@ void WithPort(TransferHost &host, const std::function<void(TKOVPort &)> &work)
 
 } // namespace
 
-namespace {
-TransferHost *mainHost = nullptr;
-}
-
-TransferHost *MainTransferHost()
-{
-    return mainHost;
-}
-
-void SetMainTransferHost(TransferHost *host)
-{
-    mainHost = host;
-}
-
 void SendTable(TableDocument &document, TransferHost &host)
 {
     using namespace TableLink;

@@ -16,10 +16,6 @@ public:
     virtual void ProgressEnd() = 0;
 };
 
-// The main window, as the host of every table window's transfers.
-TransferHost *MainTransferHost();
-void SetMainTransferHost(TransferHost *host);
-
 // The table on the wire: 256 blocks of 128 words at 0x010000 + 256 * block.
 namespace TableLink {
 inline constexpr int Address = 0x010000;

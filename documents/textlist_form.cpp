@@ -10,6 +10,7 @@
 #include "common/zered_log.h"
 #include "documents/grid_clipboard.h"
 #include "documents/grid_commands.h"
+#include "documents/check_list_dialog.h"
 #include "documents/grid_hints.h"
 #include "documents/table_check.h"
 #include "documents/table_actions.h"
@@ -69,7 +70,8 @@ bool KeyStartsEditing(int key, Qt::KeyboardModifiers modifiers, const QString &t
     return !text.isEmpty() && text.at(0).isPrint();
 }
 
-TTextList2Form::TTextList2Form(QWidget *parent) : TChildForm(parent)
+TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent)
+    : TChildForm(services, parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     resize(640, 460);
@@ -172,6 +174,7 @@ void TTextList2Form::createActions()
         {"GridDelete1", &TTextList2Form::GridDelete1Execute}, {"GridSort1", &TTextList2Form::GridSort1Execute},
         {"SelectAll1", &TTextList2Form::SelectAll1Execute}, {"GridInsert1", &TTextList2Form::GridInsert1Execute},
         {"Recv1", &TTextList2Form::Recv1Execute},           {"Send1", &TTextList2Form::Send1Execute},
+        {"CheckTable1", &TTextList2Form::CheckTable1Execute},
     };
     for (const auto &[name, command] : commands)
         connect(action(name), &QAction::triggered, this, [this, command = command] {
@@ -219,13 +222,6 @@ struct WaitCursor
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-TransferHost &Host()
-{
-    TransferHost *host = MainTransferHost();
-    Q_ASSERT(host);
-    return *host;
-}
-
 QString TransferStamp()
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yy-MM-dd HH:mm:ss"));
@@ -233,11 +229,17 @@ QString TransferStamp()
 
 } // namespace
 
+TransferHost &TTextList2Form::transferHost() const
+{
+    Q_ASSERT_X(services().transfer, "TTextList2Form", "a transfer needs the hosting window's port");
+    return *services().transfer;
+}
+
 void TTextList2Form::SendTable()
 {
     {
         WaitCursor wait;
-        ::SendTable(m_document, Host());
+        ::SendTable(m_document, transferHost());
     }
     SendLabel->setText(QStringLiteral("send:") + TransferStamp());
 }
@@ -246,7 +248,7 @@ void TTextList2Form::ReceiveTable()
 {
     {
         WaitCursor wait;
-        ::ReceiveTable(m_document, Host());
+        ::ReceiveTable(m_document, transferHost());
     }
     SetModified(true);
     ImageToGrid();
@@ -276,6 +278,24 @@ void TTextList2Form::Send1Execute()
 {
     if (ConfirmSend())
         SendTable();
+}
+
+void TTextList2Form::CheckTable1Execute()
+{
+    SetEditing(false);
+    const QList<TableFinding> findings = CheckTable(m_document.grid());
+    LogFindings(findings);
+    if (!m_checkList) {
+        m_checkList = new CheckListDialog(this);
+        connect(m_checkList, &CheckListDialog::cellChosen, this, [this](int column, int row) {
+            MoveCursor(column, row);
+            TextGrid->scrollTo(m_model->index(row - m_document.grid().fixedRows(), column - m_document.grid().fixedCols()));
+            activateWindow();
+            TextGrid->setFocus();
+        });
+    }
+    const QString title = action("CheckTable1")->text().remove(u'&') + QStringLiteral(" - ") + windowTitle();
+    m_checkList->ShowFindings(title, findings, QString::fromUtf8(Msg::CheckClean));
 }
 
 bool TTextList2Form::ConfirmSend()

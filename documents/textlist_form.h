@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPoint>
 
+class CheckListDialog;
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -14,6 +15,7 @@ class QMenu;
 class QMouseEvent;
 class TextGridView;
 class TableGridModel;
+class TransferHost;
 
 // Whether a key pressed while the grid is browsing opens the in-place editor:
 // the keys whose Windows virtual-key code lies in 32..126 (space, Insert,
@@ -29,7 +31,7 @@ class TTextList2Form : public TChildForm
 {
     Q_OBJECT
 public:
-    explicit TTextList2Form(QWidget *parent = nullptr);
+    explicit TTextList2Form(const DocumentServices &services = {}, QWidget *parent = nullptr);
     ~TTextList2Form() override;
 
     // Grid to image (it does not repaint anything).
@@ -51,6 +53,8 @@ public:
     // The question before a send, opened by what the check finds that it would
     // cut or lose; true when the operator goes on.
     bool ConfirmSend();
+    // Check Table: logs the findings and lists them; choosing one goes to its cell.
+    void CheckTable1Execute();
 
     bool IsModified() const override;
     void SetModified(bool value) override;
@@ -76,7 +80,13 @@ public:
     void SelectAll1Execute();
     void Clear1Execute();
 
-    QAction *action(const char *name) const { return m_actions.value(QLatin1String(name)); }
+    // The command of that name in the window's command table; a name not in it asserts.
+    QAction *action(const char *name) const
+    {
+        QAction *found = m_actions.value(QLatin1String(name));
+        Q_ASSERT_X(found, "TTextList2Form::action", name);
+        return found;
+    }
     QMenu *popupMenu() const { return PopupMenu1; }
     int SortColumn() const { return m_sortColumn; }
     int SortDirection() const { return m_sortDirection; }
@@ -99,6 +109,7 @@ private:
     // Checks the table; asks question when it finds text to be cut or lost, or always.
     bool confirmAfterCheck(const char *question, bool alwaysAsk);
     void createActions();
+    TransferHost &transferHost() const;
     void FormResize();
     void TextGridRowMoved(int fromRow, int toRow);
     bool TextGridKeyDown(QKeyEvent *event);
@@ -128,6 +139,7 @@ private:
     QLabel *SendLabel = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QHash<QString, QAction *> m_actions;
+    CheckListDialog *m_checkList = nullptr;   // made on the first Check Table
 
     int m_sortColumn = -1;
     int m_sortDirection = 1;

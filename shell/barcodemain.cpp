@@ -39,8 +39,6 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-TOstrelMain *OstrelMain = nullptr;
-
 namespace {
 
 constexpr char LinkedActionProperty[] = "linkedAction";
@@ -151,11 +149,11 @@ void LabelHeadButtons(QWidget *container)
 
 TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *settings, QWidget *parent)
     : QMainWindow(parent),
+      m_actions(MainActionSpecs, this),
       m_ownSettings(settings ? nullptr : std::make_unique<MemorySettingsStore>()),
       m_settings(settings ? settings : m_ownSettings.get()),
       m_commandLineFiles(commandLineFiles)
 {
-    OstrelMain = this;
     setObjectName(QStringLiteral("TOstrelMain"));
     setWindowTitle(QStringLiteral("KOV-Ostrel Manager"));
     createActions();
@@ -218,7 +216,6 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     move(0, 0);
     m_splitter->setSizes({DesignClientHeight, 34, 17});
     LoadSettings();
-    SetMainTransferHost(this);
     m_helpCommands->HelpAboutExecute();
     m_transferCommands->PortComboClick();
     updateActions();
@@ -237,30 +234,19 @@ TOstrelMain::~TOstrelMain()
     // The panes and windows go while this is still the main window their signals reach.
     delete takeCentralWidget();
     m_localisation.reset();
-    if (OstrelMain == this)
-        OstrelMain = nullptr;
-    if (MainTransferHost() == this)
-        SetMainTransferHost(nullptr);
 }
 
 void TOstrelMain::createActions()
 {
-    for (const ActionSpec &spec : MainActionSpecs) {
-        QAction *a = CreateAction(spec, this);
+    for (QAction *a : m_actions.all()) {
         // The main window's keys also work while a document window has the keyboard.
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
-        m_actions.insert(a->objectName(), a);
     }
-    connect(action("FileNew1"), &QAction::triggered, this, [this] {
+    connect(action(MainAction::FileNew1), &QAction::triggered, this, [this] {
         zered::Guarded([this] { NewDocument(QString()); });
     });
-    connect(action("FileExit1"), &QAction::triggered, this, &QWidget::close);
-}
-
-QAction *TOstrelMain::action(const char *name) const
-{
-    return m_actions.value(QLatin1String(name));
+    connect(action(MainAction::FileExit1), &QAction::triggered, this, &QWidget::close);
 }
 
 void TOstrelMain::createMenus()
@@ -268,38 +254,39 @@ void TOstrelMain::createMenus()
     QMenuBar *bar = menuBar();
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("FileMenu"));
-    file->addAction(action("FileNew1"));
-    file->addAction(action("FileOpen1"));
+    file->addAction(action(MainAction::FileNew1));
+    file->addAction(action(MainAction::FileOpen1));
     QMenu *recent = file->addMenu(QStringLiteral("&Recent Files"));
     recent->setObjectName(QStringLiteral("FileRecentMenu"));
     recent->addSeparator()->setObjectName(QStringLiteral("FileRecentSep"));
     file->addSeparator();
-    file->addAction(action("FileSaveOverwrite1"));
-    file->addAction(action("FileSaveAs1"));
-    file->addAction(action("WindowClose1"));
-    file->addAction(action("WindowCloseAll1"));
+    file->addAction(action(MainAction::FileSaveOverwrite1));
+    file->addAction(action(MainAction::FileSaveAs1));
+    file->addAction(action(MainAction::WindowClose1));
+    file->addAction(action(MainAction::WindowCloseAll1));
     file->addSeparator();
-    file->addAction(action("FileExit1"));
+    file->addAction(action(MainAction::FileExit1));
 
     QMenu *search = bar->addMenu(QStringLiteral("&Search"));
     search->setObjectName(QStringLiteral("SearchMenu"));
-    search->addAction(action("SearchFind1"));
-    search->addAction(action("SearchFindNext1"));
+    search->addAction(action(MainAction::SearchFind1));
+    search->addAction(action(MainAction::SearchFindNext1));
+    search->addAction(action(MainAction::SearchCheckTable1));
 
     QMenu *kov = bar->addMenu(QStringLiteral("&KOV"));
     kov->setObjectName(QStringLiteral("KOV1"));
-    kov->addAction(action("Recv1"));
-    kov->addAction(action("Send1"));
+    kov->addAction(action(MainAction::Recv1));
+    kov->addAction(action(MainAction::Send1));
 
     WindowMenu = bar->addMenu(QStringLiteral("&Window"));
     WindowMenu->setObjectName(QStringLiteral("WindowMenu"));
-    WindowMenu->addAction(action("WindowCascade1"));
-    WindowMenu->addAction(action("WindowTileHorizontal1"));
-    WindowMenu->addAction(action("WindowTileVertical1"));
+    WindowMenu->addAction(action(MainAction::WindowCascade1));
+    WindowMenu->addAction(action(MainAction::WindowTileHorizontal1));
+    WindowMenu->addAction(action(MainAction::WindowTileVertical1));
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    help->addAction(action("HelpAbout"));
+    help->addAction(action(MainAction::HelpAbout));
 }
 
 QWidget *TOstrelMain::createHeadPanel()
@@ -314,8 +301,8 @@ QWidget *TOstrelMain::createHeadPanel()
     auto *row = new QHBoxLayout(HeadPanel);
     row->setContentsMargins(0, 1, 0, 1);
     row->setSpacing(0);
-    row->addWidget(LinkedButton("ButtonF2", action("FileOpen1"), HeadPanel));
-    row->addWidget(LinkedButton("ButtonF3", action("FileSave1"), HeadPanel));
+    row->addWidget(LinkedButton("ButtonF2", action(MainAction::FileOpen1), HeadPanel));
+    row->addWidget(LinkedButton("ButtonF3", action(MainAction::FileSave1), HeadPanel));
     row->addWidget(HeadLabel("PortLabel", QStringLiteral("Port:"), 27, HeadPanel));
     PortCombo = HeadCombo<PortComboBox>("PortCombo", 65, HeadPanel);
     PortCombo->setEditText(QStringLiteral("USB"));
@@ -335,10 +322,10 @@ QWidget *TOstrelMain::createHeadPanel()
     headCombo->setCurrentIndex(0);
     headCombo->hide();
     row->addWidget(headCombo);
-    row->addWidget(LinkedButton("Button1", action("Recv1"), HeadPanel));
-    row->addWidget(LinkedButton("Button2", action("Send1"), HeadPanel));
+    row->addWidget(LinkedButton("Button1", action(MainAction::Recv1), HeadPanel));
+    row->addWidget(LinkedButton("Button2", action(MainAction::Send1), HeadPanel));
     row->addStretch(1);
-    row->addWidget(LinkedButton("Button5", action("FileExit1"), HeadPanel));
+    row->addWidget(LinkedButton("Button5", action(MainAction::FileExit1), HeadPanel));
     return HeadPanel;
 }
 
@@ -533,7 +520,7 @@ TChildForm *TOstrelMain::activeChild() const
 
 TTextList2Form *TOstrelMain::createTableWindow()
 {
-    auto *form = new TTextList2Form;
+    auto *form = new TTextList2Form({this, &m_fileCommands->saveAsDialog()});
     QMdiSubWindow *frame = m_mdiArea->addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     connect(form, &TChildForm::stateChanged, this, &TOstrelMain::updateActions);
@@ -661,11 +648,13 @@ void TOstrelMain::updateActions()
         return;
     TChildForm *child = activeChild();
     const bool hasChild = child != nullptr;
-    for (const char *name : {"FileSave1", "FileSaveAs1", "SearchFind1", "SearchFindNext1"})
-        action(name)->setEnabled(hasChild);
-    action("FileSaveOverwrite1")->setEnabled(hasChild && child->IsModified());
-    action("Send1")->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
-    action("WindowCloseAll1")->setEnabled(!m_mdiArea->subWindowList().isEmpty());
+    for (MainAction id : {MainAction::FileSave1, MainAction::FileSaveAs1, MainAction::SearchFind1,
+                          MainAction::SearchFindNext1})
+        action(id)->setEnabled(hasChild);
+    action(MainAction::FileSaveOverwrite1)->setEnabled(hasChild && child->IsModified());
+    for (MainAction id : {MainAction::Send1, MainAction::SearchCheckTable1})
+        action(id)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
+    action(MainAction::WindowCloseAll1)->setEnabled(!m_mdiArea->subWindowList().isEmpty());
     m_windowCommands->updateActions();
     m_editCommands->updateActions();
 }

@@ -3,6 +3,7 @@
 #include "device/port_selection.h"
 #include "documents/file_recognition.h"
 #include "documents/table_transfer.h"
+#include "shell/main_actions.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -79,7 +80,7 @@ public:
     // The document windows, top one first.
     QList<TChildForm *> children() const;
     TChildForm *activeChild() const;
-    QAction *action(const char *name) const;
+    QAction *action(MainAction id) const { return m_actions[id]; }
     // The file commands and the recent lists.
     FileCommands &fileCommands() const { return *m_fileCommands; }
     // Re-evaluates every command's enabled state.
@@ -117,7 +118,7 @@ private:
     void ShowHint(const QString &hint);
     TTextList2Form *createTableWindow();
 
-    QHash<QString, QAction *> m_actions;
+    MainActions m_actions;
     QMdiArea *m_mdiArea = nullptr;
     QSplitter *m_splitter = nullptr;
     QWidget *HeadPanel = nullptr;
@@ -154,6 +155,3 @@ private:
 // Puts each head-bar button's function key in front of its caption
 // ("F2:&Open ..."), depth first through the container's children.
 void LabelHeadButtons(QWidget *container);
-
-// The process-wide main window.
-extern TOstrelMain *OstrelMain;

@@ -50,17 +50,17 @@ void DeleteSelection(QPlainTextEdit *e) { e->textCursor().removeSelectedText(); 
 
 EditCommands::EditCommands(TOstrelMain &main) : m_main(main)
 {
-    auto bind = [this](const char *name, auto op) {
-        QObject::connect(m_main.action(name), &QAction::triggered, &m_main, [this, op] {
+    auto bind = [this](MainAction id, auto op) {
+        QObject::connect(m_main.action(id), &QAction::triggered, &m_main, [this, op] {
             OnEditor(focusedEditor(), op);
         });
     };
-    bind("EditCut1", [](auto *e) { e->cut(); });
-    bind("EditCopy1", [](auto *e) { e->copy(); });
-    bind("EditPaste1", [](auto *e) { e->paste(); });
-    bind("EditSelectAll1", [](auto *e) { e->selectAll(); });
-    bind("EditUndo1", [](auto *e) { e->undo(); });
-    bind("EditDelete1", [](auto *e) { DeleteSelection(e); });
+    bind(MainAction::EditCut1, [](auto *e) { e->cut(); });
+    bind(MainAction::EditCopy1, [](auto *e) { e->copy(); });
+    bind(MainAction::EditPaste1, [](auto *e) { e->paste(); });
+    bind(MainAction::EditSelectAll1, [](auto *e) { e->selectAll(); });
+    bind(MainAction::EditUndo1, [](auto *e) { e->undo(); });
+    bind(MainAction::EditDelete1, [](auto *e) { DeleteSelection(e); });
     QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, &m_main, [this] { updateActions(); });
 }
 
@@ -77,10 +77,10 @@ void EditCommands::updateActions()
     const EditorState s = StateOf(focusedEditor());
     const QMimeData *clip = QApplication::clipboard()->mimeData();
     const bool clipText = clip && clip->hasText();
-    m_main.action("EditCut1")->setEnabled(s.hasSelection && s.writable);
-    m_main.action("EditDelete1")->setEnabled(s.hasSelection && s.writable);
-    m_main.action("EditCopy1")->setEnabled(s.hasSelection);
-    m_main.action("EditPaste1")->setEnabled(clipText && s.writable);
-    m_main.action("EditSelectAll1")->setEnabled(s.hasText);
-    m_main.action("EditUndo1")->setEnabled(s.canUndo && s.writable);
+    m_main.action(MainAction::EditCut1)->setEnabled(s.hasSelection && s.writable);
+    m_main.action(MainAction::EditDelete1)->setEnabled(s.hasSelection && s.writable);
+    m_main.action(MainAction::EditCopy1)->setEnabled(s.hasSelection);
+    m_main.action(MainAction::EditPaste1)->setEnabled(clipText && s.writable);
+    m_main.action(MainAction::EditSelectAll1)->setEnabled(s.hasText);
+    m_main.action(MainAction::EditUndo1)->setEnabled(s.canUndo && s.writable);
 }

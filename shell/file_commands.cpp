@@ -14,42 +14,32 @@
 #include <QFileInfo>
 #include <QMenu>
 
-namespace {
-
-constexpr int AllFilesFilter = 3;
-
-} // namespace
-
 FileCommands::FileCommands(TOstrelMain &main)
     : m_main(main),
       m_openDialog(new TFileDialog(TFileDialog::Kind::Open, &main)),
-      m_saveDialog(createSaveDialog("FileSave1")),
-      m_saveAsDialog(createSaveDialog("FileSaveAs1")),
+      m_saveDialog(createSaveDialog(MainAction::FileSave1)),
+      m_saveAsDialog(createSaveDialog(MainAction::FileSaveAs1)),
       m_recentMenu(main.findChild<QMenu *>(QStringLiteral("FileRecentMenu"))),
       m_recentSeparator(main.findChild<QAction *>(QStringLiteral("FileRecentSep")))
 {
-    QObject::connect(m_main.action("FileOpen1"), &QAction::triggered, &m_main, [this] {
+    QObject::connect(m_main.action(MainAction::FileOpen1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { FileOpen1Execute(); });
     });
-    QObject::connect(m_main.action("FileSaveOverwrite1"), &QAction::triggered, &m_main, [this] {
+    QObject::connect(m_main.action(MainAction::FileSaveOverwrite1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { FileSaveOverwrite1Execute(); });
     });
     QObject::connect(m_recentMenu, &QMenu::aboutToShow, &m_main, [this] { FileRecentMenuClick(); });
-    TChildForm::SetSaveAsDialog(m_saveAsDialog);
 }
 
-FileCommands::~FileCommands()
-{
-    TChildForm::SetSaveAsDialog(nullptr);
-}
+FileCommands::~FileCommands() = default;
 
-TFileDialog *FileCommands::createSaveDialog(const char *actionName)
+TFileDialog *FileCommands::createSaveDialog(MainAction id)
 {
     auto *dialog = new TFileDialog(TFileDialog::Kind::Save, &m_main);
     QObject::connect(dialog, &QFileDialog::filterSelected, &m_main, [this, dialog] {
         FileSaveAs1SaveDialogTypeChange(*dialog);
     });
-    QObject::connect(m_main.action(actionName), &QAction::triggered, &m_main, [this, dialog] {
+    QObject::connect(m_main.action(id), &QAction::triggered, &m_main, [this, dialog] {
         zered::Guarded([this, dialog] { SaveAsExecute(*dialog); });
     });
     return dialog;
@@ -70,8 +60,8 @@ void FileCommands::FileOpen1Accept()
     // A chosen type is honoured; "all files" chooses none.
     const int filter = m_openDialog->FilterIndex();
     const int kind = filter == FileKindBinary || filter == FileKindSheet ? filter
-                     : filter == AllFilesFilter                          ? FileKindAuto
-                                                                         : -1;
+                     : filter == FileKindAllFiles                        ? FileKindAuto
+                                                                         : FileKindOwn;
     for (const QString &path : files) {
         if (kind == FileKindBinary) {
             if (!QFileInfo::exists(path))
@@ -102,9 +92,9 @@ void FileCommands::FileSaveAs1BeforeExecute(TFileDialog &dialog)
 void FileCommands::FileSaveAs1SaveDialogTypeChange(TFileDialog &dialog)
 {
     switch (dialog.FilterIndex()) {
-    case 1: dialog.setDefaultSuffix(QStringLiteral("csv")); break;
-    case 2: dialog.setDefaultSuffix(QStringLiteral("bin")); break;
-    case 3: dialog.setDefaultSuffix(QString()); break;
+    case FileKindText: dialog.setDefaultSuffix(QStringLiteral("csv")); break;
+    case FileKindBinary: dialog.setDefaultSuffix(QStringLiteral("bin")); break;
+    case FileKindAllFiles: dialog.setDefaultSuffix(QString()); break;
     case FileKindSheet: dialog.setDefaultSuffix(QStringLiteral("csv")); break;
     default: break;
     }
@@ -128,7 +118,7 @@ void FileCommands::FileSaveOverwrite1Execute()
     if (!child)
         return;
     if (!child->FileName().isEmpty())
-        child->SaveToFile(child->FileName(), -1);
+        child->SaveToFile(child->FileName(), FileKindOwn);
     else if (!SaveAsExecute(*m_saveAsDialog))
         return;   // nothing was saved, so there is nothing to report
     zered::LogPrint(zered::clBlack, Msg::SaveTo, qUtf8Printable(child->FileName()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/main_actions.h"
 #include "shell/recent_lists.h"
 
 #include <QHash>
@@ -42,7 +43,7 @@ private:
     void FileRecentMenuClick();
     void RecentFileClick(int id);
     void RecentFolderClick(int id);
-    TFileDialog *createSaveDialog(const char *actionName);
+    TFileDialog *createSaveDialog(MainAction id);
     // Makes the submenu hold the lists' entries, in order, with their captions.
     void showLists();
 

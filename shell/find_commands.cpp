@@ -9,9 +9,15 @@
 
 FindCommands::FindCommands(TOstrelMain &main) : m_main(main), m_dialog(new TFindDialog(&main))
 {
-    QObject::connect(m_main.action("SearchFind1"), &QAction::triggered, &m_main, [this] { SearchFind1Execute(); });
-    QObject::connect(m_main.action("SearchFindNext1"), &QAction::triggered, &m_main, [this] {
+    QObject::connect(m_main.action(MainAction::SearchFind1), &QAction::triggered, &m_main, [this] { SearchFind1Execute(); });
+    QObject::connect(m_main.action(MainAction::SearchFindNext1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { SearchFindNext1Execute(); });
+    });
+    QObject::connect(m_main.action(MainAction::SearchCheckTable1), &QAction::triggered, &m_main, [this] {
+        zered::Guarded([this] {
+            if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
+                form->CheckTable1Execute();
+        });
     });
     QObject::connect(m_dialog, &TFindDialog::find, &m_main, [this] { zered::Guarded([this] { FindDialog1Find(); }); });
 }

@@ -15,7 +15,7 @@
 
 HelpCommands::HelpCommands(TOstrelMain &main) : m_main(main)
 {
-    QObject::connect(m_main.action("HelpAbout"), &QAction::triggered, this, [this] { HelpAboutExecute(); });
+    QObject::connect(m_main.action(MainAction::HelpAbout), &QAction::triggered, this, [this] { HelpAboutExecute(); });
     if (auto *logo = m_main.findChild<QLabel *>(QStringLiteral("LogoImage")))
         logo->installEventFilter(this);
 }

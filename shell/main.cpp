@@ -4,39 +4,30 @@
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 #include "shell/barcodemain.h"
+#include "shell/command_line.h"
 #include "shell/main_settings.h"
 #include "shell/ostrel_application.h"
 
+#include <QDir>
 #include <QMessageBox>
-
-namespace {
-
-// "--port P" selects the port at start (the demo points it at the simulator);
-// every other argument is a file to open.
-struct CommandLine
-{
-    QStringList files;
-    QString port;
-};
-
-CommandLine ParseCommandLine(const QStringList &arguments)
-{
-    CommandLine line;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--port") && i + 1 < arguments.size())
-            line.port = arguments[++i];
-        else
-            line.files.append(arguments[i]);
-    }
-    return line;
-}
-
-} // namespace
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    {
+        // Help and version need no display and reach no running editor.
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.append(QString::fromLocal8Bit(argv[i]));
+        const EditorCommandLine::Request request = ParseEditorCommandLine(arguments, QString()).request;
+        if (request != EditorCommandLine::Request::Run) {
+            const QString text = request == EditorCommandLine::Request::Help ? EditorUsage() : EditorVersion();
+            std::fputs(text.toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+    }
     TOstrelApplication app(argc, argv);
-    const CommandLine line = ParseCommandLine(app.arguments());
+    const EditorCommandLine line = ParseEditorCommandLine(app.arguments().mid(1), QDir::currentPath());
     try {
         SingleInstance instance;
         if (instance.ActivatePreviousInstance(line.files))

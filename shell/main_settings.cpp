@@ -1,6 +1,7 @@
 #include "shell/main_settings.h"
 
 #include "common/messages.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "common/zered_log.h"
 
@@ -25,14 +26,14 @@ void WriteList(SettingsStore &store, const QString &countName, const QString &pr
 
 void ReadPaneHeights(SettingsStore &store, MainSettings &settings)
 {
-    if (!store.OpenKey(SettingsKeyPath("MainForm"), false))
+    if (!store.OpenKey(SettingsKeyPath(SettingsKey::MainForm), false))
         return;
     int logHeight = settings.logHeight;
     int messageHeight = settings.messageHeight;
-    if (store.ValueExists(QStringLiteral("LogHeight")))
-        logHeight = store.ReadInteger(QStringLiteral("LogHeight"));
-    if (store.ValueExists(QStringLiteral("MessageHeight")))
-        messageHeight = store.ReadInteger(QStringLiteral("MessageHeight"));
+    if (store.ValueExists(SettingsValue::LogHeight))
+        logHeight = store.ReadInteger(SettingsValue::LogHeight);
+    if (store.ValueExists(SettingsValue::MessageHeight))
+        messageHeight = store.ReadInteger(SettingsValue::MessageHeight);
     store.CloseKey();
     settings.logHeight = logHeight;
     settings.messageHeight = messageHeight;
@@ -40,12 +41,12 @@ void ReadPaneHeights(SettingsStore &store, MainSettings &settings)
 
 void ReadRecentLists(SettingsStore &store, MainSettings &settings)
 {
-    if (!store.OpenKey(SettingsKeyPath("Recent"), false))
+    if (!store.OpenKey(SettingsKeyPath(SettingsKey::Recent), false))
         return;
-    const QStringList files = ReadList(store, QStringLiteral("File"), store.ReadInteger(QStringLiteral("FileCount")));
+    const QStringList files = ReadList(store, SettingsValue::File, store.ReadInteger(SettingsValue::FileCount));
     QStringList folders;
-    if (store.ValueExists(QStringLiteral("FolderCount")))
-        folders = ReadList(store, QStringLiteral("Folder"), store.ReadInteger(QStringLiteral("FolderCount")));
+    if (store.ValueExists(SettingsValue::FolderCount))
+        folders = ReadList(store, SettingsValue::Folder, store.ReadInteger(SettingsValue::FolderCount));
     store.CloseKey();
     settings.recentFiles = files;
     settings.recentFolders = folders;
@@ -53,12 +54,12 @@ void ReadRecentLists(SettingsStore &store, MainSettings &settings)
 
 void ReadSelectorsAndLengths(SettingsStore &store, MainSettings &settings)
 {
-    if (!store.OpenKey(SettingsKeyPath("Settings"), false))
+    if (!store.OpenKey(SettingsKeyPath(SettingsKey::Settings), false))
         return;
     MainSettings read = settings;
-    read.serialPort = store.ReadString(QStringLiteral("SerialPort"));
-    if (store.ValueExists(QStringLiteral("DEF_BARCODE_LEN"))) {
-        const int length = store.ReadInteger(QStringLiteral("DEF_BARCODE_LEN"));
+    read.serialPort = store.ReadString(SettingsValue::SerialPort);
+    if (store.ValueExists(SettingsValue::DefBarcodeLen)) {
+        const int length = store.ReadInteger(SettingsValue::DefBarcodeLen);
         // Both fields take this length; beyond 64 they would overlap the next record.
         if (FieldLengthsFit(length, length))
             read.barcodeFieldLen = read.convStrFieldLen = length;
@@ -66,8 +67,8 @@ void ReadSelectorsAndLengths(SettingsStore &store, MainSettings &settings)
             zered::LogPrint(zered::clMagenta, Msg::FieldLengthRefused, length, settings.barcodeFieldLen,
                             settings.convStrFieldLen);
     }
-    if (store.ValueExists(QStringLiteral("BaudRate")))
-        read.baudRate = store.ReadString(QStringLiteral("BaudRate"));
+    if (store.ValueExists(SettingsValue::BaudRate))
+        read.baudRate = store.ReadString(SettingsValue::BaudRate);
     store.CloseKey();
     settings.serialPort = read.serialPort;
     settings.baudRate = read.baudRate;
@@ -77,37 +78,37 @@ void ReadSelectorsAndLengths(SettingsStore &store, MainSettings &settings)
 
 } // namespace
 
-QString SettingsKeyPath(const char *subkey)
+QString SettingsKeyPath(QLatin1String subkey)
 {
-    return QString::fromLatin1(RegistryRoot) + u'\\' + QLatin1String(subkey);
+    return QString::fromLatin1(RegistryRoot) + u'\\' + subkey;
 }
 
 void ReadMainSettings(SettingsStore &store, MainSettings &settings)
 {
-    ReadSettingsGroup(store, SettingsKeyPath("MainForm"), [&] { ReadPaneHeights(store, settings); });
-    if (store.OpenKey(SettingsKeyPath("View"), false))
+    ReadSettingsGroup(store, SettingsKeyPath(SettingsKey::MainForm), [&] { ReadPaneHeights(store, settings); });
+    if (store.OpenKey(SettingsKeyPath(SettingsKey::View), false))
         store.CloseKey();
-    ReadSettingsGroup(store, SettingsKeyPath("Recent"), [&] { ReadRecentLists(store, settings); });
-    ReadSettingsGroup(store, SettingsKeyPath("Settings"), [&] { ReadSelectorsAndLengths(store, settings); });
+    ReadSettingsGroup(store, SettingsKeyPath(SettingsKey::Recent), [&] { ReadRecentLists(store, settings); });
+    ReadSettingsGroup(store, SettingsKeyPath(SettingsKey::Settings), [&] { ReadSelectorsAndLengths(store, settings); });
 }
 
 void WriteMainSettings(SettingsStore &store, const MainSettings &settings)
 {
-    if (store.OpenKey(SettingsKeyPath("MainForm"), true)) {
-        store.WriteInteger(QStringLiteral("LogHeight"), settings.logHeight);
-        store.WriteInteger(QStringLiteral("MessageHeight"), settings.messageHeight);
+    if (store.OpenKey(SettingsKeyPath(SettingsKey::MainForm), true)) {
+        store.WriteInteger(SettingsValue::LogHeight, settings.logHeight);
+        store.WriteInteger(SettingsValue::MessageHeight, settings.messageHeight);
         store.CloseKey();
     }
-    if (store.OpenKey(SettingsKeyPath("View"), true))
+    if (store.OpenKey(SettingsKeyPath(SettingsKey::View), true))
         store.CloseKey();
-    if (store.OpenKey(SettingsKeyPath("Recent"), true)) {
-        WriteList(store, QStringLiteral("FileCount"), QStringLiteral("File"), settings.recentFiles);
-        WriteList(store, QStringLiteral("FolderCount"), QStringLiteral("Folder"), settings.recentFolders);
+    if (store.OpenKey(SettingsKeyPath(SettingsKey::Recent), true)) {
+        WriteList(store, SettingsValue::FileCount, SettingsValue::File, settings.recentFiles);
+        WriteList(store, SettingsValue::FolderCount, SettingsValue::Folder, settings.recentFolders);
         store.CloseKey();
     }
-    if (store.OpenKey(SettingsKeyPath("Settings"), true)) {
-        store.WriteString(QStringLiteral("SerialPort"), settings.serialPort);
-        store.WriteString(QStringLiteral("BaudRate"), settings.baudRate);
+    if (store.OpenKey(SettingsKeyPath(SettingsKey::Settings), true)) {
+        store.WriteString(SettingsValue::SerialPort, settings.serialPort);
+        store.WriteString(SettingsValue::BaudRate, settings.baudRate);
         store.CloseKey();
     }
 }

@@ -9,7 +9,7 @@ class SettingsStore;
 
 // The main window's settings key and its subkeys.
 inline constexpr char RegistryRoot[] = "\\Software\\Brenvik\\KOV-Ostrel";
-QString SettingsKeyPath(const char *subkey);   // "MainForm" -> RegistryRoot + "\MainForm"
+QString SettingsKeyPath(QLatin1String subkey);   // "MainForm" -> RegistryRoot + "\MainForm"
 
 // What the main window keeps between runs besides its placement.
 struct MainSettings

@@ -1,5 +1,6 @@
 // The main window's side of the settings kept between runs.
 #include "common/captions.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "common/window_placement.h"
 #include "shell/barcodemain.h"
@@ -79,7 +80,7 @@ int FooterHeight(const QSplitter *splitter)
 
 void TOstrelMain::LoadSettings()
 {
-    const QString mainFormKey = SettingsKeyPath("MainForm");
+    const QString mainFormKey = SettingsKeyPath(SettingsKey::MainForm);
     ReadSettingsGroup(*m_settings, mainFormKey, [&] { LoadFormPlacement(*m_settings, mainFormKey, *this); });
 
     MainSettings settings;
@@ -104,7 +105,7 @@ void TOstrelMain::LoadSettings()
 
 void TOstrelMain::SaveSettings()
 {
-    SaveFormPlacement(*m_settings, SettingsKeyPath("MainForm"), *this);
+    SaveFormPlacement(*m_settings, SettingsKeyPath(SettingsKey::MainForm), *this);
 
     MainSettings settings;
     // The message pane fills the footer.

@@ -11,10 +11,10 @@
 
 TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
 {
-    QObject::connect(m_main.action("Recv1"), &QAction::triggered, &m_main, [this] {
+    QObject::connect(m_main.action(MainAction::Recv1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { Recv1Execute(); });
     });
-    QObject::connect(m_main.action("Send1"), &QAction::triggered, &m_main, [this] {
+    QObject::connect(m_main.action(MainAction::Send1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { Send1Execute(); });
     });
     auto *ports = qobject_cast<PortComboBox *>(m_main.portCombo());

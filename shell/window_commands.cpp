@@ -14,34 +14,34 @@
 WindowCommands::WindowCommands(TOstrelMain &main, QMenu *windowMenu) : m_main(main), m_windowMenu(windowMenu)
 {
     QMdiArea *area = m_main.documentArea();
-    auto on = [this](const char *name, auto handler) {
-        QObject::connect(m_main.action(name), &QAction::triggered, &m_main, handler);
+    auto on = [this](MainAction id, auto handler) {
+        QObject::connect(m_main.action(id), &QAction::triggered, &m_main, handler);
     };
-    on("WindowClose1", [area] {
+    on(MainAction::WindowClose1, [area] {
         if (QMdiSubWindow *frame = area->currentSubWindow())
             frame->close();
     });
-    on("WindowCloseAll1", [this] {
+    on(MainAction::WindowCloseAll1, [this] {
         zered::Guarded([this] { TChildForm::CloseAllChildren(m_main.children()); });
     });
-    on("WindowCascade1", [area] { area->cascadeSubWindows(); });
-    on("WindowTileHorizontal1", [this] { tile(Tiling::Horizontal); });
-    on("WindowTileVertical1", [this] { tile(Tiling::Vertical); });
-    on("WindowMinimizeAll1", [area] {
+    on(MainAction::WindowCascade1, [area] { area->cascadeSubWindows(); });
+    on(MainAction::WindowTileHorizontal1, [this] { tile(Tiling::Horizontal); });
+    on(MainAction::WindowTileVertical1, [this] { tile(Tiling::Vertical); });
+    on(MainAction::WindowMinimizeAll1, [area] {
         for (QMdiSubWindow *frame : area->subWindowList())
             frame->showMinimized();
     });
-    on("WindowArrange1", [this] { arrangeIcons(); });
+    on(MainAction::WindowArrange1, [this] { arrangeIcons(); });
     QObject::connect(m_windowMenu, &QMenu::aboutToShow, &m_main, [this] { listWindows(); });
 }
 
 void WindowCommands::updateActions()
 {
     const bool any = !m_main.documentArea()->subWindowList().isEmpty();
-    m_main.action("WindowClose1")->setEnabled(m_main.documentArea()->currentSubWindow() != nullptr);
-    for (const char *name : {"WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1",
-                             "WindowMinimizeAll1", "WindowArrange1"})
-        m_main.action(name)->setEnabled(any);
+    m_main.action(MainAction::WindowClose1)->setEnabled(m_main.documentArea()->currentSubWindow() != nullptr);
+    for (MainAction id : {MainAction::WindowCascade1, MainAction::WindowTileHorizontal1,
+                          MainAction::WindowTileVertical1, MainAction::WindowMinimizeAll1, MainAction::WindowArrange1})
+        m_main.action(id)->setEnabled(any);
 }
 
 void WindowCommands::tile(Tiling how)

@@ -108,23 +108,6 @@ private Q_SLOTS:
         QCOMPARE(messageOf([&] { KovParseLineParams(text); }), error);
     }
 
-    void commaItems_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("items");
-        QTest::newRow("commas") << u"a,b,c"_qs << QStringList{u"a"_qs, u"b"_qs, u"c"_qs};
-        QTest::newRow("empty middle") << u"a,,b"_qs << QStringList{u"a"_qs, QString(), u"b"_qs};
-        QTest::newRow("trailing comma") << u"a,"_qs << QStringList{u"a"_qs, QString()};
-        QTest::newRow("blank after comma") << u"a, b"_qs << QStringList{u"a"_qs, u"b"_qs};
-        QTest::newRow("quotes keep blanks") << u"\"a b\",\"c\"\"d\""_qs << QStringList{u"a b"_qs, u"c\"d"_qs};
-        QTest::newRow("only blanks") << u"   "_qs << QStringList{};
-    }
-    void commaItems()
-    {
-        QFETCH(QString, text);
-        QTEST(KovCommaItems(text), "items");
-    }
-
     // The settings must reach the tty itself, custom divisors included.
     void setParamsReachesTheLine_data()
     {

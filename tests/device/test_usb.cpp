@@ -1,7 +1,7 @@
 #include "message_of.h"
 #include "common/zered_error.h"
 #include "device/controller_model.h"
-#include "device/d2xx.h"
+#include "device/d2xx_sim.h"
 #include "device/kovserial.h"
 #include "fake_clock.h"
 

@@ -26,12 +26,10 @@ struct Frame
     QList<QPointer<TTextList2Form>> forms;
     TFileDialog saveAs{TFileDialog::Kind::Save};
 
-    Frame() { TChildForm::SetSaveAsDialog(&saveAs); }
-    ~Frame() { TChildForm::SetSaveAsDialog(nullptr); }
 
     TTextList2Form *add()
     {
-        auto *form = new TTextList2Form;
+        auto *form = new TTextList2Form({nullptr, &saveAs});
         area.addSubWindow(form)->show();
         forms.append(form);
         return form;

@@ -20,15 +20,15 @@ private Q_SLOTS:
         form->document().grid().setCell(2, 5, "4905678");
         form->document().grid().setCell(2, 9, "4905678");
         TFindDialog *dialog = main.findCommands().dialog();
-        main.action("SearchFind1")->trigger();
+        main.action(MainAction::SearchFind1)->trigger();
         QVERIFY(dialog->isVisible());
         QVERIFY(!dialog->isModal());
         dialog->setFindText(u"4905678"_qs);
         Q_EMIT dialog->find();   // the dialog's Find Next button
         QCOMPARE(form->grid()->currentIndex(), form->grid()->model()->index(4, 1));
-        main.action("SearchFindNext1")->trigger();
+        main.action(MainAction::SearchFindNext1)->trigger();
         QCOMPARE(form->grid()->currentIndex(), form->grid()->model()->index(8, 1));
-        main.action("SearchFindNext1")->trigger();
+        main.action(MainAction::SearchFindNext1)->trigger();
         QCOMPARE(form->grid()->currentIndex(), form->grid()->model()->index(4, 1));
         QCOMPARE(form->SearchText(), u"4905678"_qs);
     }
@@ -39,7 +39,7 @@ private Q_SLOTS:
         TTextList2Form *form = main.NewDocument(QString());
         form->grid()->setCurrentIndex(form->grid()->model()->index(2, 0));
         main.findCommands().dialog()->setFindText(u"NoWhere"_qs);
-        main.action("SearchFindNext1")->trigger();
+        main.action(MainAction::SearchFindNext1)->trigger();
         QCOMPARE(LogLines(main).last(), u"NOT FOUND[nowhere]"_qs);
         QCOMPARE(form->grid()->currentIndex(), form->grid()->model()->index(2, 0));
     }

@@ -194,9 +194,9 @@ private Q_SLOTS:
         QCOMPARE(MenuNamed(main, "KOV1")->title(), u"&KOV"_qs);
         QCOMPARE(MenuNamed(main, "WindowMenu")->title(), u"ウィンドウ(&W)"_qs);
         QCOMPARE(MenuNamed(main, "Help1")->title(), u"ヘルプ(&H)"_qs);
-        QCOMPARE(main.action("FileExit1")->text(), u"終了(&X)"_qs);
-        QCOMPARE(main.action("Recv1")->text(), u"読込み(&R)"_qs);
-        QCOMPARE(main.action("WindowTileVertical1")->statusTip(), u"垂直に並べる(&V)"_qs);
+        QCOMPARE(main.action(MainAction::FileExit1)->text(), u"終了(&X)"_qs);
+        QCOMPARE(main.action(MainAction::Recv1)->text(), u"読込み(&R)"_qs);
+        QCOMPARE(main.action(MainAction::WindowTileVertical1)->statusTip(), u"垂直に並べる(&V)"_qs);
         QCOMPARE(MenuNamed(main, "FileMenu")->actions().first()->text(), u"新規(&N)"_qs);
         QCOMPARE(ButtonText(main, "ButtonF2"), u"F2:開く..."_qs);
         QCOMPARE(ButtonText(main, "ButtonF3"), u"F3:保存..."_qs);
@@ -215,7 +215,7 @@ private Q_SLOTS:
         QVERIFY(LogLines(main, true).first().startsWith(u"KOV-Ostrel Manager version"_qs));
         QCOMPARE(LogLines(main), QStringList());
 
-        main.action("SearchFind1")->showStatusText(&main);
+        main.action(MainAction::SearchFind1)->showStatusText(&main);
         QCOMPARE(main.hintMemo()->toPlainText(), u"指定された文字列を検索する"_qs);
     }
 
@@ -231,7 +231,8 @@ private Q_SLOTS:
         QCOMPARE(first->windowTitle(), u"名称未設定%1"_qs.arg(first->UntitledNumber()));
         QCOMPARE(second->windowTitle(), u"名称未設定%1"_qs.arg(second->UntitledNumber()));
         QCOMPARE(first->action("Recv1")->text(), u"読込み(&R)"_qs);
-        QCOMPARE(first->popupMenu()->actions().last()->text(), u"書込み(&W)..."_qs);
+        QCOMPARE(first->popupMenu()->findChild<QAction *>(u"SendtoKOV1"_qs)->text(), u"書込み(&W)..."_qs);
+        QCOMPARE(first->popupMenu()->actions().last()->text(), u"テーブルの検査(&K)"_qs);
         // The table names the popup's item Insert1, not the action behind it.
         QMenu *popup = first->popupMenu();
         QAction *insertItem = popup->findChild<QAction *>(u"Insert1"_qs);
@@ -267,11 +268,9 @@ private Q_SLOTS:
         FakePrompts prompts;
         TOstrelMain main;
         main.show();
-        for (const ActionSpec &spec : MainActionSpecs) {
-            const QByteArray name(spec.name.data(), qsizetype(spec.name.size()));
-            QCOMPARE(main.action(name.constData())->text(),
-                     QString::fromUtf8(spec.caption.data(), qsizetype(spec.caption.size())));
-        }
+        for (std::size_t i = 0; i < MainActionSpecs.size(); ++i)
+            QCOMPARE(main.action(MainAction(i))->text(),
+                     QString::fromUtf8(MainActionSpecs[i].caption.data(), qsizetype(MainActionSpecs[i].caption.size())));
         QCOMPARE(MenuNamed(main, "FileMenu")->title(), u"&File"_qs);
         QCOMPARE(ButtonText(main, "ButtonF2"), u"F2:&Open ..."_qs);
         QCOMPARE(HintedNames(main),

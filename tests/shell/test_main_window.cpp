@@ -31,38 +31,38 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void commandsFollowTheActiveDocument_data()
     {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<MainAction>("id");
         QTest::addColumn<bool>("withoutDocument");
         QTest::addColumn<bool>("withUnmodifiedTable");
-        QTest::newRow("New") << u"FileNew1"_qs << true << true;
-        QTest::newRow("Open") << u"FileOpen1"_qs << true << true;
-        QTest::newRow("Recv") << u"Recv1"_qs << true << true;
-        QTest::newRow("About") << u"HelpAbout"_qs << true << true;
-        QTest::newRow("Exit") << u"FileExit1"_qs << true << true;
-        QTest::newRow("Save ...") << u"FileSave1"_qs << false << true;
-        QTest::newRow("Save As") << u"FileSaveAs1"_qs << false << true;
-        QTest::newRow("Save") << u"FileSaveOverwrite1"_qs << false << false;
-        QTest::newRow("Find Text") << u"SearchFind1"_qs << false << true;
-        QTest::newRow("Find Next") << u"SearchFindNext1"_qs << false << true;
-        QTest::newRow("Send") << u"Send1"_qs << false << true;
-        QTest::newRow("Close") << u"WindowClose1"_qs << false << true;
-        QTest::newRow("Close All") << u"WindowCloseAll1"_qs << false << true;
-        QTest::newRow("Cascade") << u"WindowCascade1"_qs << false << true;
+        QTest::newRow("New") << MainAction::FileNew1 << true << true;
+        QTest::newRow("Open") << MainAction::FileOpen1 << true << true;
+        QTest::newRow("Recv") << MainAction::Recv1 << true << true;
+        QTest::newRow("About") << MainAction::HelpAbout << true << true;
+        QTest::newRow("Exit") << MainAction::FileExit1 << true << true;
+        QTest::newRow("Save ...") << MainAction::FileSave1 << false << true;
+        QTest::newRow("Save As") << MainAction::FileSaveAs1 << false << true;
+        QTest::newRow("Save") << MainAction::FileSaveOverwrite1 << false << false;
+        QTest::newRow("Find Text") << MainAction::SearchFind1 << false << true;
+        QTest::newRow("Find Next") << MainAction::SearchFindNext1 << false << true;
+        QTest::newRow("Send") << MainAction::Send1 << false << true;
+        QTest::newRow("Close") << MainAction::WindowClose1 << false << true;
+        QTest::newRow("Close All") << MainAction::WindowCloseAll1 << false << true;
+        QTest::newRow("Cascade") << MainAction::WindowCascade1 << false << true;
     }
     void commandsFollowTheActiveDocument()
     {
-        QFETCH(QString, name);
+        QFETCH(MainAction, id);
         QFETCH(bool, withoutDocument);
         QFETCH(bool, withUnmodifiedTable);
         FakePrompts prompts;
         TOstrelMain main;
         main.show();
-        QAction *a = main.action(name.toLatin1().constData());
+        QAction *a = main.action(id);
         QVERIFY(a);
         QCOMPARE(a->isEnabled(), withoutDocument);
         TTextList2Form *form = main.NewDocument(QString());
         QCOMPARE(a->isEnabled(), withUnmodifiedTable);
-        if (name == u"FileSaveOverwrite1") {
+        if (id == MainAction::FileSaveOverwrite1) {
             form->SetModified(true);
             QVERIFY(a->isEnabled());
             form->SetModified(false);
@@ -193,7 +193,7 @@ private Q_SLOTS:
         QScrollBar *bar = main.messagePane()->verticalScrollBar();
         QVERIFY(bar->maximum() - bar->value() < 17);   // the newest line is in view
         QVERIFY(bar->maximum() > 0);
-        main.action("HelpAbout")->trigger();
+        main.action(MainAction::HelpAbout)->trigger();
         QCOMPARE(main.messagePane()->textCursor().position(), main.helpCommands().VersionLogPos());
         QVERIFY(main.messagePane()->viewport()->rect().contains(main.messagePane()->cursorRect()));
     }

@@ -15,10 +15,10 @@
 
 namespace {
 
-const QString MainForm = SettingsKeyPath("MainForm");
-const QString View = SettingsKeyPath("View");
-const QString Recent = SettingsKeyPath("Recent");
-const QString Settings = SettingsKeyPath("Settings");
+const QString MainForm = SettingsKeyPath(QLatin1String("MainForm"));
+const QString View = SettingsKeyPath(QLatin1String("View"));
+const QString Recent = SettingsKeyPath(QLatin1String("Recent"));
+const QString Settings = SettingsKeyPath(QLatin1String("Settings"));
 
 void PlantNormalPlacement(MemorySettingsStore &store, const QRect &bounds)
 {

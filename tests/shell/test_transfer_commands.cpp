@@ -54,7 +54,7 @@ private Q_SLOTS:
         controller.model.table = source.image();
         TOstrelMain main;
         main.SelectPort(controller.pty.devicePath());
-        main.action("Recv1")->trigger();
+        main.action(MainAction::Recv1)->trigger();
         QCOMPARE(main.documentArea()->subWindowList().size(), 1);
         auto *form = qobject_cast<TTextList2Form *>(main.activeChild());
         QVERIFY(form->Modified());
@@ -76,7 +76,7 @@ private Q_SLOTS:
         TOstrelMain main;
         main.ports().setFactory(CountedSerial(nullptr, 100));
         main.SelectPort(silent.devicePath);
-        main.action("Recv1")->trigger();
+        main.action(MainAction::Recv1)->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(main.documentArea()->subWindowList().size(), 0);
         QVERIFY(main.messagePane()->toPlainText().endsWith(u"Read timeout"_qs));
@@ -93,16 +93,21 @@ private Q_SLOTS:
         main.SelectPort(controller.pty.devicePath());
         TTextList2Form *form = main.NewDocument(QString());
         form->document().grid().setCell(2, 1, "ABC");
+        form->document().grid().setCell(1, 3, "after the end");
         form->SetModified(true);
 
         prompts.confirmAnswer = false;
-        main.action("Send1")->trigger();
-        QCOMPARE(prompts.asked, QStringList{u"KOVのバーコードテーブルを書き換えます。よろしいですか？"_qs});
+        main.action(MainAction::Send1)->trigger();
+        // The check runs first: the question names the entry the controller will not see.
+        QCOMPARE(prompts.asked.size(), 1);
+        QVERIFY(prompts.asked[0].startsWith(u"1件"_qs));
+        QVERIFY(prompts.asked[0].contains(u"row 3: 'after the end' lies after the last bar code (row 1)"_qs));
+        QVERIFY(prompts.asked[0].endsWith(u"\n\nKOVのバーコードテーブルを書き換えます。よろしいですか？"_qs));
         QCOMPARE(portsMade, 0);   // a cancel opens no port
         QCOMPARE(controller.model.table, QByteArray(65536, '\xFF'));
 
         prompts.confirmAnswer = true;
-        main.action("Send1")->trigger();
+        main.action(MainAction::Send1)->trigger();
         QCOMPARE(portsMade, 1);
         QCOMPARE(controller.model.table.first(3), QByteArray("ABC"));
         QVERIFY(IsStamp(form->sendLabel()->text(), u"send:"_qs));

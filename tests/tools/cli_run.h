@@ -20,12 +20,13 @@ struct Run
     QStringList errLines;
 };
 
-inline Run runCli(const QStringList &args, const QString &workingDir = QString())
+// One run of a built program (file name in the build folder).
+inline Run runTool(const QString &program, const QStringList &args, const QString &workingDir = QString())
 {
     QProcess p;
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
-    p.start(BuildDir() + "/ostrel-cli", args);
+    p.start(BuildDir() + "/" + program, args);
     Run r;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return r;
@@ -33,6 +34,11 @@ inline Run runCli(const QStringList &args, const QString &workingDir = QString()
     r.out = p.readAllStandardOutput();
     r.errLines = QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
     return r;
+}
+
+inline Run runCli(const QStringList &args, const QString &workingDir = QString())
+{
+    return runTool("ostrel-cli", args, workingDir);
 }
 
 inline void writeFile(const QString &name, const QByteArray &bytes)

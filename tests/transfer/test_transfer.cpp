@@ -1,6 +1,6 @@
 #include "message_of.h"
 #include "common/zered_error.h"
-#include "device/d2xx.h"
+#include "device/d2xx_sim.h"
 #include "documents/table_document.h"
 #include "documents/table_transfer.h"
 #include "device/port_selection.h"

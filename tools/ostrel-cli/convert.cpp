@@ -35,11 +35,11 @@ int LoadKind(TableFormat format, const QString &fileName)
 {
     switch (format) {
     case TableFormat::Auto: return ResolveLoadKind(FileKindAuto, fileName);
-    case TableFormat::Text: return -1;
+    case TableFormat::Text: return FileKindOwn;
     case TableFormat::Binary: return FileKindBinary;
     case TableFormat::Sheet: return FileKindSheet;
     }
-    return -1;
+    return FileKindOwn;
 }
 
 int SaveKind(TableFormat format)
@@ -47,7 +47,7 @@ int SaveKind(TableFormat format)
     switch (format) {
     case TableFormat::Binary: return FileKindBinary;
     case TableFormat::Sheet: return FileKindSheet;
-    default: return 1;
+    default: return FileKindText;
     }
 }
 

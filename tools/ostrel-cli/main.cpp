@@ -27,13 +27,19 @@ const Subcommand subcommands[] = {
     {"ports", "ports", RunPorts},
 };
 
+void printUsage(std::FILE *out)
+{
+    std::fprintf(out, "usage:\n");
+    for (const Subcommand &s : subcommands)
+        std::fprintf(out, "  ostrel-cli %s\n", s.usage);
+    std::fprintf(out, "  ostrel-cli --help | --version\n");
+}
+
 int usage(const QString &reason)
 {
     if (!reason.isEmpty())
         std::fprintf(stderr, "ostrel-cli: %s\n", qUtf8Printable(reason));
-    std::fprintf(stderr, "usage:\n");
-    for (const Subcommand &s : subcommands)
-        std::fprintf(stderr, "  ostrel-cli %s\n", s.usage);
+    printUsage(stderr);
     return 2;
 }
 
@@ -46,6 +52,14 @@ int main(int argc, char *argv[])
     if (args.isEmpty())
         return usage(QString());
     const QString name = args.takeFirst();
+    if (name == u"--help" || name == u"-h") {
+        printUsage(stdout);
+        return 0;
+    }
+    if (name == u"--version") {
+        std::printf("ostrel-cli (KOV-Ostrel Manager) %s\n", OSTREL_VERSION);
+        return 0;
+    }
     for (const Subcommand &s : subcommands) {
         if (name != QLatin1String(s.name))
             continue;

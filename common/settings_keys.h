@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QLatin1String>
+
+// Every key and value name the settings use, declared once. Keys are below the
+// settings root; value names are exactly as stored, case included.
+namespace SettingsKey {
+inline constexpr QLatin1String MainForm{"MainForm"}, View{"View"}, Recent{"Recent"}, Settings{"Settings"};
+} // namespace SettingsKey
+
+namespace SettingsValue {
+// \MainForm: the window's placement and the heights of the bottom panes.
+inline constexpr QLatin1String WindowState{"WindowState"}, Width{"Width"}, Height{"Height"}, Left{"Left"},
+    Top{"Top"}, Visible{"Visible"}, Floating{"Floating"}, LogHeight{"LogHeight"}, MessageHeight{"MessageHeight"};
+// \Recent: FileCount and File0, File1, ...; FolderCount and Folder0, Folder1, ...
+inline constexpr QLatin1String FileCount{"FileCount"}, File{"File"}, FolderCount{"FolderCount"}, Folder{"Folder"};
+// \Settings: the selectors' texts and the field-length override (never written).
+inline constexpr QLatin1String SerialPort{"SerialPort"}, BaudRate{"BaudRate"}, DefBarcodeLen{"DEF_BARCODE_LEN"};
+} // namespace SettingsValue

@@ -1,0 +1,119 @@
+#include "device/kovserial.h"
+
+#include "common/messages.h"
+#include "common/zered_error.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+
+namespace kov {
+namespace {
+class SystemClock final : public Clock
+{
+public:
+    SystemClock() { m_timer.start(); }
+    qint64 tick() override { return m_timer.elapsed(); }
+    void wait1ms(TKOVPort *port) override
+    {
+        if (port)
+            port->WaitReadable(1);
+        else
+            QThread::msleep(1);
+    }
+
+private:
+    QElapsedTimer m_timer;
+};
+} // namespace
+
+Clock &systemClock()
+{
+    static SystemClock clock;
+    return clock;
+}
+} // namespace kov
+
+TKOVPort::TKOVPort(QObject *owner) : QObject(owner), m_clock(&kov::systemClock()) {}
+
+void TKOVPort::SetParams(const QString &) {}
+
+void TKOVPort::WaitReadable(int ms)
+{
+    QThread::msleep(ms);
+}
+
+quint8 TKOVPort::FrameChecksum(const void *data, int count)
+{
+    const auto *bytes = static_cast<const quint8 *>(data);
+    quint8 sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += bytes[i];
+    return quint8(0xFF - sum);
+}
+
+int TKOVPort::WriteFrame(const void *data, int count)
+{
+    const quint8 checksum = FrameChecksum(data, count);
+    const int written = Write(data, count);
+    return written + Write(&checksum, 1);
+}
+
+int TKOVPort::SendRequest(quint8 command, int address, int words, int repeat)
+{
+    const quint8 header[6] = {command,
+                              quint8(address),
+                              quint8(address >> 8),
+                              quint8(address >> 16),
+                              quint8(words),
+                              quint8(repeat >= 1 ? repeat - 1 : 0)};
+    return WriteFrame(header, sizeof header);
+}
+
+int TKOVPort::SendBlock(quint8 command, int address, int words, const void *data)
+{
+    const int sent = SendRequest(command, address, words, 0);
+    return sent + WriteFrame(data, 2 * (words & 0xFF));
+}
+
+void TKOVPort::waitForInput(int count, qint64 t0, int timeoutMs)
+{
+    for (;;) {
+        if (InQueueCount() >= count)
+            return;
+        if (m_clock->tick() > t0 + timeoutMs)
+            throw OstrelError(Msg::ReadTimeout);
+        m_clock->wait1ms(this);
+    }
+}
+
+int TKOVPort::ReadReply(void *destination, int capacity, int timeoutMs)
+{
+    // Heap scratch buffer of the largest frame; released on every path.
+    auto scratch = std::make_unique<std::array<quint8, MaxReplySize>>();
+    quint8 *frame = scratch->data();
+    frame[0] = frame[1] = 0;
+    const qint64 t0 = m_clock->tick();
+    if (timeoutMs < 0)
+        timeoutMs = ReplyTimeout;
+
+    waitForInput(2, t0, timeoutMs);
+    Read(frame, 2);
+    if (frame[0] != 0x06)
+        throw OstrelError(Msg::ReplyHeaderMissing);
+    const int rest = 2 * frame[1] + 1;
+    waitForInput(rest, t0, timeoutMs);
+    // A transport never hands back more than asked; clamp so a faulty one
+    // cannot make the frame run past the buffer.
+    const int got = std::clamp(Read(frame + 2, rest), 0, rest);
+    const int total = got + 2;
+    if (FrameChecksum(frame, total - 1) != frame[total - 1])
+        throw OstrelError(Msg::ChecksumMismatched);
+    const int copied = std::min(total - 3, capacity);
+    if (destination && copied > 0)
+        std::memcpy(destination, frame + 2, size_t(copied));
+    return total - 3;
+}
