@@ -4,6 +4,8 @@
 #   ./ostrel.sh --demo        also start the controller simulator and select its port
 #   ./ostrel.sh test          build and run every test
 #   ./ostrel.sh bench         build and run the benchmarks
+#   ./ostrel.sh asan          build and run every test under the address and UB sanitizers
+#   ./ostrel.sh fuzz [SECONDS] build the fuzz targets (clang, libFuzzer) and run each for SECONDS (60)
 set -euo pipefail
 caller_dir=$PWD   # file names on the command line are relative to it
 root=$(dirname "$(readlink -f "$0")")
@@ -11,6 +13,7 @@ cd "$root"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6serialport6
           libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n)
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_missing() {
   local missing=()
@@ -49,6 +52,29 @@ case "${1:-}" in
     install_missing
     build asan
     ctest --preset asan -j "$(nproc)" "$@"
+    ;;
+  fuzz)
+    seconds=${2:-60}
+    PACKAGES+=("${FUZZ_PACKAGES[@]}")
+    install_missing
+    build fuzz
+    # New inputs go to build-fuzz/corpus (the seeds in tests/fuzz/corpus stay as
+    # they are); a crash lands in build-fuzz/crashes: add it to the seeds once fixed.
+    mkdir -p build-fuzz/crashes
+    failed=()
+    for target in build-fuzz/fuzz/fuzz_*; do
+      name=${target##*/fuzz_}
+      mkdir -p "build-fuzz/corpus/$name"
+      echo "ostrel: fuzzing $name for ${seconds}s" >&2
+      ASAN_OPTIONS=detect_leaks=0 nice "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$name-" \
+        "build-fuzz/corpus/$name" "tests/fuzz/corpus/$name" 2>"build-fuzz/$name.log" || failed+=("$name")
+      grep -E "^stat::number_of_executed_units|^#[0-9]+.*DONE" "build-fuzz/$name.log" >&2 || true
+    done
+    if [ ${#failed[@]} -gt 0 ]; then
+      echo "ostrel: findings in ${failed[*]} (see build-fuzz/<name>.log and build-fuzz/crashes)" >&2
+      exit 1
+    fi
     ;;
   bench)
     install_missing

@@ -18,6 +18,11 @@ inline constexpr char CannotOpenFile[] = "cannot open '%1': %2";
 inline constexpr char CannotReadFile[] = "cannot read '%1': %2";
 inline constexpr char CannotWriteFile[] = "cannot write '%1': %2";
 inline constexpr char NotAFile[] = "cannot open '%1': it is a folder, not a file";
+inline constexpr char NotARegularFile[] = "cannot open '%1': it is a device, pipe or socket, not a file";
+inline constexpr char TextFileTooLong[] =
+    "cannot open '%1': it holds more than %2 bytes before the end of line %3, which no table file does";
+inline constexpr char SavedInPlace[] =
+    "'%s' was written in place: its folder cannot take a temporary file, so a failed write could have cut it";
 inline constexpr char LineBreakInField[] =
     "cannot save '%1': row %2 holds a line break, which a text file cannot carry";
 inline constexpr char NulByteInField[] =
@@ -51,6 +56,15 @@ inline constexpr char InstanceLockFailed[] =
     "cannot create the lock file '%1'; this start does not check for a running instance";
 inline constexpr char InstanceListenFailed[] =
     "cannot listen on '%1' (%2); later starts cannot reach this instance";
+inline constexpr char InstanceNoAnswer[] =
+    "the running instance did not answer within %1 ms; this start opens its files itself";
+inline constexpr char InstanceRequestRefused[] =
+    "the running instance refused this start's files (more than %1 bytes or a path longer than %2 characters)";
+// Written to the running instance's log
+inline constexpr char ForwardedTooLong[] =
+    "a later start's files were refused: %d bytes, at most %d are taken";
+inline constexpr char ForwardedPathTooLong[] =
+    "a later start's files were refused: a path of %d characters, at most %d are taken";
 
 // Grid commands
 inline constexpr char GridDeleteRowTooFew[] = "GridDeleteRow; row count too few";
@@ -108,6 +122,11 @@ inline constexpr char OpenOnWebBrowser[] = "open '%s' on WEB BROWSER";
 inline constexpr char SettingsValueMissing[] = "settings value '%1' is missing in '%2'";
 inline constexpr char SettingsValueNotInteger[] = "settings value '%1' in '%2' is not an integer";
 inline constexpr char SettingsValueNotString[] = "settings value '%1' in '%2' is not a string";
+inline constexpr char SettingsValueOutOfRange[] = "settings value '%1' in '%2' is %3, outside %4 to %5";
+inline constexpr char SettingsNamesIgnored[] =
+    "settings file '%s' holds names that are no key or value name (%s); they are ignored";
+inline constexpr char PlacementPulledOnScreen[] =
+    "the stored window place %d,%d %dx%d lies off the screen; the window is placed at %d,%d %dx%d";
 inline constexpr char SettingsGroupSkipped[] = "%s; the settings of '%s' keep their defaults";
 inline constexpr char FieldLengthRefused[] =
     "DEF_BARCODE_LEN %d is outside 1 to 64; the field lengths stay %d and %d";

@@ -10,17 +10,26 @@
 #include <QStandardPaths>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
 // The QSettings key that marks a key without values, so that it exists.
 constexpr QChar KeyMarker = u'.';
 
+// Names the last file read held that cannot be a key or value name (empty, or
+// holding the path separator); QSettings calls the reader on this thread.
+thread_local QStringList IgnoredNames;
+
 void ReadJsonObject(const QJsonObject &object, const QString &prefix, QSettings::SettingsMap &map)
 {
     if (object.isEmpty() && !prefix.isEmpty())
         map.insert(prefix + KeyMarker, QString());
     for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.key().isEmpty() || it.key().contains(u'/')) {
+            IgnoredNames.append(u'"' + prefix + it.key() + u'"');
+            continue;
+        }
         const QString key = prefix + it.key();
         const QJsonValue v = it.value();
         if (v.isObject()) {
@@ -56,6 +65,8 @@ bool ReadJsonFile(QIODevice &device, QSettings::SettingsMap &map)
 
 void InsertJson(QJsonObject &object, QStringList parts, const QVariant &value)
 {
+    if (parts.isEmpty())
+        return;
     const QString head = parts.takeFirst();
     if (parts.isEmpty()) {
         if (head != KeyMarker)
@@ -86,6 +97,7 @@ QSettings::Format JsonFormat()
 
 QSettingsStore::QSettingsStore(const QString &root) : m_root(NormalizedKeyPath(root))
 {
+    IgnoredNames.clear();
 #ifdef Q_OS_WIN
     m_settings = std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") + m_root,
                                              QSettings::NativeFormat);
@@ -95,9 +107,10 @@ QSettingsStore::QSettingsStore(const QString &root) : m_root(NormalizedKeyPath(r
     checkReadable();
 }
 
-QSettingsStore::QSettingsStore(const QString &root, const QString &jsonFilePath)
-    : m_root(NormalizedKeyPath(root)), m_settings(std::make_unique<QSettings>(jsonFilePath, JsonFormat()))
+QSettingsStore::QSettingsStore(const QString &root, const QString &jsonFilePath) : m_root(NormalizedKeyPath(root))
 {
+    IgnoredNames.clear();
+    m_settings = std::make_unique<QSettings>(jsonFilePath, JsonFormat());
     checkReadable();
 }
 
@@ -107,6 +120,7 @@ void QSettingsStore::checkReadable()
 {
     // Writing over a file that could not be read would lose what it holds.
     m_writable = m_settings->status() != QSettings::FormatError;
+    m_ignoredNames = std::exchange(IgnoredNames, {});
 }
 
 QString QSettingsStore::DefaultJsonFilePath()
@@ -131,6 +145,11 @@ bool QSettingsStore::OpenKey(const QString &path, bool create)
         // Said on first use, when the log is there to take it.
         m_unreadableReported = true;
         zered::LogPrint(zered::clMagenta, Msg::SettingsFileUnreadable, qUtf8Printable(m_settings->fileName()));
+    }
+    if (!m_ignoredNames.isEmpty()) {
+        zered::LogPrint(zered::clMagenta, Msg::SettingsNamesIgnored, qUtf8Printable(m_settings->fileName()),
+                        qUtf8Printable(m_ignoredNames.join(QStringLiteral(", "))));
+        m_ignoredNames.clear();
     }
     const QString key = NormalizedKeyPath(path);
     if (key != m_root && !key.startsWith(m_root + u'\\'))

@@ -43,4 +43,5 @@ private:
     QString m_currentPath;                   // current key as a registry path
     bool m_writable = true;
     bool m_unreadableReported = false;
+    QStringList m_ignoredNames;              // said once, on first use
 };

@@ -49,6 +49,14 @@ int SettingsStore::ReadInteger(const QString &name) const
     return int(v.toLongLong());
 }
 
+int SettingsStore::ReadInteger(const QString &name, int min, int max) const
+{
+    const int v = ReadInteger(name);
+    if (v < min || v > max)
+        throw OstrelError(QString::fromUtf8(Msg::SettingsValueOutOfRange).arg(name, currentPath()).arg(v).arg(min).arg(max));
+    return v;
+}
+
 QString SettingsStore::ReadString(const QString &name) const
 {
     const QVariant v = value(name);

@@ -22,6 +22,8 @@ public:
     virtual bool ValueExists(const QString &name) const = 0;
     // Raises OstrelError naming the value and key when it is missing or no integer.
     int ReadInteger(const QString &name) const;
+    // As ReadInteger; also raises when the value lies outside min to max.
+    int ReadInteger(const QString &name, int min, int max) const;
     // Empty when missing; raises OstrelError when the value is no string.
     QString ReadString(const QString &name) const;
     // Create or replace the value; a bool is the integer 0 or 1.

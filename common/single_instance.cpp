@@ -2,6 +2,7 @@
 
 #include "common/comma_text.h"
 #include "common/messages.h"
+#include "common/zered_log.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -12,6 +13,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QThread>
+#include <QTimer>
 #include <QtEndian>
 
 #ifdef Q_OS_WIN
@@ -26,8 +29,11 @@
 //   request: "OSTR", kind (1 byte), payload length (4 bytes, big-endian), payload
 //            kind 1: come to the front, no payload;
 //            kind 2: come to the front, then take the payload, a UTF-8 comma text
-//   reply:   one byte 0x06 once every slot has returned; then the server closes.
-// Anything else is refused by closing the connection.
+//   reply:   one byte 0x06 once every slot has returned, or 0x15 when the
+//            request is too long to be taken; then the server closes.
+// Anything else is refused by closing the connection; so is a connection
+// pushed out by newer ones or that takes too long to send its request, and
+// the later start then tries again.
 namespace {
 
 constexpr char Magic[] = {'O', 'S', 'T', 'R'};
@@ -36,6 +42,8 @@ constexpr qsizetype HeaderSize = MagicSize + 1 + 4;
 constexpr char KindActivate = 1;
 constexpr char KindFiles = 2;
 constexpr char Ack = 0x06;
+constexpr char Nak = 0x15;
+constexpr int RetryPauseMs = 50;
 
 QString RuntimeDir()
 {
@@ -69,19 +77,42 @@ public:
     Connection(QLocalSocket *socket, QObject *parent) : QObject(parent), socket(socket)
     {
         socket->setParent(this);
+        // A peer that sends nothing, or dribbles, gives up its place.
+        deadline.setSingleShot(true);
+        deadline.callOnTimeout(this, [this] {
+            if (!requestRead)
+                refuse();
+        });
+        deadline.start(RequestTimeoutMs);
     }
 
     void refuse()
     {
+        requestRead = true;   // nothing more is read from it
+        deadline.stop();
         socket->abort();
         deleteLater();
     }
+
+    // Says why before closing, so the later start does not try again.
+    void refuseWith(char reply)
+    {
+        socket->write(&reply, 1);
+        socket->flush();
+        requestRead = true;
+        deadline.stop();
+        socket->disconnectFromServer();
+        deleteLater();
+    }
+
+    bool waiting() const { return !requestRead; }
 
     QLocalSocket *socket;
     QByteArray received;
     bool requestRead = false;
     bool handling = false;
     bool peerGone = false;
+    QTimer deadline;
 };
 
 SingleInstance::SingleInstance(const QString &lockName, QObject *parent)
@@ -119,45 +150,76 @@ QString SingleInstance::ServerName(const QString &lockName)
 
 bool SingleInstance::ActivatePreviousInstance(const QStringList &files)
 {
+    const QByteArray request = EncodeRequest(files);
     m_lock = std::make_unique<QLockFile>(LockFilePath(m_lockName));
     // The first instance holds the lock for hours; only a holder that is no
     // longer running makes it stale (the default would also go by age).
     m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0)) {
-        listen();
-        return false;
+    // The holder may not listen yet, or may be ending: try both ways until one works.
+    const QDeadlineTimer retry(ConnectRetryMs);
+    for (;;) {
+        if (m_lock->tryLock(0)) {
+            listen();
+            return false;
+        }
+        if (m_lock->error() != QLockFile::LockFailedError) {
+            // Refusing to start would lock the user out of the editor.
+            qWarning("%s", qUtf8Printable(QString::fromUtf8(Msg::InstanceLockFailed).arg(LockFilePath(m_lockName))));
+            m_lock.reset();
+            listen();
+            return false;
+        }
+        switch (forward(request)) {
+        case Delivery::Handled:
+            m_lock.reset();
+            return true;
+        case Delivery::Refused:
+            qWarning("%s", qUtf8Printable(QString::fromUtf8(Msg::InstanceRequestRefused)
+                                              .arg(MaxForwardedBytes)
+                                              .arg(MaxForwardedPathLength)));
+            m_lock.reset();
+            return true;
+        case Delivery::NotReached:
+            break;
+        }
+        if (retry.hasExpired()) {
+            m_lock.reset();
+            if (files.isEmpty())
+                return true;   // nothing to lose; the holder keeps its place
+            qWarning("%s", qUtf8Printable(QString::fromUtf8(Msg::InstanceNoAnswer).arg(ConnectRetryMs)));
+            return false;
+        }
+        QThread::msleep(RetryPauseMs);
     }
-    if (m_lock->error() != QLockFile::LockFailedError) {
-        // Refusing to start would lock the user out of the editor.
-        qWarning("%s", qUtf8Printable(QString::fromUtf8(Msg::InstanceLockFailed).arg(LockFilePath(m_lockName))));
-        m_lock.reset();
-        listen();
-        return false;
-    }
-    m_lock.reset();
+}
 
-    // A holder that does not answer gets nothing; the start ends quietly.
-    QDeadlineTimer deadline(ReplyTimeoutMs);
+SingleInstance::Delivery SingleInstance::forward(const QByteArray &request)
+{
     QLocalSocket socket;
     socket.connectToServer(ServerName(m_lockName));
-    if (!socket.waitForConnected(deadline.remainingTime()))
-        return true;
+    if (!socket.waitForConnected(ConnectRetryMs))
+        return Delivery::NotReached;
 #ifdef Q_OS_WIN
     // Lets the first instance take the foreground, which Windows refuses to
     // a background process unless the foreground one allows it.
     AllowSetForegroundWindow(ASFW_ANY);
 #endif
-    socket.write(EncodeRequest(files));
+    // Once the request is in, the slots may run for a while (a modal dialog).
+    QDeadlineTimer deadline(ReplyTimeoutMs);
+    socket.write(request);
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(deadline.remainingTime()))
-            return true;
+            return Delivery::NotReached;
     }
     // Returns on the reply, on the first instance closing or dying, or at the deadline.
     while (socket.bytesAvailable() == 0 && socket.state() == QLocalSocket::ConnectedState) {
         if (!socket.waitForReadyRead(deadline.remainingTime()))
             break;
     }
-    return true;
+    char reply = 0;
+    if (!socket.getChar(&reply))
+        return deadline.hasExpired() ? Delivery::Handled : Delivery::NotReached;   // slow but alive: it has the files
+    return reply == Nak ? Delivery::Refused : Delivery::Handled;
 }
 
 bool SingleInstance::isListening() const
@@ -184,6 +246,13 @@ void SingleInstance::listen()
 void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        // Idle peers must not use up the descriptors: the oldest waiting one makes room.
+        QList<Connection *> waiting;
+        for (Connection *c : findChildren<Connection *>(Qt::FindDirectChildrenOnly))
+            if (c->waiting())
+                waiting.append(c);
+        if (waiting.size() >= MaxWaitingConnections)
+            waiting.first()->refuse();
         auto *connection = new Connection(socket, this);
         connect(socket, &QLocalSocket::readyRead, connection, [this, connection] { readRequest(connection); });
         connect(socket, &QLocalSocket::disconnected, connection, [connection] {
@@ -205,7 +274,7 @@ void SingleInstance::readRequest(Connection *connection)
         return;
     }
     QByteArray &received = connection->received;
-    received.append(socket->readAll());
+    received.append(socket->read(HeaderSize + MaxForwardedBytes + 1 - received.size()));
 
     if (!QByteArrayView(Magic, MagicSize).startsWith(received.left(MagicSize))) {
         connection->refuse();
@@ -215,8 +284,13 @@ void SingleInstance::readRequest(Connection *connection)
         return;
     const char kind = received.at(MagicSize);
     const quint32 length = qFromBigEndian<quint32>(received.constData() + MagicSize + 1);
-    const bool valid = (kind == KindActivate && length == 0)
-                       || (kind == KindFiles && length <= quint32(MaxForwardedBytes));
+    if (kind == KindFiles && length > quint32(MaxForwardedBytes)) {
+        zered::LogPrint(zered::clMagenta, Msg::ForwardedTooLong, int(std::min<quint32>(length, INT_MAX)),
+                        MaxForwardedBytes);
+        connection->refuseWith(Nak);
+        return;
+    }
+    const bool valid = (kind == KindActivate && length == 0) || kind == KindFiles;
     if (!valid || received.size() > HeaderSize + qsizetype(length)) {
         connection->refuse();
         return;
@@ -230,7 +304,15 @@ void SingleInstance::readRequest(Connection *connection)
         connection->refuse();
         return;
     }
+    for (const QString &path : CommaTextSplit(commaText)) {
+        if (path.size() > MaxForwardedPathLength) {
+            zered::LogPrint(zered::clMagenta, Msg::ForwardedPathTooLong, int(path.size()), MaxForwardedPathLength);
+            connection->refuseWith(Nak);
+            return;
+        }
+    }
     connection->requestRead = true;
+    connection->deadline.stop();
     received = QByteArray();
     handleRequest(connection, kind == KindFiles, commaText);
 }

@@ -22,8 +22,17 @@ public:
     // A later start waits at most this long for the running instance to handle
     // its files; it also stops waiting as soon as that instance goes away.
     static constexpr int ReplyTimeoutMs = 60000;
-    // Longest comma text the running instance accepts (bytes of UTF-8).
-    static constexpr int MaxForwardedBytes = 16 * 1024 * 1024;
+    // A later start that finds the lock held keeps trying this long to reach the
+    // holder, which may still be on its way to listening (or about to end).
+    static constexpr int ConnectRetryMs = 5000;
+    // Longest comma text the running instance accepts (bytes of UTF-8), and the
+    // longest path in it: anything longer is refused with a log line.
+    static constexpr int MaxForwardedBytes = 1024 * 1024;
+    static constexpr int MaxForwardedPathLength = 32767;
+    // The running instance keeps at most this many connections waiting for
+    // their request, each at most RequestTimeoutMs; a new one pushes out the oldest.
+    static constexpr int MaxWaitingConnections = 8;
+    static constexpr int RequestTimeoutMs = 2000;
 
     explicit SingleInstance(const QString &lockName = DefaultLockName(), QObject *parent = nullptr);
     ~SingleInstance() override;
@@ -37,9 +46,12 @@ public:
 
     // True when another instance runs: it was asked to come to the front and,
     // when files is not empty, was handed CommaTextJoin(files) and has handled
-    // it; the caller exits with 0 at once. Also true, with nothing forwarded,
-    // when the lock is held but nobody answers. False when this process is the
-    // first: it now holds the lock and listens for later starts.
+    // it; the caller exits with 0 at once. Also true when the request was
+    // refused (too long), and when the lock holder does not answer within
+    // ConnectRetryMs and there are no files to lose. False when this process is
+    // the first: it now holds the lock and listens for later starts; also false,
+    // without lock or server, when the holder does not answer and files would
+    // otherwise be lost: this start then opens them itself.
     bool ActivatePreviousInstance(const QStringList &files);
 
     // Whether this (first) instance accepts later starts.
@@ -55,6 +67,8 @@ Q_SIGNALS:
 private:
     class Connection;
 
+    enum class Delivery { Handled, Refused, NotReached };
+    Delivery forward(const QByteArray &request);
     void listen();
     void acceptConnections();
     void readRequest(Connection *connection);

@@ -1,6 +1,11 @@
 #include "common/window_placement.h"
 
+#include "common/messages.h"
+#include "common/zered_log.h"
+
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -77,8 +82,21 @@ void ApplyPlacement(QWidget &form, const FormPlacement &placement)
 void LoadFormPlacement(SettingsStore &store, const QString &keyPath, QWidget &form)
 {
     FormPlacement placement = PlacementOf(form);
-    if (ReadFormPlacement(store, keyPath, placement))
-        ApplyPlacement(form, placement);
+    if (!ReadFormPlacement(store, keyPath, placement))
+        return;
+    if (placement.windowState == WindowStateNormal) {
+        // Screens change between runs; a window stored on one now gone would open out of reach.
+        QList<QRect> screens;
+        for (const QScreen *screen : QGuiApplication::screens())
+            screens.append(screen->availableGeometry());
+        const QRect stored = placement.bounds;
+        if (PullOntoScreen(placement.bounds, screens)) {
+            const QRect &now = placement.bounds;
+            zered::LogPrint(zered::clMagenta, Msg::PlacementPulledOnScreen, stored.left(), stored.top(), stored.width(),
+                            stored.height(), now.left(), now.top(), now.width(), now.height());
+        }
+    }
+    ApplyPlacement(form, placement);
 }
 
 void SaveFormPlacement(SettingsStore &store, const QString &keyPath, const QWidget &form)

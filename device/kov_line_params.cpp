@@ -4,6 +4,8 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 
+#include <limits>
+
 namespace {
 int toInteger(const QString &text)
 {
@@ -38,7 +40,8 @@ int kiloToInteger(const QString &number)
             scale /= 10;
         }
     }
-    if (digits == 0 || p != number.size())
+    // The integer part is bounded above, but a thousand times it may still not fit.
+    if (digits == 0 || p != number.size() || value > std::numeric_limits<int>::max())
         throw fail();
     return int(negative ? -value : value);
 }

@@ -3,14 +3,25 @@
 #include "common/codepage.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
+#include "common/zered_log.h"
 #include "documents/string_grid.h"
 #include "documents/table_image.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
 #include <cstring>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -191,8 +202,12 @@ namespace {
 
 void openForReading(QFile &file)
 {
-    if (QFileInfo(file.fileName()).isDir())
+    const QFileInfo info(file.fileName());
+    if (info.isDir())
         throw OstrelError(QString::fromUtf8(Msg::NotAFile).arg(file.fileName()));
+    // Opening a named pipe would wait for a writer, and a device may never end.
+    if (info.exists() && !info.isFile())
+        throw OstrelError(QString::fromUtf8(Msg::NotARegularFile).arg(file.fileName()));
     if (!file.open(QIODevice::ReadOnly))
         throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(file.fileName(), file.errorString()));
 }
@@ -202,17 +217,38 @@ void openForReading(QFile &file)
     throw OstrelError(QString::fromUtf8(Msg::CannotReadFile).arg(file.fileName(), file.errorString()));
 }
 
+// Counts the line ends in bytes as SplitTextLines sees them (CR LF, lone CR,
+// lone LF); afterCr carries a CR at the end of one block over to the next.
+qint64 CountLineEnds(const char *bytes, qint64 size, bool &afterCr)
+{
+    qint64 ends = 0;
+    for (qint64 i = 0; i < size; ++i) {
+        if (bytes[i] == '\r')
+            ++ends;
+        else if (bytes[i] == '\n' && !afterCr)
+            ++ends;
+        afterCr = bytes[i] == '\r';
+    }
+    return ends;
+}
+
 } // namespace
 
 QByteArray ReadTextFile(const QString &fileName)
 {
     QFile file(fileName);
     openForReading(file);
-    // Read in blocks up to the first 0x00, which ends the text: a device such
-    // as /dev/zero ends at once instead of filling memory.
+    // Read in blocks up to the first 0x00, which ends the text, or the end of
+    // the one line past the table.
     constexpr qint64 blockSize = 1 << 16;
+    constexpr qint64 linesWanted = TableRowCount + 1;
     QByteArray text;
+    qint64 lineEnds = 0;
+    bool afterCr = false;
     for (;;) {
+        if (text.size() >= MaxTextFileBytes)
+            throw OstrelError(
+                QString::fromUtf8(Msg::TextFileTooLong).arg(fileName).arg(MaxTextFileBytes).arg(linesWanted));
         const qsizetype old = text.size();
         text.resize(old + blockSize);
         const qint64 n = file.read(text.data() + old, blockSize);
@@ -220,6 +256,9 @@ QByteArray ReadTextFile(const QString &fileName)
             readFailed(file);
         text.resize(old + n);
         if (n == 0 || std::memchr(text.constData() + old, 0x00, n))
+            return text;
+        lineEnds += CountLineEnds(text.constData() + old, n, afterCr);
+        if (lineEnds >= linesWanted)
             return text;
     }
 }
@@ -254,30 +293,97 @@ bool WriteAll(QIODevice &device, const QByteArray &bytes)
     return true;
 }
 
+QString TemporarySaveName(const QString &fileName)
+{
+    return fileName + QStringLiteral(".ostrel-save");
+}
+
+namespace {
+
+// A save killed between its steps leaves its temporary files; they are ours
+// by name, and only a save of the same target looks at them.
+void RemoveStaleTemporaries(const QString &target)
+{
+    const QFileInfo finished(TemporarySaveName(target));
+    const QRegularExpression ours(u'^' + QRegularExpression::escape(finished.fileName())
+                                  + QStringLiteral("(\\.[A-Za-z0-9]{6})?$"));
+    const QDir folder = finished.dir();
+    for (const QString &name : folder.entryList({finished.fileName() + u'*'}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (ours.match(name).hasMatch())
+            QFile::remove(folder.filePath(name));
+    }
+}
+
+// Replaces target by source in one step, as the file system allows.
+bool ReplaceFile(const QString &source, const QString &target)
+{
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(source).utf16()),
+                       reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(target).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0;
+#endif
+}
+
+// Whether this process may write path (the effective user counts).
+bool MayWrite(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return QFileInfo(path).isWritable();
+#else
+    return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+#endif
+}
+
+void WriteDirectly(const QString &fileName, const std::function<void(QIODevice &)> &write)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(fileName, file.errorString()));
+    write(file);
+    if (!file.flush())
+        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, file.errorString()));
+}
+
+} // namespace
+
 void WriteFileSafely(const QString &fileName, const std::function<void(QIODevice &)> &write)
 {
     const QFileInfo info(fileName);
     if (info.isDir())
         throw OstrelError(QString::fromUtf8(Msg::NotAFile).arg(fileName));
-    auto cannotWrite = [&](const QIODevice &device) {
-        return OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));
-    };
     if (info.exists() && !info.isFile()) {
         // Renaming over a device or pipe would replace it; write into it instead.
-        QFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(fileName, file.errorString()));
-        write(file);
-        if (!file.flush())
-            throw cannotWrite(file);
+        WriteDirectly(fileName, write);
         return;
     }
+    // A link stays a link: the file it leads to is replaced.
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : fileName;
+    const QFileInfo targetInfo(target);
+    RemoveStaleTemporaries(target);
+
     // Unbuffered: a buffered QSaveFile commits a file cut short by a full disk
     // without noticing; unbuffered, the short write itself shows.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    const QString temporary = TemporarySaveName(target);
+    QSaveFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // Only a folder that refuses new files; a full disk must not cost the old file.
+        if (targetInfo.exists() && !MayWrite(targetInfo.path()) && MayWrite(target)) {
+            WriteDirectly(target, write);
+            zered::LogPrint(zered::clMagenta, Msg::SavedInPlace, qUtf8Printable(target));
+            return;
+        }
         throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(fileName, file.errorString()));
+    }
+    if (targetInfo.exists())
+        file.setPermissions(targetInfo.permissions());
     write(file);   // an error here drops the temporary file with the QSaveFile
     if (!file.commit())
-        throw cannotWrite(file);
+        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, file.errorString()));
+    if (!ReplaceFile(temporary, target)) {
+        const QString reason = qt_error_string();
+        QFile::remove(temporary);
+        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, reason));
+    }
 }

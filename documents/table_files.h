@@ -40,15 +40,24 @@ LeftOutText PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid 
 LeftOutText ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid);
 
 // File layer; every failure raises OstrelError with a message naming the file.
-// The whole text of a file, read up to its first 0x00 byte.
+// Only regular files are read (a pipe or device could block or never end).
+// The text of a file up to its first 0x00 byte, but no further than the end of
+// line 513 (a table uses 512; one more shows whether text was left out).
+// Raises when that takes more than MaxTextFileBytes.
+inline constexpr qint64 MaxTextFileBytes = 16 * 1024 * 1024;
 QByteArray ReadTextFile(const QString &fileName);
 // Up to maxBytes from the start of a file.
 QByteArray ReadFileHead(const QString &fileName, qint64 maxBytes);
-// Writes through a temporary file renamed over the target, so a failed write
-// leaves the old file as it was. A target that exists but is no regular file
-// (a device, a pipe) is written directly. write gets the open, unbuffered device
-// and raises on a short write.
 // Writes all of bytes, going on after a short write until the device fails
 // (its errorString then says why); false when not all went out.
 bool WriteAll(QIODevice &device, const QByteArray &bytes);
+// Writes through a temporary file beside the target (TemporarySaveName), renamed
+// over it, so a failed write leaves the old file as it was; temporary files of
+// an earlier save of the same target that was killed are removed first. A target
+// that exists but is no regular file (a device, a pipe) is written directly; so
+// is a writable file whose folder cannot take a temporary file, with a log line.
+// write gets the open, unbuffered device and raises on a short write.
 void WriteFileSafely(const QString &fileName, const std::function<void(QIODevice &)> &write);
+// The name of the finished temporary file of a save of fileName; while it is
+// written it may also be that name plus "." and six letters or digits.
+QString TemporarySaveName(const QString &fileName);

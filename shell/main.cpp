@@ -1,4 +1,5 @@
 #include "common/comma_text.h"
+#include "common/file_open_queue.h"
 #include "common/qsettings_store.h"
 #include "common/single_instance.h"
 #include "common/zered_error.h"
@@ -42,9 +43,13 @@ int main(int argc, char *argv[])
             window.raise();
             window.activateWindow();
         });
-        QObject::connect(&instance, &SingleInstance::filesForwarded, &window, [&window](const QString &text) {
-            zered::Guarded([&] { window.CopyDataMessage(text); });
+        // Each forwarded file on its own: a long list neither freezes the window
+        // nor loses the files after one that is missing.
+        FileOpenQueue forwarded([&window](const QString &path) {
+            zered::Guarded([&] { window.CopyDataMessage(CommaTextJoin({path})); });
         });
+        QObject::connect(&instance, &SingleInstance::filesForwarded, &window,
+                         [&forwarded](const QString &text) { forwarded.enqueue(CommaTextSplit(text)); });
         window.show();
         app.exec();
     } catch (const OstrelError &e) {

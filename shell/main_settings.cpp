@@ -1,5 +1,6 @@
 #include "shell/main_settings.h"
 
+#include "common/form_placement.h"
 #include "common/messages.h"
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
@@ -31,9 +32,9 @@ void ReadPaneHeights(SettingsStore &store, MainSettings &settings)
     int logHeight = settings.logHeight;
     int messageHeight = settings.messageHeight;
     if (store.ValueExists(SettingsValue::LogHeight))
-        logHeight = store.ReadInteger(SettingsValue::LogHeight);
+        logHeight = store.ReadInteger(SettingsValue::LogHeight, 0, MaxPlacementPixels);
     if (store.ValueExists(SettingsValue::MessageHeight))
-        messageHeight = store.ReadInteger(SettingsValue::MessageHeight);
+        messageHeight = store.ReadInteger(SettingsValue::MessageHeight, 0, MaxPlacementPixels);
     store.CloseKey();
     settings.logHeight = logHeight;
     settings.messageHeight = messageHeight;

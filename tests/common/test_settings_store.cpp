@@ -192,6 +192,53 @@ private Q_SLOTS:
         QCOMPARE(log.lines.first().colour, zered::clMagenta);
     }
 
+    // Names that cannot be a key or a value: logged once, dropped, and the rest
+    // of the file is read and written back (they used to crash the save).
+    void namesThatAreNoKeysAreIgnored_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("ignored");
+        QTest::newRow("empty at the top") << QByteArray(R"({"": 1, "Recent": {"FileCount": 1}})") << u"\"\""_qs;
+        QTest::newRow("slash at the top") << QByteArray(R"({"/": {"x": 2}, "Recent": {"FileCount": 1}})")
+                                          << u"\"/\""_qs;
+        QTest::newRow("inside a key") << QByteArray(R"({"Recent": {"": "a", "a/b": 3, "FileCount": 1}})")
+                                      << u"\"Recent/\", \"Recent/a/b\""_qs;
+    }
+    void namesThatAreNoKeysAreIgnored()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, ignored);
+        LogCapture log;
+        QFile f(jsonPath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(json);
+        f.close();
+        {
+            QSettingsStore store(Root, jsonPath());
+            QVERIFY(store.OpenKey(Key, true));
+            QCOMPARE(store.ReadInteger(u"FileCount"_qs), 1);
+            store.WriteString(u"File0"_qs, u"/t/a.csv"_qs);
+            store.CloseKey();
+        }
+        QCOMPARE(log.messages(),
+                 QStringList{u"settings file '%1' holds names that are no key or value name (%2); they are ignored"_qs
+                                 .arg(jsonPath(), ignored)});
+        const QJsonObject root = QJsonDocument::fromJson(FileBytes(jsonPath())).object();
+        QCOMPARE(root.value(u"Recent"_qs).toObject(),
+                 (QJsonObject{{u"FileCount"_qs, 1}, {u"File0"_qs, u"/t/a.csv"_qs}}));
+        QVERIFY(!root.contains(QString()) && !root.contains(u"/"_qs));
+    }
+
+    void integerOutsideItsRangeIsRefused()
+    {
+        MemorySettingsStore store;
+        store.Plant(Key, u"FileCount"_qs, -3);
+        QVERIFY(store.OpenKey(Key, false));
+        QCOMPARE(store.ReadInteger(u"FileCount"_qs, -3, 0), -3);
+        QCOMPARE(ErrorOf([&] { store.ReadInteger(u"FileCount"_qs, 0, 22); }),
+                 u"settings value 'FileCount' in '\\Software\\Brenvik\\KOV-Ostrel\\Recent' is -3, outside 0 to 22"_qs);
+    }
+
     void installedStoreLivesInTheUsersConfigFolder()
     {
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");

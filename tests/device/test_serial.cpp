@@ -76,6 +76,8 @@ private Q_SLOTS:
         QTest::newRow("1.5 stop bits is one") << u"9600,8,n,1.5"_qs << 9600 << 8 << 0 << 0 << false << false;
         QTest::newRow("blanks separate") << u" 38400  7 ,e"_qs << 38400 << 7 << 2 << 0 << false << false;
         QTest::newRow("quoted rate") << u"\"57600\",8"_qs << 57600 << 8 << 0 << 0 << false << false;
+        QTest::newRow("NUL ends the text") << u"19200,7\0,e"_qs << 19200 << 7 << 0 << 0 << false << false;
+        QTest::newRow("largest kilo rate") << u"2147483.647k"_qs << INT_MAX << 8 << 0 << 0 << false << false;
         QTest::newRow("items after the fifth ignored") << u"9600,8,n,1,r,xyz"_qs << 9600 << 8 << 0 << 0 << false
                                                        << true;
     }
@@ -100,6 +102,9 @@ private Q_SLOTS:
         QTest::newRow("bare k") << u"k"_qs << u"'' is not a valid floating point value"_qs;
         QTest::newRow("data bits") << u"9600,x"_qs << u"'x' is not a valid integer value"_qs;
         QTest::newRow("empty rate item") << u",8"_qs << u"'' is not a valid integer value"_qs;
+        QTest::newRow("kilo rate beyond int") << u"9229015k"_qs << u"'9229015' is not a valid floating point value"_qs;
+        QTest::newRow("just beyond int") << u"2147483.648k"_qs << u"'2147483.648' is not a valid floating point value"_qs;
+        QTest::newRow("rate beyond int") << u"4294967296"_qs << u"'4294967296' is not a valid integer value"_qs;
     }
     void lineParamsThatDoNotRead()
     {

@@ -5,7 +5,10 @@
 //
 // Environment: OSTREL_PROBE_LOCK the lock name; OSTREL_PROBE_RECORD the record
 // file; OSTREL_PROBE_HOLD=1 keeps the first forwarded request's slot in a
-// nested event loop (like a modal dialog) until a line arrives on stdin.
+// nested event loop (like a modal dialog) until a line arrives on stdin;
+// OSTREL_PROBE_FDLIMIT=N limits the open descriptors of the process to N.
+// OSTREL_PROBE_FLOOD=N plays a hostile peer instead: it opens N idle
+// connections to the server, prints "flooding" and holds them until stdin closes.
 #include "common/comma_text.h"
 #include "common/single_instance.h"
 
@@ -19,6 +22,10 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -35,8 +42,34 @@ void Record(const QJsonObject &event)
 
 } // namespace
 
+int Flood(int count)
+{
+    const QByteArray name = QFile::encodeName(SingleInstance::ServerName(qEnvironmentVariable("OSTREL_PROBE_LOCK")));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, name.constData(), sizeof(address.sun_path) - 1);
+    int held = 0;
+    for (int i = 0; i < count; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0)
+            ++held;
+    }
+    std::printf("flooding %d\n", held);
+    std::fflush(stdout);
+    char buffer[256];
+    while (::read(STDIN_FILENO, buffer, sizeof(buffer)) > 0) {
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    if (const int limit = qEnvironmentVariableIntValue("OSTREL_PROBE_FDLIMIT")) {
+        const rlimit lower{rlim_t(limit), rlim_t(limit)};
+        ::setrlimit(RLIMIT_NOFILE, &lower);
+    }
+    if (const int count = qEnvironmentVariableIntValue("OSTREL_PROBE_FLOOD"))
+        return Flood(count);
     QCoreApplication app(argc, argv);
     SingleInstance instance(qEnvironmentVariable("OSTREL_PROBE_LOCK"));
     if (instance.ActivatePreviousInstance(app.arguments().mid(1)))

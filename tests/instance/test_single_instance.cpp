@@ -1,5 +1,7 @@
 #include "common/comma_text.h"
+#include "common/file_open_queue.h"
 #include "common/single_instance.h"
+#include "log_capture.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,9 +15,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -50,13 +54,16 @@ class TestSingleInstance : public QObject
     std::unique_ptr<QProcess> m_first;
     int m_serial = 0;
 
-    std::unique_ptr<QProcess> startProbe(const QStringList &args, bool holdFirstFiles = false)
+    std::unique_ptr<QProcess> startProbe(const QStringList &args, bool holdFirstFiles = false,
+                                         const QStringList &extraEnv = {})
     {
         auto probe = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("OSTREL_PROBE_LOCK", m_lockName);
         env.insert("OSTREL_PROBE_RECORD", m_recordPath);
         env.insert("OSTREL_PROBE_HOLD", holdFirstFiles ? "1" : "0");
+        for (const QString &setting : extraEnv)
+            env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
         probe->setProcessEnvironment(env);
         probe->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         probe->start(QCoreApplication::applicationDirPath() + "/instance_probe", args);
@@ -75,9 +82,9 @@ class TestSingleInstance : public QObject
     }
 
     // Starts the probe that must become the first instance.
-    void startFirst(bool holdFirstFiles = false)
+    void startFirst(bool holdFirstFiles = false, const QStringList &extraEnv = {})
     {
-        m_first = startProbe({}, holdFirstFiles);
+        m_first = startProbe({}, holdFirstFiles, extraEnv);
         QCOMPARE(readLine(*m_first), QByteArray("ready\n"));
     }
 
@@ -102,6 +109,16 @@ class TestSingleInstance : public QObject
                 events << QJsonDocument::fromJson(line).object();
         }
         return events;
+    }
+
+    // Every item the first instance was handed, in order.
+    QStringList forwardedItems() const
+    {
+        QStringList items;
+        for (const QJsonObject &event : records())
+            if (event.value("event").toString() == u"files")
+                items << Items(event);
+        return items;
     }
 
     static QStringList eventNames(const QList<QJsonObject> &events)
@@ -196,19 +213,102 @@ private Q_SLOTS:
         QCOMPARE(Items(events.last()), QStringList{"/t/one file.csv"});
     }
 
-    void lockHeldWithoutServerEndsQuietly_data()
+    // A holder that never listens: after the retries a start without files ends
+    // quietly, one with files opens them itself rather than lose them.
+    void lockHolderThatNeverAnswers_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("with files") << QStringList{"/t/a b.csv", "/t/c.csv"};
         QTest::newRow("without files") << QStringList{};
     }
-    void lockHeldWithoutServerEndsQuietly()
+    void lockHolderThatNeverAnswers()
     {
         QFETCH(QStringList, args);
         QLockFile holder(SingleInstance::LockFilePath(m_lockName));
         QVERIFY(holder.tryLock(0));
-        runLater(args);
+        if (args.isEmpty()) {
+            runLater(args);
+        } else {
+            auto later = startProbe(args);
+            QCOMPARE(readLine(*later), QByteArray("ready\n"));
+            endProbe(*later);
+        }
         QVERIFY(!QFile::exists(m_recordPath));
+    }
+
+    // The lock is taken but the server is not up yet: the later start keeps
+    // trying, and its files arrive once the holder listens.
+    void laterStartWaitsForTheHolderToListen()
+    {
+        QLockFile holder(SingleInstance::LockFilePath(m_lockName));
+        QVERIFY(holder.tryLock(0));
+        auto later = startProbe({"/t/late.csv"});
+        QTest::qWait(600);
+        QLocalServer server;
+        QVERIFY(server.listen(SingleInstance::ServerName(m_lockName)));
+        QVERIFY(server.waitForNewConnection(ProcessTimeoutMs));
+        QLocalSocket *peer = server.nextPendingConnection();
+        const QByteArray expected = Header(2, 11) + "/t/late.csv";
+        QByteArray received;
+        while (received.size() < expected.size() && peer->waitForReadyRead(ProcessTimeoutMs))
+            received += peer->readAll();
+        QCOMPARE(received, expected);
+        peer->write("\x06");
+        peer->flush();
+        QVERIFY(later->waitForFinished(ProcessTimeoutMs));
+        QCOMPARE(later->exitCode(), 0);
+    }
+
+    // Twenty starts at once, one file each: one becomes the first, every other
+    // file reaches it.
+    void simultaneousStartsLoseNoFile()
+    {
+        constexpr int Starts = 20;
+        std::vector<std::unique_ptr<QProcess>> starts;
+        QStringList files;
+        for (int i = 0; i < Starts; ++i) {
+            files << u"/t/start %1.csv"_qs.arg(i);
+            starts.push_back(startProbe({files.last()}));
+        }
+        int running = -1;
+        for (int i = 0; i < Starts; ++i) {
+            if (!starts[i]->waitForFinished(ProcessTimeoutMs)) {
+                QCOMPARE(running, -1);   // only one stays: the first instance
+                running = i;
+                continue;
+            }
+            QCOMPARE(starts[i]->exitCode(), 0);
+        }
+        QVERIFY(running >= 0);
+        QCOMPARE(readLine(*starts[running]), QByteArray("ready\n"));
+        files.removeAt(running);   // the first opens its own file itself
+        QTRY_COMPARE_WITH_TIMEOUT(forwardedItems().size(), Starts - 1, ProcessTimeoutMs);
+        QStringList items = forwardedItems();
+        items.sort();
+        files.sort();
+        QCOMPARE(items, files);
+        endProbe(*starts[running]);
+    }
+
+    // Hundreds of idle connections to a first instance short of descriptors:
+    // it keeps serving, and a later start still hands over its file.
+    void idleFloodDoesNotShutTheServer()
+    {
+        startFirst(false, {"OSTREL_PROBE_FDLIMIT=64"});
+        auto flood = startProbe({}, false, {"OSTREL_PROBE_FLOOD=300"});
+        QVERIFY(readLine(*flood).startsWith("flooding"));
+        runLater({"/t/after flood.csv"});
+        QCOMPARE(forwardedItems(), QStringList{"/t/after flood.csv"});
+        endProbe(*flood);
+    }
+
+    // A request too long to take is refused with a log line on the running
+    // side; the later start ends and does not try again.
+    void overlongPathIsRefused()
+    {
+        startFirst();
+        runLater({u"/t/"_qs + QString(SingleInstance::MaxForwardedPathLength, u'x')});
+        QCOMPARE(eventNames(records()), QStringList{});
     }
 
     void newStartAfterFirstEnded_data()
@@ -248,6 +348,9 @@ private Q_SLOTS:
         QTest::newRow("unknown kind") << Header(3, 0) << true;
         QTest::newRow("activate with payload") << Header(1, 1) + "x" << true;
         QTest::newRow("length over limit") << Header(2, SingleInstance::MaxForwardedBytes + 1) << true;
+        QTest::newRow("path over limit")
+            << Header(2, SingleInstance::MaxForwardedPathLength + 1) + QByteArray(SingleInstance::MaxForwardedPathLength + 1, 'p')
+            << true;
         QTest::newRow("invalid UTF-8") << Header(2, 2) + "\xff\xfe" << true;
         QTest::newRow("bytes after request") << Header(2, 1) + "ab" << true;
         QTest::newRow("empty connection") << QByteArray() << false;
@@ -258,6 +361,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, refused);
+        LogCapture log;
         SingleInstance first(m_lockName);
         QVERIFY(!first.ActivatePreviousInstance({}));
         QVERIFY(first.isListening());
@@ -273,6 +377,8 @@ private Q_SLOTS:
         if (refused)
             QVERIFY(closed.wait(ProcessTimeoutMs));
         QCOMPARE(activated.count(), 0);
+        // Only a request that is too long is worth a line in the log.
+        QCOMPARE(log.messages().size(), QByteArray(QTest::currentDataTag()).endsWith("over limit") ? 1 : 0);
 
         const QStringList args{"/t/x y.csv", "/t/z.csv"};
         auto later = startProbe(args);
@@ -313,6 +419,24 @@ private Q_SLOTS:
         QCOMPARE(later->exitCode(), 0);
         QCOMPARE(forwarded.count(), 2);
         QCOMPARE(forwarded.at(1).at(0).toString(), QString("/t/b.csv"));
+    }
+
+    // Forwarded files open one per turn of the event loop, in order, so that
+    // other events get through between them.
+    void forwardedFilesOpenOnePerTurn()
+    {
+        QStringList opened;
+        FileOpenQueue queue([&opened](const QString &path) { opened << path; });
+        QStringList paths;
+        for (int i = 0; i < 50; ++i)
+            paths << QString::number(i);
+        queue.enqueue(paths);
+        QVERIFY(opened.isEmpty());
+        qsizetype openedBeforeOtherEvent = -1;
+        QTimer::singleShot(0, this, [&] { openedBeforeOtherEvent = opened.size(); });
+        QTRY_COMPARE(opened, paths);
+        QVERIFY(openedBeforeOtherEvent >= 0 && openedBeforeOtherEvent < 50);
+        QCOMPARE(queue.pending(), 0);
     }
 };
 

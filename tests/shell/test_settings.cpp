@@ -1,4 +1,5 @@
 #include "common/captions.h"
+#include "common/form_placement.h"
 #include "common/settings_store.h"
 #include "common/window_placement.h"
 #include "documents/table_image.h"
@@ -8,6 +9,8 @@
 #include "shell_test_helpers.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTest>
@@ -15,6 +18,7 @@
 
 namespace {
 
+const QRect SecondScreen(800, 0, 1024, 768);
 const QString MainForm = SettingsKeyPath(QLatin1String("MainForm"));
 const QString View = SettingsKeyPath(QLatin1String("View"));
 const QString Recent = SettingsKeyPath(QLatin1String("Recent"));
@@ -351,6 +355,15 @@ private Q_SLOTS:
                                     << notInteger.arg(u"Top"_qs, MainForm);
         QTest::newRow("LogHeight string") << MainForm << u"LogHeight"_qs << QVariant(u"90"_qs) << u"panes"_qs
                                           << notInteger.arg(u"LogHeight"_qs, MainForm);
+        const QString outside = u"settings value '%1' in '%2' is %3, outside %4 to %5"_qs;
+        QTest::newRow("Width beyond any screen") << MainForm << u"Width"_qs << QVariant(INT_MAX) << u"placement"_qs
+                                                 << outside.arg(u"Width"_qs, MainForm).arg(INT_MAX).arg(0).arg(1 << 20);
+        QTest::newRow("Left far out") << MainForm << u"Left"_qs << QVariant(INT_MIN) << u"placement"_qs
+                                      << outside.arg(u"Left"_qs, MainForm).arg(INT_MIN).arg(-(1 << 20)).arg(1 << 20);
+        QTest::newRow("LogHeight beyond any screen") << MainForm << u"LogHeight"_qs << QVariant(INT_MAX) << u"panes"_qs
+                                                     << outside.arg(u"LogHeight"_qs, MainForm).arg(INT_MAX).arg(0).arg(1 << 20);
+        QTest::newRow("LogHeight negative") << MainForm << u"LogHeight"_qs << QVariant(-40) << u"panes"_qs
+                                            << outside.arg(u"LogHeight"_qs, MainForm).arg(-40).arg(0).arg(1 << 20);
         QTest::newRow("FileCount missing") << Recent << u"FileCount"_qs << QVariant() << u"recent"_qs
                                            << missing.arg(u"FileCount"_qs, Recent);
         QTest::newRow("FileCount string") << Recent << u"FileCount"_qs << QVariant(u"2"_qs) << u"recent"_qs
@@ -403,6 +416,47 @@ private Q_SLOTS:
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QTRY_COMPARE(main.messagePane()->height(), group == u"panes" ? 17 : 90);
+    }
+
+    // A window whose title bar lies on no screen, or that is far larger than
+    // the screens, is pulled onto the screen it overlaps most (else the first).
+    void placementOffTheScreensIsPulledBack_data()
+    {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QRect>("placed");   // null: as stored
+        QTest::newRow("on the screen") << QRect(10, 10, 400, 300) << QRect();
+        QTest::newRow("partly off, title bar reachable") << QRect(600, 10, 400, 300) << QRect();
+        QTest::newRow("larger than the screen") << QRect(-20, 0, 900, 700) << QRect();
+        QTest::newRow("far to the left") << QRect(-5000, 10, 400, 300) << QRect(0, 10, 400, 300);
+        QTest::newRow("title bar above the screen") << QRect(10, -200, 400, 300) << QRect(10, 0, 400, 300);
+        QTest::newRow("below the screen") << QRect(10, 590, 400, 300) << QRect(10, 300, 400, 300);
+        QTest::newRow("huge") << QRect(0, 0, 100000, 90000) << SecondScreen;
+        QTest::newRow("on the second screen") << QRect(900, 100, 400, 300) << QRect();
+        QTest::newRow("mostly on the second screen") << QRect(700, -100, 400, 300) << QRect(800, 0, 400, 300);
+        QTest::newRow("on neither") << QRect(5000, 100, 400, 300) << QRect(400, 100, 400, 300);
+    }
+    void placementOffTheScreensIsPulledBack()
+    {
+        QFETCH(QRect, stored);
+        QFETCH(QRect, placed);
+        QRect bounds = stored;
+        QCOMPARE(PullOntoScreen(bounds, {QRect(0, 0, 800, 600), SecondScreen}), !placed.isNull());
+        QCOMPARE(bounds, placed.isNull() ? stored : placed);
+    }
+
+    void offScreenWindowOpensOnTheScreenAndIsSavedThere()
+    {
+        MemorySettingsStore store;
+        PlantNormalPlacement(store, QRect(-90000, 200000, 500, 400));
+        {
+            TOstrelMain main({}, &store);
+            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+            QVERIFY2(screen.contains(main.frameGeometry()), qPrintable(MagentaLines(main).join(u'\n')));
+            QCOMPARE(MagentaLines(main).size(), 1);
+            QVERIFY(MagentaLines(main).first().startsWith(u"the stored window place -90000,200000 500x400 lies off the screen"_qs));
+        }
+        QVERIFY(store.StoredValue(MainForm, u"Left"_qs).toInt() >= 0);
+        QVERIFY(store.StoredValue(MainForm, u"Top"_qs).toInt() < 600);
     }
 
     void fixedSizeWindowTakesOnlyItsPosition()
