@@ -102,6 +102,10 @@ inline constexpr char DebugCopyCannotCreate[] = "cannot create '%s': %s; the tra
 inline constexpr char SerialOpenReason[] = "serial port '%s': %s";
 inline constexpr char SerialAccessHint[] =
     " (join the dialout group or install the udev rule, log in again and replug the cable)";
+inline constexpr char UsbControllerPresent[] = "%1 attached";
+inline constexpr char UsbControllerAbsent[] = "no %1 found";
+inline constexpr char SerialBusy[] = "the port is busy: another program has it open";
+inline constexpr char SerialHeldBy[] = " (process %1, %2)";
 
 // Table transfer
 inline constexpr char SendError[] = "send error";
@@ -110,6 +114,15 @@ inline constexpr char RecvError[] = "recv error";
 inline constexpr char SendTextList[] = "send text list; %dmsec";
 inline constexpr char RecvTextList[] = "recv text list; %dmsec";
 inline constexpr char VerifyMismatch[] = "verify failed: record %1 (row %2) differs from what was sent";
+// Safe send, compare (our own wording)
+inline constexpr char VerifiedTable[] = "read back: the controller holds the table as sent";
+inline constexpr char BackupSavedTo[] = "backup of the controller's table saved to '%s'";
+inline constexpr char CannotMakeFolder[] = "the folder cannot be made";
+inline constexpr char SendBlock0Only[] = "the controller's table may have changed in block 0 only";
+inline constexpr char SendPartlyWritten[] =
+    "the controller now holds a partly written table: blocks 0 to %1 of 256 were written";
+inline constexpr char SendBackupIs[] = "; its table from before the send is saved in '%1'";
+inline constexpr char SendNoBackup[] = "; there is no backup of its table from before the send";
 
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";

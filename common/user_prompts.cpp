@@ -1,6 +1,16 @@
 #include "common/user_prompts.h"
 
+#include "common/zered_lang.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -20,6 +30,41 @@ public:
         return QMessageBox::question(promptParent(), QString(), text,
                                      QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
                == QMessageBox::Ok;
+    }
+
+    bool ConfirmSend(const QString &text, SendChoices &choices) override
+    {
+        QDialog dialog(promptParent());
+        dialog.setWindowTitle(QApplication::applicationDisplayName());
+        auto *icon = new QLabel;
+        const int size = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
+        icon->setPixmap(dialog.style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, &dialog).pixmap(size));
+        auto *question = new QLabel(text);
+        auto *backup = new QCheckBox(LocaleLookup(QStringLiteral("SendBackupCheck.Caption"),
+                                                  QStringLiteral("&Back up the controller's table first")));
+        auto *verify = new QCheckBox(LocaleLookup(QStringLiteral("SendVerifyCheck.Caption"),
+                                                  QStringLiteral("&Read back and compare after writing")));
+        backup->setChecked(choices.backup);
+        verify->setChecked(choices.verify);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        // A stray Enter must not overwrite the controller's table.
+        buttons->button(QDialogButtonBox::Ok)->setAutoDefault(false);
+        buttons->button(QDialogButtonBox::Cancel)->setDefault(true);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        auto *top = new QHBoxLayout;
+        top->addWidget(icon, 0, Qt::AlignTop);
+        top->addWidget(question, 1);
+        auto *layout = new QVBoxLayout(&dialog);
+        layout->addLayout(top);
+        layout->addWidget(backup);
+        layout->addWidget(verify);
+        layout->addWidget(buttons);
+        buttons->button(QDialogButtonBox::Cancel)->setFocus();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        choices = {backup->isChecked(), verify->isChecked()};
+        return true;
     }
 
     SaveAnswer AskSave(const QString &text, bool offerAll) override

@@ -9,12 +9,22 @@ class QWidget;
 // answer them; the application shows message boxes and file dialogs.
 enum class SaveAnswer { None, Yes, No, Cancel, YesToAll, NoToAll };
 
+// The two safeguards a send offers beside its confirmation.
+struct SendChoices
+{
+    bool backup = true;   // read and save the controller's table first
+    bool verify = true;   // read the table back and compare after writing
+};
+
 class UserPrompts
 {
 public:
     virtual ~UserPrompts() = default;
     // A confirmation with OK and Cancel; true on OK.
     virtual bool Confirm(const QString &text) = 0;
+    // The send confirmation: OK and Cancel (the default) with the two
+    // safeguards shown as choices holds; they come back as the user left them.
+    virtual bool ConfirmSend(const QString &text, SendChoices &choices) = 0;
     // The save prompt: Yes, No, Cancel and, when offerAll, Yes to All and No to All.
     virtual SaveAnswer AskSave(const QString &text, bool offerAll) = 0;
     // Runs a file dialog modally; true when the user confirmed it. The dialog

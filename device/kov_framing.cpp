@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
@@ -55,14 +56,15 @@ quint8 TKOVPort::FrameChecksum(const void *data, int count)
     return quint8(0xFF - sum);
 }
 
-int TKOVPort::WriteFrame(const void *data, int count)
+namespace {
+// Appends a frame: the bytes, then their checksum.
+void appendFrame(QByteArray &wire, const void *data, int count)
 {
-    const quint8 checksum = FrameChecksum(data, count);
-    const int written = Write(data, count);
-    return written + Write(&checksum, 1);
+    wire.append(static_cast<const char *>(data), count);
+    wire.append(char(TKOVPort::FrameChecksum(data, count)));
 }
 
-int TKOVPort::SendRequest(quint8 command, int address, int words, int repeat)
+QByteArray requestFrame(quint8 command, int address, int words, int repeat)
 {
     const quint8 header[6] = {command,
                               quint8(address),
@@ -70,13 +72,25 @@ int TKOVPort::SendRequest(quint8 command, int address, int words, int repeat)
                               quint8(address >> 16),
                               quint8(words),
                               quint8(repeat >= 1 ? repeat - 1 : 0)};
-    return WriteFrame(header, sizeof header);
+    QByteArray wire;
+    appendFrame(wire, header, sizeof header);
+    return wire;
+}
+} // namespace
+
+// A request, or a request and its data, goes out in one write: each write of a
+// transport drains the line, so fewer writes keep the line busy.
+int TKOVPort::SendRequest(quint8 command, int address, int words, int repeat)
+{
+    const QByteArray wire = requestFrame(command, address, words, repeat);
+    return Write(wire.constData(), int(wire.size()));
 }
 
 int TKOVPort::SendBlock(quint8 command, int address, int words, const void *data)
 {
-    const int sent = SendRequest(command, address, words, 0);
-    return sent + WriteFrame(data, 2 * (words & 0xFF));
+    QByteArray wire = requestFrame(command, address, words, 0);
+    appendFrame(wire, data, 2 * (words & 0xFF));
+    return Write(wire.constData(), int(wire.size()));
 }
 
 void TKOVPort::waitForInput(int count, qint64 t0, int timeoutMs)
@@ -86,6 +100,8 @@ void TKOVPort::waitForInput(int count, qint64 t0, int timeoutMs)
             return;
         if (m_clock->tick() > t0 + timeoutMs)
             throw OstrelError(Msg::ReadTimeout);
+        if (WhileWaiting)
+            WhileWaiting();
         m_clock->wait1ms(this);
     }
 }

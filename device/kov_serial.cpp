@@ -4,10 +4,14 @@
 #include "common/zered_error.h"
 #include "common/zered_log.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 
 #if defined(Q_OS_WIN)
@@ -36,11 +40,11 @@ struct LineSettings
     QSerialPort::DataBits dataBits;
     QSerialPort::Parity parity;
     QSerialPort::StopBits stopBits;
-    QSerialPort::FlowControl flow;
 };
 
 // The settings the line has before we open it, so that opening with a negative
-// rate keeps them (QSerialPort applies its own settings when it opens).
+// rate keeps them (QSerialPort applies its own settings when it opens). Only
+// the framing is kept: flow control and byte mapping never carry over.
 std::optional<LineSettings> presentLineSettings(const QString &name)
 {
 #if defined(Q_OS_WIN)
@@ -52,9 +56,7 @@ std::optional<LineSettings> presentLineSettings(const QString &name)
     return LineSettings{qint32(dcb.BaudRate), QSerialPort::DataBits(dcb.ByteSize),
                         dcb.Parity == 2 ? QSerialPort::EvenParity
                                         : dcb.Parity == 1 ? QSerialPort::OddParity : QSerialPort::NoParity,
-                        dcb.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop,
-                        dcb.fOutxCtsFlow ? QSerialPort::HardwareControl
-                                         : dcb.fOutX ? QSerialPort::SoftwareControl : QSerialPort::NoFlowControl};
+                        dcb.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop};
 #else
     const QString path = name.startsWith(u'/') ? name : QStringLiteral("/dev/") + name;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
@@ -83,10 +85,71 @@ std::optional<LineSettings> presentLineSettings(const QString &name)
                                                    : size == CS7 ? QSerialPort::Data7 : QSerialPort::Data8,
                         !(tio.c_cflag & PARENB) ? QSerialPort::NoParity
                         : (tio.c_cflag & PARODD) ? QSerialPort::OddParity : QSerialPort::EvenParity,
-                        (tio.c_cflag & CSTOPB) ? QSerialPort::TwoStop : QSerialPort::OneStop,
-                        (tio.c_cflag & CRTSCTS) ? QSerialPort::HardwareControl
-                        : (tio.c_iflag & IXON)  ? QSerialPort::SoftwareControl
-                                                : QSerialPort::NoFlowControl};
+                        (tio.c_cflag & CSTOPB) ? QSerialPort::TwoStop : QSerialPort::OneStop};
+#endif
+}
+
+#if !defined(Q_OS_WIN)
+// The table holds every byte value: the line must pass each one unchanged both
+// ways. QSerialPort's own set-up leaves IXOFF, IXANY and a few mappings as the
+// tty had them, so everything but the framing and the rate is cleared here.
+bool makeLineRaw(int fd)
+{
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0)
+        return false;
+    ::cfmakeraw(&tio);
+    tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | IUCLC | IMAXBEL | INPCK | IUTF8);
+    tio.c_iflag |= IGNBRK;
+    tio.c_oflag = 0;
+    tio.c_lflag = 0;
+    tio.c_cflag &= ~tcflag_t(CRTSCTS | HUPCL);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    return ::tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+// Who holds a port we may use but could not open: the lock file's owner, or a
+// process with the device open, where the system lets us see it.
+QString portHolder(const QString &path)
+{
+    const QString device = QFileInfo(path).canonicalFilePath();
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString &pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        if (pid.toLongLong(&numeric) == QCoreApplication::applicationPid() || !numeric)
+            continue;
+        const QDir fds(proc.filePath(pid + QStringLiteral("/fd")));
+        for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
+            if (QFileInfo(fds.filePath(fd)).symLinkTarget() != device)
+                continue;
+            QFile comm(proc.filePath(pid + QStringLiteral("/comm")));
+            const QString name = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                                                                : QString();
+            return QString::fromUtf8(Msg::SerialHeldBy).arg(pid, name);
+        }
+    }
+    return QString();
+}
+#endif
+
+// The reason shown for a port that would not open: a port we may use but
+// cannot get is busy, not a matter of group membership.
+QString openFailureReason(const QSerialPort &port)
+{
+    QString reason = port.errorString();
+    if (port.error() != QSerialPort::PermissionError)
+        return reason;
+#if !defined(Q_OS_WIN)
+    const QString path = port.portName().startsWith(u'/') ? port.portName()
+                                                         : QStringLiteral("/dev/") + port.portName();
+    if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0)
+        return QString::fromUtf8(Msg::SerialBusy) + portHolder(path);
+    return reason + QString::fromUtf8(Msg::SerialAccessHint);
+#else
+    // Windows reports a port in use as access denied; no group is involved.
+    return QString::fromUtf8(Msg::SerialBusy);
 #endif
 }
 
@@ -132,19 +195,22 @@ void TKOVSerial::Open(const QString &name, int baud)
         settings = presentLineSettings(name);
     if (!settings)
         settings = LineSettings{baud > 0 ? baud : 115200, QSerialPort::Data8, QSerialPort::NoParity,
-                                QSerialPort::OneStop, QSerialPort::NoFlowControl};
+                                QSerialPort::OneStop};
     port->setBaudRate(settings->rate);
     port->setDataBits(settings->dataBits);
     port->setParity(settings->parity);
     port->setStopBits(settings->stopBits);
-    port->setFlowControl(settings->flow);
-    if (!port->open(QIODevice::ReadWrite)) {
-        QString reason = port->errorString();
-        if (port->error() == QSerialPort::PermissionError)
-            reason += QString::fromUtf8(Msg::SerialAccessHint);
-        throw OstrelError(Msg::SerialCannotOpen,
-                          QString::asprintf(Msg::SerialOpenReason, qUtf8Printable(name), qUtf8Printable(reason)));
-    }
+    port->setFlowControl(QSerialPort::NoFlowControl);
+    const auto cannotOpen = [&](const QString &reason) {
+        return OstrelError(Msg::SerialCannotOpen, QString::asprintf(Msg::SerialOpenReason, qUtf8Printable(name),
+                                                                    qUtf8Printable(reason)));
+    };
+    if (!port->open(QIODevice::ReadWrite))
+        throw cannotOpen(openFailureReason(*port));
+#if !defined(Q_OS_WIN)
+    if (!makeLineRaw(int(port->handle())))
+        throw cannotOpen(QString::fromLocal8Bit(std::strerror(errno)));
+#endif
     // Bytes left from before the open are not part of any reply.
     port->clear(QSerialPort::AllDirections);
     Handle = qintptr(port->handle());

@@ -12,24 +12,44 @@ TKOVUSB::TKOVUSB(QObject *owner, d2xx::Library *library)
 {
 }
 
-void TKOVUSB::Open(const QString &name, int)
+namespace {
+// The listing's descriptions, each ended even when the library filled its buffer.
+using Descriptions = std::array<std::array<char, d2xx::DescriptionSize>, TKOVUSB::ListRoom>;
+
+d2xx::FT_STATUS listDescriptions(d2xx::Library &library, Descriptions &descriptions)
 {
-    std::array<std::array<char, d2xx::DescriptionSize>, ListRoom> descriptions{};
-    std::array<char *, ListRoom + 1> list{};
-    for (int i = 0; i < ListRoom; ++i)
+    std::array<char *, TKOVUSB::ListRoom + 1> list{};
+    for (int i = 0; i < TKOVUSB::ListRoom; ++i)
         list[i] = descriptions[i].data();
     quint32 count = 0;
     const d2xx::FT_STATUS status =
-        m_library->ListDevices(list.data(), &count, d2xx::FT_LIST_ALL | d2xx::FT_OPEN_BY_DESCRIPTION);
+        library.ListDevices(list.data(), &count, d2xx::FT_LIST_ALL | d2xx::FT_OPEN_BY_DESCRIPTION);
+    for (auto &description : descriptions)
+        description.back() = '\0';
+    return status;
+}
 
-    const char *match = nullptr;
-    for (auto &description : descriptions) {
-        description.back() = '\0';   // a full buffer still ends the string
-        if (std::strcmp(description.data(), DeviceDescription) == 0) {
-            match = description.data();
-            break;
-        }
-    }
+const char *findController(const Descriptions &descriptions)
+{
+    for (const auto &description : descriptions)
+        if (std::strcmp(description.data(), TKOVUSB::DeviceDescription) == 0)
+            return description.data();
+    return nullptr;
+}
+} // namespace
+
+bool TKOVUSB::ControllerPresent(d2xx::Library *library)
+{
+    Descriptions descriptions{};
+    return listDescriptions(library ? *library : d2xx::platformLibrary(), descriptions) == d2xx::FT_OK
+           && findController(descriptions);
+}
+
+void TKOVUSB::Open(const QString &name, int)
+{
+    Descriptions descriptions{};
+    const d2xx::FT_STATUS status = listDescriptions(*m_library, descriptions);
+    const char *match = findController(descriptions);
     if (status != d2xx::FT_OK || !match)
         throw OstrelError(Msg::UsbNotFound);
 

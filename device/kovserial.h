@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QFile;
@@ -37,6 +38,9 @@ public:
     qintptr Handle = InvalidHandle;
     quint32 CommErrors = 0;
     qint32 ReplyTimeout = 2000;
+    // Runs on every turn of a wait for a reply (a window keeps painting here);
+    // what it raises ends the wait.
+    std::function<void()> WhileWaiting;
 
     // Transport operations, in their fixed order.
     virtual bool IsOpen() const final { return Handle != InvalidHandle; }
@@ -52,7 +56,7 @@ public:
 
     // 0xFF minus the byte sum of the covered bytes.
     static quint8 FrameChecksum(const void *data, int count);
-    int WriteFrame(const void *data, int count);
+    // Each sends its frames with one Write and returns the bytes written.
     int SendRequest(quint8 command, int address, int words, int repeat);
     int SendBlock(quint8 command, int address, int words, const void *data);
     // Reads one reply frame 06 n payload[2n] checksum; copies at most capacity
@@ -125,6 +129,8 @@ public:
 
     // Without a library the platform's D2XX layer is used.
     explicit TKOVUSB(QObject *owner = nullptr, d2xx::Library *library = nullptr);
+    // Whether the library lists a device described as the controller.
+    static bool ControllerPresent(d2xx::Library *library = nullptr);
 
     TKOVComStat ComStat;
     bool Handshaken = false;

@@ -1,5 +1,7 @@
 #include "device/port_selection.h"
 
+#include "common/messages.h"
+
 #include <QSerialPortInfo>
 
 bool IsUsbPortName(const QString &portText)
@@ -12,11 +14,24 @@ bool IsDefaultBaud(const QString &baudText)
     return baudText.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0;
 }
 
-QStringList AvailablePorts()
+QList<PortEntry> AvailablePorts()
 {
-    QStringList ports{QStringLiteral("USB")};
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        ports.append(info.portName());
+    const QList<QSerialPortInfo> serial = QSerialPortInfo::availablePorts();
+    bool controller = TKOVUSB::ControllerPresent();
+    QList<PortEntry> ports;
+    for (const QSerialPortInfo &info : serial) {
+        QStringList about;
+        for (const QString &text : {info.description(), info.manufacturer()})
+            if (!text.isEmpty() && !about.contains(text))
+                about.append(text);
+        controller = controller || info.description() == QLatin1String(TKOVUSB::DeviceDescription);
+        ports.append({info.portName(), about.isEmpty() ? info.portName()
+                                                       : info.portName() + QStringLiteral(" — ") + about.join(u", ")});
+    }
+    const QString usb = QStringLiteral("USB");
+    ports.prepend({usb, usb + QStringLiteral(" — ")
+                            + QString::fromUtf8(controller ? Msg::UsbControllerPresent : Msg::UsbControllerAbsent)
+                                  .arg(QLatin1String(TKOVUSB::DeviceDescription))});
     return ports;
 }
 

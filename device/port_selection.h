@@ -13,8 +13,18 @@
 bool IsUsbPortName(const QString &portText);
 bool IsDefaultBaud(const QString &baudText);
 
-// The selector's list: "USB" first, then the serial ports the serial transport can open.
-QStringList AvailablePorts();
+// One entry of the port selector: the name the link takes and the text a
+// person recognises it by ("ttyUSB0 — FT232R USB UART, FTDI").
+struct PortEntry
+{
+    QString name;
+    QString label;
+};
+
+// The selector's list: "USB" first (its label says whether a KOV Vision
+// Sensor is attached), then the serial ports the serial transport can open,
+// with their description and maker as the system reports them.
+QList<PortEntry> AvailablePorts();
 
 // The one device port object of a transfer (ActivePort): created and opened
 // at the transfer's start, closed and released in its clean-up.

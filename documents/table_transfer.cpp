@@ -5,8 +5,14 @@
 #include "common/zered_log.h"
 #include "device/kovserial.h"
 #include "documents/table_document.h"
+#include "documents/table_files.h"
+#include "documents/table_image.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -36,45 +42,119 @@ void WithPort(TransferHost &host, const std::function<void(TKOVPort &)> &work)
 
 } // namespace
 
-void SendTable(TableDocument &document, TransferHost &host)
+namespace {
+
+// Sets the port's wait to keep the host alive, for the work on it.
+void KeepHostAlive(TKOVPort &port, TransferHost &host, bool cancellable)
+{
+    port.WhileWaiting = [&host, cancellable] { host.KeepAlive(cancellable); };
+}
+
+// The line a failed send adds: what the controller now holds and where its
+// table from before the send is.
+QString PartlyWrittenLine(int failedBlock, const QString &backup)
+{
+    QString line = failedBlock == 0 ? QString::fromUtf8(Msg::SendBlock0Only)
+                                    : QString::fromUtf8(Msg::SendPartlyWritten).arg(failedBlock - 1);
+    line += backup.isEmpty() ? QString::fromUtf8(Msg::SendNoBackup)
+                                 : QString::fromUtf8(Msg::SendBackupIs).arg(backup);
+    return line;
+}
+
+} // namespace
+
+QByteArray ReadControllerTable(TransferHost &host)
+{
+    using namespace TableLink;
+    QElapsedTimer timer;
+    timer.start();
+    // Blocks go into an image of their own: the caller's table changes only
+    // when all of them arrived.
+    QByteArray image(TableImageSize, Qt::Uninitialized);
+    WithPort(host, [&](TKOVPort &port) {
+        KeepHostAlive(port, host, true);
+        host.ProgressStart(BlockCount, 0, zered::clLime);
+        port.SendRequest(ReadCommand, Address, BlockWords, BlockCount);
+        for (int block = 0; block < BlockCount; ++block) {
+            if (port.ReadReply(image.data() + BlockBytes * block, BlockBytes) != BlockBytes)
+                throw OstrelError(Msg::RecvError);
+            host.ProgressStep(block, zered::clLime);
+            host.KeepAlive(true);
+        }
+        zered::LogPrint(zered::clBlack, Msg::RecvTextList, int(timer.elapsed()));
+    });
+    return image;
+}
+
+QString SaveTableBackup(const QByteArray &image, const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(folder, QString::fromUtf8(Msg::CannotMakeFolder)));
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = QDir(folder).filePath(QStringLiteral("kov-table-%1.bin").arg(stamp));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QDir(folder).filePath(QStringLiteral("kov-table-%1-%2.bin").arg(stamp).arg(n));
+    WriteFileSafely(path, [&](QIODevice &device) {
+        if (!WriteAll(device, image))
+            throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(path, device.errorString()));
+    });
+    zered::LogPrint(zered::clBlack, Msg::BackupSavedTo, qUtf8Printable(QDir::toNativeSeparators(path)));
+    return path;
+}
+
+void VerifyTable(const QByteArray &sent, const QByteArray &readBack)
+{
+    for (int record = 0; record < TableRowCount; ++record) {
+        const qsizetype at = qsizetype(record) * TableRecordSize;
+        if (sent.sliced(at, TableRecordSize) != readBack.sliced(at, TableRecordSize))
+            throw OstrelError(QString::fromUtf8(Msg::VerifyMismatch).arg(record).arg(record + 1));
+    }
+    zered::LogPrint(zered::clBlack, Msg::VerifiedTable);
+}
+
+void SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety)
 {
     using namespace TableLink;
     if (document.imageStale())
         document.Update();
+    QString backup;
+    if (!safety.backupFolder.isEmpty())
+        backup = SaveTableBackup(ReadControllerTable(host), safety.backupFolder);
     QElapsedTimer timer;
     timer.start();
-    WithPort(host, [&](TKOVPort &port) {
-        host.ProgressStart(BlockCount, 0, zered::clRed);
-        const char *image = document.image().constData();
-        for (int block = 0; block < BlockCount; ++block) {
-            if (port.SendBlock(WriteCommand, Address + BlockBytes * block, BlockWords, image + BlockBytes * block)
-                != 7 + BlockBytes + 1)
-                throw OstrelError(Msg::SendError);
-            if (port.ReadReply(nullptr, 0) != 0)
-                throw OstrelError(Msg::NoAck);
-            host.ProgressStep(block, zered::clRed);
-        }
-        zered::LogPrint(zered::clBlack, Msg::SendTextList, int(timer.elapsed()));
-    });
+    int failedBlock = -1;   // the block being written, once writing began
+    try {
+        WithPort(host, [&](TKOVPort &port) {
+            // Once started, a send runs to its end or its first error.
+            KeepHostAlive(port, host, false);
+            host.ProgressStart(BlockCount, 0, zered::clRed);
+            const char *image = document.image().constData();
+            for (int block = 0; block < BlockCount; ++block) {
+                failedBlock = block;
+                if (port.SendBlock(WriteCommand, Address + BlockBytes * block, BlockWords,
+                                   image + BlockBytes * block)
+                    != 7 + BlockBytes + 1)
+                    throw OstrelError(Msg::SendError);
+                if (port.ReadReply(nullptr, 0) != 0)
+                    throw OstrelError(Msg::NoAck);
+                host.ProgressStep(block, zered::clRed);
+                host.KeepAlive(false);
+            }
+            failedBlock = -1;
+            zered::LogPrint(zered::clBlack, Msg::SendTextList, int(timer.elapsed()));
+        });
+    } catch (const OstrelError &e) {
+        if (failedBlock < 0)
+            throw;
+        const QString line = PartlyWrittenLine(failedBlock, backup);
+        throw OstrelError(e.message(), e.detail().isEmpty() ? line : e.detail() + u'\n' + line);
+    }
+    if (safety.verify)
+        VerifyTable(document.image(), ReadControllerTable(host));
 }
 
 void ReceiveTable(TableDocument &document, TransferHost &host)
 {
-    using namespace TableLink;
-    QElapsedTimer timer;
-    timer.start();
-    WithPort(host, [&](TKOVPort &port) {
-        host.ProgressStart(BlockCount, 0, zered::clLime);
-        port.SendRequest(ReadCommand, Address, BlockWords, BlockCount);
-        char *image = document.image().data();
-        int offset = 0;
-        for (int block = 0; block < BlockCount; ++block) {
-            const int length = port.ReadReply(image + offset, BlockBytes);
-            if (length != BlockBytes)
-                throw OstrelError(Msg::RecvError);
-            offset += length;
-            host.ProgressStep(block, zered::clLime);
-        }
-        zered::LogPrint(zered::clBlack, Msg::RecvTextList, int(timer.elapsed()));
-    });
+    const QByteArray image = ReadControllerTable(host);
+    std::memcpy(document.image().data(), image.constData(), TableImageSize);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
 class TableDocument;
 class TKOVPort;
 
@@ -14,6 +17,10 @@ public:
     virtual void ProgressStart(int total, int position, int colour) = 0;
     virtual void ProgressStep(int position, int colour) = 0;
     virtual void ProgressEnd() = 0;
+    // Runs while the transfer waits and between blocks: a window host keeps
+    // painting here. When the step may be cancelled and the user asked for
+    // it, it raises the silent cancel.
+    virtual void KeepAlive(bool cancellable) { (void)cancellable; }
 };
 
 // The table on the wire: 256 blocks of 128 words at 0x010000 + 256 * block.
@@ -26,13 +33,34 @@ inline constexpr unsigned char ReadCommand = 0xF8;
 inline constexpr unsigned char WriteCommand = 0xFC;
 } // namespace TableLink
 
+// What a send does around the write: a backup of the controller's table
+// first, and a read-back after.
+struct SendSafety
+{
+    QString backupFolder;   // empty: no backup
+    bool verify = false;
+};
+
+// Reads the controller's whole table; returns it only when all 256 blocks
+// arrived (cancellable through the host). Logs "recv text list; %dmsec".
+QByteArray ReadControllerTable(TransferHost &host);
+
 // Writes the document's table into the controller, one acknowledged block at a
 // time (the image is rebuilt first when the grid changed), and logs
-// "send text list; %dmsec". The port is closed and the progress ended whether
-// it succeeds or raises.
-void SendTable(TableDocument &document, TransferHost &host);
+// "send text list; %dmsec". With a backup folder the controller's table is
+// read and saved there first; with verify it is read back and compared. A
+// failure after the first block carries, as its detail, what the controller
+// now holds and where the backup is. The port is closed and the progress
+// ended whether it succeeds or raises.
+void SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety = {});
+
+// Saves a controller table as a binary image named after the time into
+// folder (created when missing) and returns the file's path.
+QString SaveTableBackup(const QByteArray &image, const QString &folder);
+
+// Raises the verify error naming the first record where the two differ.
+void VerifyTable(const QByteArray &sent, const QByteArray &readBack);
 
 // Reads the controller's table into the document's image (not the grid: the
-// caller shows it) and logs "recv text list; %dmsec". Blocks that arrived
-// before a failure stay in the image.
+// caller shows it). The image changes only when every block arrived.
 void ReceiveTable(TableDocument &document, TransferHost &host);

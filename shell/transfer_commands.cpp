@@ -47,11 +47,17 @@ void TransferCommands::PortComboDropDown()
     QComboBox *ports = m_main.portCombo();
     const QString typed = ports->currentText();
     ports->clear();
-    ports->addItems(AvailablePorts());
+    for (const PortEntry &port : AvailablePorts())
+        ports->addItem(port.label, port.name);
     ports->setEditText(typed);   // a typed name stays, listed or not
 }
 
 void TransferCommands::PortComboClick()
 {
+    // The list shows what a port is; the selector keeps and passes its name.
+    QComboBox *ports = m_main.portCombo();
+    const QVariant name = ports->currentIndex() >= 0 ? ports->itemData(ports->currentIndex()) : QVariant();
+    if (name.isValid())
+        ports->setEditText(name.toString());
     m_main.baudCombo()->setEnabled(!IsUsbPortName(m_main.portCombo()->currentText()));
 }

@@ -31,6 +31,17 @@ public:
     QStringList shownFolders;          // the folder each file dialog opened in
     QStringList shownNames;            // the file name each dialog opened with
 
+    SendChoices sendChoices;           // what the send confirmation is left with
+    QList<SendChoices> sendOffered;    // the choices each send confirmation showed
+
+    bool ConfirmSend(const QString &text, SendChoices &choices) override
+    {
+        asked.append(text);
+        sendOffered.append(choices);
+        if (confirmAnswer)
+            choices = sendChoices;
+        return confirmAnswer;
+    }
     bool Confirm(const QString &text) override
     {
         asked.append(text);

@@ -1,8 +1,14 @@
 // Link benchmarks over a pseudo-terminal:
 //  1. round trip of one 264-byte block and its acknowledgement against kov-sim
 //     (no wire time modelled);
-//  2. time ReadReply spends after a reply's bytes have arrived (polling overhead).
+//  2. time ReadReply spends after a reply's bytes have arrived (polling overhead);
+//  3. a whole table sent and received against the controller paced at a real
+//     rate: time over the wire limit (bytes x 10 / baud), 1.0 being the line's best.
+#include "device/controller_model.h"
 #include "device/controller_pty.h"
+#include "device/port_selection.h"
+#include "documents/table_document.h"
+#include "documents/table_transfer.h"
 #include "device/kovserial.h"
 
 #include <QCoreApplication>
@@ -100,11 +106,52 @@ int overhead(const QByteArray &reply, const char *what)
 }
 } // namespace
 
+// The port the bench names, without progress.
+struct BenchHost : TransferHost
+{
+    QString device, baud;
+    PortHolder ports;
+    TKOVPort &OpenPort() override { return ports.OpenPort(device, baud); }
+    void ClosePort() override { ports.ClosePort(); }
+    void ProgressStart(int, int, int) override {}
+    void ProgressStep(int, int) override {}
+    void ProgressEnd() override {}
+};
+
+int wireEfficiency(int baud)
+{
+    ControllerModel model;
+    ControllerPty pty(model);
+    int stop[2];
+    if (!pty.open(nullptr) || ::pipe(stop) != 0)
+        return 1;
+    pty.setBaud(baud);
+    std::thread server([&] { pty.serve(stop[0]); });
+    BenchHost host;
+    host.device = pty.devicePath();
+    host.baud = QString::number(baud);
+    TableDocument document;
+    const auto t0 = Clock::now();
+    SendTable(document, host);
+    const double sendSeconds = micros(Clock::now() - t0) / 1e6;
+    const auto t1 = Clock::now();
+    ReadControllerTable(host);
+    const double recvSeconds = micros(Clock::now() - t1) / 1e6;
+    [[maybe_unused]] const ssize_t n = ::write(stop[1], "x", 1);
+    server.join();
+    // Bytes on the wire: send 256 x (264 out + 3 back), receive 7 out + 256 x 259 back.
+    const double sendLimit = 256.0 * (264 + 3) * 10 / baud, recvLimit = (7 + 256.0 * 259) * 10 / baud;
+    std::printf("table at %6d baud: send %.2f s (limit %.2f s, %.3f)  receive %.2f s (limit %.2f s, %.3f)\n", baud,
+                sendSeconds, sendLimit, sendLimit / sendSeconds, recvSeconds, recvLimit, recvLimit / recvSeconds);
+    return 0;
+}
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QByteArray frame = QByteArray::fromHex("0680") + QByteArray(256, '\x55');
     frame.append(char(TKOVPort::FrameChecksum(frame.constData(), int(frame.size()))));
     return roundTrips() || overhead(QByteArray::fromHex("0600F9"), "ReadReply time after ack arrived")
-           || overhead(frame, "ReadReply time after 259-byte frame arrived");
+           || overhead(frame, "ReadReply time after 259-byte frame arrived") || wireEfficiency(115200)
+           || wireEfficiency(500000);
 }

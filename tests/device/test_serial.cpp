@@ -14,6 +14,7 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -248,6 +249,73 @@ private Q_SLOTS:
         QCOMPARE(image.first(1024), pattern(256, 0) + pattern(256, 1) + pattern(256, 2) + pattern(256, 3));
         QCOMPARE(image.sliced(1024), QByteArray(65536 - 1024, char(0xFF)));
         QCOMPARE(port.Handle, TKOVPort::InvalidHandle);
+    }
+
+    // A real port comes up cooked: echo, XON/XOFF, CR/LF mapping, signals. An
+    // opened port must still carry every byte value unchanged both ways.
+    void everyByteValueCrossesAStockTty_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<QString>("params");
+        QTest::newRow("line's own settings") << -1 << QString();
+        QTest::newRow("115.2k") << -1 << u"115.2k"_qs;
+        QTest::newRow("opened at a rate") << 9600 << QString();
+    }
+    void everyByteValueCrossesAStockTty()
+    {
+        QFETCH(int, baud);
+        QFETCH(QString, params);
+        ServedController controller;
+        {
+            const int fd = ::open(qPrintable(controller.pty.devicePath()), O_RDWR | O_NOCTTY);
+            QVERIFY(fd >= 0);
+            termios tio{};
+            QCOMPARE(::tcgetattr(fd, &tio), 0);
+            tio.c_iflag = ICRNL | IXON | IXOFF | IXANY | BRKINT | IMAXBEL | INLCR | ISTRIP;
+            tio.c_oflag = OPOST | ONLCR | OCRNL;
+            tio.c_lflag = ECHO | ECHOE | ECHOK | ECHOCTL | ECHOKE | ICANON | ISIG | IEXTEN;
+            tio.c_cflag = CS8 | CREAD | HUPCL | B9600;
+            QCOMPARE(::tcsetattr(fd, TCSANOW, &tio), 0);
+            ::close(fd);
+        }
+        TKOVSerial port;
+        port.Open(controller.pty.devicePath(), baud);
+        if (!params.isEmpty())
+            port.SetParams(params);
+        QByteArray everyByte(512, '\0');
+        for (int i = 0; i < 256; ++i)
+            everyByte[i] = everyByte[511 - i] = char(i);
+        for (int block = 0; block < 2; ++block) {
+            QCOMPARE(port.SendBlock(0xFC, 0x010000 + 256 * block, 128, everyByte.constData() + 256 * block), 264);
+            QCOMPARE(port.ReadReply(nullptr, 0), 0);
+        }
+        QCOMPARE(controller.model.table.first(512), everyByte);
+        controller.model.table.replace(256 * 255, 512 - 256, everyByte.first(256));
+        controller.model.table.replace(256 * 100, 256, everyByte.sliced(256));
+        port.SendRequest(0xF8, 0x010000, 128, 256);
+        QByteArray image(65536, '\0');
+        for (int block = 0; block < 256; ++block)
+            QCOMPARE(port.ReadReply(image.data() + 256 * block, 256), 256);
+        port.Close();
+        QCOMPARE(image, controller.model.table);
+    }
+
+    // A port held by another program is busy, whatever the groups say.
+    void aBusyPortSaysSo()
+    {
+        PseudoTerminal pty;
+        QVERIFY(pty.open(nullptr));
+        TKOVSerial first, second;
+        first.Open(pty.devicePath, 0);
+        QString detail;
+        try {
+            second.Open(pty.devicePath, 0);
+        } catch (const OstrelError &e) {
+            detail = e.detail();
+        }
+        first.Close();
+        QVERIFY2(detail.contains(u"the port is busy: another program has it open"_qs), qPrintable(detail));
+        QVERIFY2(!detail.contains(u"dialout"_qs), qPrintable(detail));
     }
 
     void debugCopyHoldsEveryByteWritten()

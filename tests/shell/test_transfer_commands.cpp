@@ -2,12 +2,16 @@
 #include "documents/textlist_form.h"
 #include "fake_prompts.h"
 #include "served_controller.h"
+#include "message_of.h"
 #include "shell/barcodemain.h"
+#include "shell/transfer_guard.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMdiArea>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -142,6 +146,48 @@ private Q_SLOTS:
         QCOMPARE(main.documentArea()->subWindowList().size(), 1);
     }
 
+    // During a transfer nothing typed or clicked runs, then or later; Esc and
+    // the cancel button ask to cancel, which only a cancellable step obeys.
+    void inputDuringATransferIsDroppedAndEscCancels()
+    {
+        QWidget window;
+        auto *edit = new QLineEdit(&window);
+        auto *cancel = new QPushButton(u"Cancel"_qs, &window);
+        cancel->move(0, 40);
+        QAction recv(u"Recv"_qs, &window);
+        recv.setShortcut(Qt::Key_F5);
+        window.addAction(&recv);
+        int received = 0;
+        connect(&recv, &QAction::triggered, [&] { ++received; });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        edit->setFocus();
+        {
+            TransferGuard guard(cancel);
+            QTest::keyClicks(edit, u"abc"_qs);
+            QTest::keyClick(edit, Qt::Key_F5);
+            QTest::mouseClick(edit, Qt::LeftButton);
+            QTest::qWait(20);
+            guard.KeepAlive(true);
+            QVERIFY(!guard.cancelRequested());
+            QTest::keyClick(edit, Qt::Key_Escape);
+            guard.KeepAlive(false);   // a send runs on
+            QVERIFY(messageOf([&] { guard.KeepAlive(true); }).isEmpty());
+            QVERIFY(guard.cancelRequested());
+        }
+        {
+            TransferGuard guard(cancel);
+            guard.KeepAlive(true);
+            QTest::mouseClick(cancel, Qt::LeftButton);
+            QVERIFY(guard.cancelRequested());
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(edit->text(), QString());
+        QCOMPARE(received, 0);
+        QTest::keyClicks(edit, u"x"_qs);   // and input works again afterwards
+        QCOMPARE(edit->text(), u"x"_qs);
+    }
+
     void portSelectorPicksTheLinkAndKeepsTypedNames_data()
     {
         QTest::addColumn<QString>("port");
@@ -161,7 +207,9 @@ private Q_SLOTS:
         QCOMPARE(main.baudCombo()->isEnabled(), baudEnabled);
         QVERIFY(QMetaObject::invokeMethod(main.portCombo(), "aboutToDropDown"));
         QCOMPARE(main.portCombo()->currentText(), port);
-        QCOMPARE(main.portCombo()->itemText(0), u"USB"_qs);
+        // Each entry shows what the port is and keeps its bare name for the link.
+        QVERIFY(main.portCombo()->itemText(0).startsWith(u"USB — "_qs));
+        QCOMPARE(main.portCombo()->itemData(0).toString(), u"USB"_qs);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "tools/cli_run.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,7 +61,7 @@ private Q_SLOTS:
                                 path(u"table.bin"_qs)}, m_dir.path());
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.errLines.first().startsWith(u"send text list; "_qs));
-        QVERIFY(run.errLines.last().startsWith(u"recv text list; "_qs));
+        QCOMPARE(run.errLines.last(), u"read back: the controller holds the table as sent"_qs);
         sim.stop();
         QCOMPARE(readFile(path(u"saved.bin"_qs)), Table());
         const QByteArray wire = readFile(path(u"wire.bin"_qs));
@@ -134,7 +135,37 @@ private Q_SLOTS:
     {
         const Run run = runCli({u"ports"_qs});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.startsWith("USB\n"));
+        QVERIFY(run.out.startsWith("USB \xE2\x80\x94 "));   // "USB — " and whether a controller is there
+    }
+
+    // diff: files or the controller on either side; exit 1 exactly when they differ.
+    void diffListsTheFieldsThatDiffer()
+    {
+        QByteArray changed = Table();
+        changed.replace(5 * 128, 6, "999999");
+        writeFile(path(u"a.bin"_qs), Table());
+        writeFile(path(u"b.dat"_qs), changed);
+        const Run same = runCli({u"diff"_qs, path(u"a.bin"_qs), path(u"a.bin"_qs)}, m_dir.path());
+        QCOMPARE(same.exitCode, 0);
+        QCOMPARE(same.out, QByteArray());
+        Simulator sim({u"--table"_qs, path(u"b.dat"_qs)});
+        const Run run = runCli({u"diff"_qs, u"--port"_qs, sim.port, path(u"a.bin"_qs), u"controller"_qs}, m_dir.path());
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out, QByteArray("row 6, bar code: '100005' / '999999'\n"));
+    }
+
+    void sendBacksUpTheControllersTableFirst()
+    {
+        writeFile(path(u"before.bin"_qs), Table());
+        Simulator sim({u"--table"_qs, path(u"before.bin"_qs)});
+        writeFile(path(u"new.csv"_qs), "a,1\r\n");
+        const Run run = runCli({u"send"_qs, u"--port"_qs, sim.port, u"--backup"_qs, path(u"saved"_qs), path(u"new.csv"_qs)},
+                               m_dir.path());
+        QCOMPARE(run.exitCode, 0);
+        const QFileInfoList backups = QDir(path(u"saved"_qs)).entryInfoList(QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(readFile(backups[0].filePath()), Table());
+        QVERIFY(run.errLines.contains(u"backup of the controller's table saved to '%1'"_qs.arg(backups[0].filePath())));
     }
 
     void usageErrorsExit2_data()

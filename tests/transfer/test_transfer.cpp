@@ -1,7 +1,9 @@
 #include "message_of.h"
 #include "common/zered_error.h"
 #include "device/d2xx_sim.h"
+#include "documents/table_compare.h"
 #include "documents/table_document.h"
+#include "documents/table_image.h"
 #include "documents/table_transfer.h"
 #include "device/port_selection.h"
 #include "fake_clock.h"
@@ -10,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +46,14 @@ struct RecordingHost : TransferHost
     void ProgressStart(int total, int position, int colour) override { progress.append({0, total, position, colour}); }
     void ProgressStep(int position, int colour) override { progress.append({1, position, colour}); }
     void ProgressEnd() override { progress.append(QList<int>{2}); }
+    // A user who asks to cancel at the given turn of the keep-alive.
+    int cancelAt = -1;
+    int turns = 0;
+    void KeepAlive(bool cancellable) override
+    {
+        if (++turns == cancelAt && cancellable)
+            throw OstrelError::cancel();
+    }
 };
 
 QByteArray Pattern()
@@ -51,6 +62,17 @@ QByteArray Pattern()
     for (int i = 0; i < image.size(); ++i)
         image[i] = char((i * 31 + i / 256) & 0xFF);
     return image;
+}
+
+// The error fn raises.
+OstrelError Raised(const std::function<void()> &fn)
+{
+    try {
+        fn();
+    } catch (const OstrelError &e) {
+        return e;
+    }
+    return OstrelError("nothing was raised");
 }
 
 QByteArray Hex(const char *hex)
@@ -181,15 +203,120 @@ private Q_SLOTS:
             host.replyTimeout = 100;   // only the silent line waits out a time-out
         LogCapture log;
         TableDocument document;
-        QCOMPARE(messageOf([&] { send ? SendTable(document, host) : ReceiveTable(document, host); }), message);
+        const QByteArray before = document.image();
+        OstrelError error = Raised([&] { send ? SendTable(document, host) : ReceiveTable(document, host); });
+        QCOMPARE(error.message(), message);
         QCOMPARE(host.progress.last(), QList<int>{2});
         QVERIFY(!host.ports.ActivePort());
         QVERIFY(log.lines.isEmpty());   // no "send/recv text list" line
-        if (!send && fault == u"shortFrame") {
-            // The blocks that arrived before the bad frame stay in the image.
-            QCOMPARE(document.image().first(6 * 256), Pattern().first(6 * 256));
-            QCOMPARE(document.image().sliced(7 * 256), QByteArray(65536 - 7 * 256, '\xFF'));
-        }
+        // A failed receive leaves the table exactly as it was; a failed send
+        // says what the controller now holds.
+        QCOMPARE(document.image(), before);
+        const int failedBlock = fault == u"silent" ? at : at - 1;
+        if (send)
+            QCOMPARE(error.detail(),
+                     (failedBlock == 0 ? u"the controller's table may have changed in block 0 only"_qs
+                                       : u"the controller now holds a partly written table: blocks 0 to %1 of 256 were written"_qs
+                                             .arg(failedBlock - 1))
+                         + u"; there is no backup of its table from before the send"_qs);
+    }
+
+    // Backup first, read back after: the backup holds the table from before
+    // the send, named by the time, and the read-back passes.
+    void safeSendBacksUpAndVerifies()
+    {
+        ServedController controller;
+        controller.model.table = Pattern();
+        RecordingHost host(controller.pty.devicePath());
+        LogCapture log;
+        TableDocument document;
+        document.grid().setCell(2, 1, "4901234567890");
+        document.setImageStale(true);
+        const QString folder = m_dir.filePath(u"backups/kov"_qs);
+        SendTable(document, host, SendSafety{folder, true});
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QVERIFY2(QRegularExpression(u"^kov-table-\\d{8}-\\d{6}\\.bin$"_qs).match(files[0]).hasMatch(), qPrintable(files[0]));
+        QFile backup(QDir(folder).filePath(files[0]));
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        QCOMPARE(backup.readAll(), Pattern());
+        QCOMPARE(controller.model.table, document.image());
+        const QStringList lines = log.messages();
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(lines[0].startsWith(u"recv text list; "_qs));
+        QCOMPARE(lines[1], u"backup of the controller's table saved to '%1'"_qs.arg(QDir::toNativeSeparators(backup.fileName())));
+        QVERIFY(lines[2].startsWith(u"send text list; "_qs));
+        QVERIFY(lines[3].startsWith(u"recv text list; "_qs));
+        QCOMPARE(lines[4], u"read back: the controller holds the table as sent"_qs);
+    }
+
+    void aFailedSendNamesItsBackup()
+    {
+        ServedController controller;
+        controller.model.faults.silentAfter = 256 + 37;   // the backup's frames, then 37 acks
+        RecordingHost host(controller.pty.devicePath());
+        host.replyTimeout = 100;
+        TableDocument document;
+        const OstrelError error = Raised([&] { SendTable(document, host, SendSafety{m_dir.filePath(u"b2"_qs), false}); });
+        QCOMPARE(error.message(), u"Read timeout"_qs);
+        const QString backup = QDir(m_dir.filePath(u"b2"_qs)).entryInfoList(QDir::Files).value(0).filePath();
+        QCOMPARE(error.detail(), u"the controller now holds a partly written table: blocks 0 to 36 of 256 were written; its table from before the send is saved in '%1'"_qs.arg(backup));
+    }
+
+    // A receive can be cancelled and then changes nothing; a send cannot.
+    void cancelStopsAReceiveButNotASend()
+    {
+        ServedController controller;
+        controller.model.table = Pattern();
+        RecordingHost host(controller.pty.devicePath());
+        host.cancelAt = 100;
+        TableDocument document;
+        const QByteArray before = document.image();
+        QVERIFY(Raised([&] { ReceiveTable(document, host); }).isCancel());
+        QCOMPARE(document.image(), before);
+        QVERIFY(!host.ports.ActivePort());
+        host.turns = 0;
+        SendTable(document, host);
+        QVERIFY(host.turns > 100);
+        QCOMPARE(controller.model.table, before);
+    }
+
+    void verifyNamesTheFirstDifferingRecord_data()
+    {
+        QTest::addColumn<int>("changed");   // byte changed in the read-back, -1 none
+        QTest::addColumn<QString>("error");
+        QTest::newRow("same") << -1 << QString();
+        QTest::newRow("first byte") << 0 << u"verify failed: record 0 (row 1) differs from what was sent"_qs;
+        QTest::newRow("record 37") << 37 * 128 + 100 << u"verify failed: record 37 (row 38) differs from what was sent"_qs;
+        QTest::newRow("last byte") << 65535 << u"verify failed: record 511 (row 512) differs from what was sent"_qs;
+    }
+    void verifyNamesTheFirstDifferingRecord()
+    {
+        QFETCH(int, changed);
+        QByteArray readBack = Pattern();
+        if (changed >= 0)
+            readBack[changed] = char(readBack[changed] ^ 1);
+        QTEST(messageOf([&] { VerifyTable(Pattern(), readBack); }), "error");
+    }
+
+    void compareListsTheFieldsThatDiffer()
+    {
+        TableDocument left, right;
+        left.grid().setCell(ConvStrColumn, 1, "A");
+        left.grid().setCell(BarcodeColumn, 1, "100");
+        left.grid().setCell(BarcodeColumn, 2, "200");
+        right.grid().setCell(ConvStrColumn, 1, "A");
+        right.grid().setCell(BarcodeColumn, 1, "101");
+        right.grid().setCell(ConvStrColumn, 2, "\x83\x65");   // テ
+        right.grid().setCell(BarcodeColumn, 2, "200");
+        left.Update();
+        right.Update();
+        const QList<TableDifference> differences = CompareTableImages(left.image(), right.image());
+        QStringList lines;
+        for (const TableDifference &d : differences)
+            lines << DifferenceLine(d);
+        QCOMPARE(lines, (QStringList{u"row 1, bar code: '100' / '101'"_qs, u"row 2, conv str: '' / 'テ'"_qs}));
+        QVERIFY(CompareTableImages(left.image(), left.image()).isEmpty());
     }
 
     void noControllerMeansReadTimeoutAndNoPortLeft()

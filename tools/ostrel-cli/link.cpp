@@ -3,7 +3,9 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "device/port_selection.h"
+#include "documents/table_compare.h"
 #include "documents/table_document.h"
+#include "documents/table_image.h"
 #include "documents/table_transfer.h"
 #include "tools/ostrel-cli/convert.h"
 
@@ -16,33 +18,41 @@ struct LinkOptions
     QString port = QStringLiteral("USB");
     QString baud = QStringLiteral("115.2k");
     TableFormat format = TableFormat::Auto;
-    bool verify = false;
+    SendSafety safety;
     QStringList files;
 };
 
-LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOption, bool takesVerify)
+// formatOption and the send options are taken only when given; fileCount
+// files are needed.
+LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOption, bool takesSendOptions,
+                             int fileCount = 1)
 {
     LinkOptions options;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        const bool valued = arg == u"--port" || arg == u"--baud" || arg == formatOption;
+        const bool takesBackup = takesSendOptions && arg == u"--backup";
+        const bool valued = arg == u"--port" || arg == u"--baud" || (!formatOption.isEmpty() && arg == formatOption)
+                            || takesBackup;
         if (valued && i + 1 >= args.size())
             throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
         if (arg == u"--port")
             options.port = args[++i];
         else if (arg == u"--baud")
             options.baud = args[++i];
-        else if (arg == formatOption)
+        else if (takesBackup)
+            options.safety.backupFolder = args[++i];
+        else if (!formatOption.isEmpty() && arg == formatOption)
             options.format = ParseFormat(arg, args[++i]);
-        else if (takesVerify && arg == u"--verify")
-            options.verify = true;
+        else if (takesSendOptions && arg == u"--verify")
+            options.safety.verify = true;
         else if (arg.startsWith(u"--"))
             throw UsageError{QStringLiteral("unknown option %1").arg(arg)};
         else
             options.files.append(arg);
     }
-    if (options.files.size() != 1)
-        throw UsageError{QStringLiteral("one table file is needed")};
+    if (options.files.size() != fileCount)
+        throw UsageError{fileCount == 1 ? QStringLiteral("one table file is needed")
+                                        : QStringLiteral("two tables are needed")};
     return options;
 }
 
@@ -80,22 +90,42 @@ void RunSend(const QStringList &args)
     CliHost host(options);
     TableDocument document;
     document.LoadFromFile(options.files[0], LoadKind(options.format, options.files[0]));
-    SendTable(document, host);
-    if (!options.verify)
-        return;
-    TableDocument readBack;
-    ReceiveTable(readBack, host);
-    for (int record = 0; record < TableRowCount; ++record) {
-        const qsizetype at = qsizetype(record) * TableRecordSize;
-        if (document.image().sliced(at, TableRecordSize) != readBack.image().sliced(at, TableRecordSize))
-            throw OstrelError(QString::fromUtf8(Msg::VerifyMismatch).arg(record).arg(record + 1));
-    }
+    SendTable(document, host, options.safety);
+}
+
+namespace {
+
+// A table named on the diff's command line: "controller" or a file, its type recognised.
+QByteArray TableNamed(const QString &name, TransferHost &host)
+{
+    if (name == u"controller")
+        return ReadControllerTable(host);
+    TableDocument document;
+    document.LoadFromFile(name, LoadKind(TableFormat::Auto, name));
+    if (document.imageStale())
+        document.Update();
+    return document.image();
+}
+
+} // namespace
+
+void RunDiff(const QStringList &args)
+{
+    const LinkOptions options = ParseLinkOptions(args, QString(), false, 2);
+    CliHost host(options);
+    const QByteArray left = TableNamed(options.files[0], host);
+    const QByteArray right = TableNamed(options.files[1], host);
+    const QList<TableDifference> differences = CompareTableImages(left, right);
+    for (const TableDifference &difference : differences)
+        std::printf("%s\n", qUtf8Printable(DifferenceLine(difference)));
+    if (!differences.isEmpty())
+        throw DifferencesFound{};
 }
 
 void RunPorts(const QStringList &args)
 {
     if (!args.isEmpty())
         throw UsageError{QStringLiteral("ports takes no arguments")};
-    for (const QString &port : AvailablePorts())
-        std::printf("%s\n", qUtf8Printable(port));
+    for (const PortEntry &port : AvailablePorts())
+        std::printf("%s\n", qUtf8Printable(port.label));
 }

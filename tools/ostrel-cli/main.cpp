@@ -22,7 +22,8 @@ const Subcommand subcommands[] = {
     {"convert", "convert [--from auto|text|binary|sheet] [--to text|binary|sheet] IN OUT   (OUT \"-\" = stdout)",
      RunConvert},
     {"recv", "recv [--port P] [--baud B] [--to text|binary|sheet] OUT", RunRecv},
-    {"send", "send [--port P] [--baud B] [--from auto|text|binary|sheet] [--verify] IN", RunSend},
+    {"send", "send [--port P] [--baud B] [--from auto|text|binary|sheet] [--backup DIR] [--verify] IN", RunSend},
+    {"diff", "diff [--port P] [--baud B] A B   (A, B: a table file or \"controller\")", RunDiff},
     {"check", "check [--from auto|text|binary|sheet] IN   (exit 1 when it finds something)", RunCheck},
     {"ports", "ports", RunPorts},
 };
@@ -67,6 +68,9 @@ int main(int argc, char *argv[])
         zered::LogAttach(&log);
         try {
             s.run(args);
+        } catch (const DifferencesFound &) {
+            zered::LogAttach(nullptr);
+            return 1;
         } catch (const UsageError &e) {
             zered::LogAttach(nullptr);
             return usage(e.reason);

@@ -1,0 +1,36 @@
+#include "documents/table_compare.h"
+
+#include "common/codepage.h"
+#include "documents/table_image.h"
+
+QList<TableDifference> CompareTableImages(const QByteArray &left, const QByteArray &right)
+{
+    Q_ASSERT(left.size() == TableImageSize && right.size() == TableImageSize);
+    QList<TableDifference> differences;
+    for (int row = 1; row <= TableRowCount; ++row) {
+        const qsizetype record = qsizetype(row - 1) * TableRecordSize;
+        const struct
+        {
+            int column, offset, length;
+        } fields[] = {{ConvStrColumn, BarcodeFieldLen, ConvStrFieldLen}, {BarcodeColumn, 0, BarcodeFieldLen}};
+        for (const auto &field : fields) {
+            const QByteArray a = ReadImageField(left.constData() + record + field.offset, field.length);
+            const QByteArray b = ReadImageField(right.constData() + record + field.offset, field.length);
+            if (a != b)
+                differences.append({row, field.column, a, b});
+        }
+    }
+    return differences;
+}
+
+QString FieldName(int column)
+{
+    return column == BarcodeColumn ? QStringLiteral("bar code") : QStringLiteral("conv str");
+}
+
+QString DifferenceLine(const TableDifference &difference)
+{
+    return QStringLiteral("row %1, %2: '%3' / '%4'")
+        .arg(difference.row)
+        .arg(FieldName(difference.column), DecodeCp932(difference.left), DecodeCp932(difference.right));
+}
