@@ -32,3 +32,11 @@ struct Cp932Encoding
 Cp932Encoding EncodeCp932Exact(const QString &text);
 // The look-alike mapping alone: each look-alike replaced by its CP932 form.
 QString WithCp932LookAlikes(QString text);
+// True when every byte is below 0x80, which CP932 and UTF-8 both keep as it is.
+inline bool IsAsciiText(const QByteArray &bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}

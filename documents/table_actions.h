@@ -19,6 +19,7 @@ inline constexpr std::array TableActionSpecs{
     // Their keys are the main window's (Ctrl+Z, Ctrl+Y); captions name the step.
     ActionSpec{"Undo1", "Edit", "Undo", "", ""},
     ActionSpec{"Redo1", "Edit", "Redo", "", ""},
+    ActionSpec{"CheckTable1", "Edit", "Check Table", "", ""},
 };
 
 // One entry of PopupMenu1: the menu item's name and the action it runs; an
@@ -39,4 +40,5 @@ inline constexpr std::array TablePopupEntries{
     PopupEntry{"N2", ""},                   PopupEntry{"Sort1", "GridSort1"},
     PopupEntry{"Clear2", "Clear1"},         PopupEntry{"N3", ""},
     PopupEntry{"ReceivefromKOV1", "Recv1"}, PopupEntry{"SendtoKOV1", "Send1"},
+    PopupEntry{"N4", ""},                   PopupEntry{"CheckTable2", "CheckTable1"},
 };

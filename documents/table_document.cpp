@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
+#include "documents/sheet_csv.h"
 #include "documents/table_files.h"
 
 #include <QElapsedTimer>
@@ -63,23 +64,31 @@ void TableDocument::LoadFromFile(const QString &fileName, int format)
     if (format == FileKindBinary)
         loadBinary(fileName);
     else
-        loadText(fileName);
+        loadText(fileName, format == FileKindSheet);
     // Only a load that went through changes the kind a later save uses.
     m_fileKind = format < 0 ? -1 : format;
     m_history.reset(m_grid.cells());
     HistoryChanged();
 }
 
-void TableDocument::loadText(const QString &fileName)
+void TableDocument::loadText(const QString &fileName, bool sheet)
 {
     QElapsedTimer timer;
     timer.start();
-    const QList<QByteArray> lines = SplitTextLines(ReadTextFile(fileName));
-    if (lines.isEmpty())
-        throw OstrelError(Msg::CsvEmpty);
-    ParseTextTable(lines, m_grid);
+    const QByteArray text = ReadTextFile(fileName);
+    LeftOutText leftOut;
+    if (sheet) {
+        leftOut = ParseSheetTable(text, m_grid, fileName);
+    } else {
+        const QList<QByteArray> lines = SplitTextLines(text);
+        if (lines.isEmpty())
+            throw OstrelError(Msg::CsvEmpty);
+        leftOut = ParseTextTable(lines, m_grid);
+    }
     m_imageStale = true;
     zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));
+    if (leftOut.records > 0)
+        zered::LogText(zered::clWarning, leftOut.warning(fileName));
 }
 
 void TableDocument::loadBinary(const QString &fileName)
@@ -123,7 +132,8 @@ void TableDocument::save(const QString &fileName, int format,
         std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
         m_imageStale = false;
     } else {
-        const QByteArray text = FormatTextTable(m_grid, fileName);
+        const QByteArray text =
+            kind == FileKindSheet ? FormatSheetTable(m_grid, fileName) : FormatTextTable(m_grid, fileName);
         writeFile([&](QIODevice &device) {
             if (!WriteAll(device, text))
                 throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));

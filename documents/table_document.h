@@ -83,7 +83,8 @@ public:
     // Told after every change of the history or of the saved state.
     void SetHistoryListener(std::function<void()> listener) { m_historyListener = std::move(listener); }
 
-    // format 2 = binary, anything else text; remembered as FileKind (-1 when negative).
+    // format 2 = binary, 4 = spreadsheet CSV, anything else text; remembered as
+    // FileKind (-1 when negative). A text load that leaves text out logs one warning.
     void LoadFromFile(const QString &fileName, int format);
     // Saves in format if it is >= 0 (and remembers it), else in FileKind.
     void SaveToFile(const QString &fileName, int format);
@@ -98,7 +99,7 @@ private:
     void Restore(const QList<QByteArray> &cells, const GridPlace &place);
     void HistoryChanged();
     void keepImageSize();
-    void loadText(const QString &fileName);
+    void loadText(const QString &fileName, bool sheet);
     void loadBinary(const QString &fileName);
     void save(const QString &fileName, int format,
               const std::function<void(const std::function<void(QIODevice &)> &)> &writeFile);

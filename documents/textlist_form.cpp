@@ -10,6 +10,9 @@
 #include "common/zered_log.h"
 #include "documents/grid_clipboard.h"
 #include "documents/grid_commands.h"
+#include "documents/check_list_dialog.h"
+#include "documents/grid_hints.h"
+#include "documents/table_check.h"
 #include "documents/table_actions.h"
 #include "documents/table_transfer.h"
 
@@ -120,6 +123,7 @@ void TTextList2Form::createActions()
         {"SelectAll1", &TTextList2Form::SelectAll1Execute}, {"GridInsert1", &TTextList2Form::GridInsert1Execute},
         {"Recv1", &TTextList2Form::Recv1Execute},           {"Send1", &TTextList2Form::Send1Execute},
         {"Undo1", &TTextList2Form::Undo1Execute},           {"Redo1", &TTextList2Form::Redo1Execute},
+        {"CheckTable1", &TTextList2Form::CheckTable1Execute},
     };
     for (const auto &[name, command] : commands)
         connect(action(name), &QAction::triggered, this, [this, command = command] {
@@ -225,8 +229,42 @@ void TTextList2Form::Recv1Execute()
 
 void TTextList2Form::Send1Execute()
 {
-    if (Prompts().Confirm(QString::fromUtf8(Msg::AskSendTable)))
+    if (ConfirmSend())
         SendTable();
+}
+
+void TTextList2Form::CheckTable1Execute()
+{
+    SetEditing(false);
+    const QList<TableFinding> findings = CheckTable(m_document.grid());
+    LogFindings(findings);
+    if (!m_checkList) {
+        m_checkList = new CheckListDialog(this);
+        connect(m_checkList, &CheckListDialog::cellChosen, this, [this](int column, int row) {
+            MoveCursor(column, row);
+            TextGrid->scrollTo(m_model->index(row - m_document.grid().fixedRows(), column - m_document.grid().fixedCols()));
+            activateWindow();
+            TextGrid->setFocus();
+        });
+    }
+    const QString title = action("CheckTable1")->text().remove(u'&') + QStringLiteral(" - ") + windowTitle();
+    m_checkList->ShowFindings(title, findings, QString::fromUtf8(Msg::CheckClean));
+}
+
+bool TTextList2Form::ConfirmSend()
+{
+    return confirmAfterCheck(Msg::AskSendTable, true);
+}
+
+bool TTextList2Form::confirmAfterCheck(const char *question, bool alwaysAsk)
+{
+    const QList<TableFinding> findings = CheckTable(m_document.grid());
+    const QString warning = LossWarning(findings);
+    if (warning.isEmpty() && !alwaysAsk)
+        return true;
+    if (!warning.isEmpty())
+        LogFindings(findings);
+    return Prompts().Confirm(warning + QString::fromUtf8(question));
 }
 
 bool TTextList2Form::IsModified() const
@@ -299,6 +337,9 @@ void TTextList2Form::LoadFromFile(const QString &name, int format)
 void TTextList2Form::SaveToFile(const QString &name, int format)
 {
     EndEditing();
+    const int kind = format >= 0 ? format : m_document.fileKind();
+    if (kind == FileKindBinary && !confirmAfterCheck(Msg::AskSaveBinaryAnyway, false))
+        throw OstrelError::cancel();   // the operator goes back to the table
     m_document.SaveToFile(name, format);
     SetFileName(name);
     SetModified(false);

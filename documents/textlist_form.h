@@ -7,6 +7,7 @@
 
 #include <QHash>
 
+class CheckListDialog;
 class QAction;
 class QLabel;
 class QMenu;
@@ -40,6 +41,11 @@ public:
     // The popup's "&Receive from KOV" (no question) and "Send to KOV ..." (asks first).
     void Recv1Execute();
     void Send1Execute();
+    // The question before a send, opened by what the check finds that it would
+    // cut or lose; true when the operator goes on.
+    bool ConfirmSend();
+    // Check Table: logs the findings and lists them; choosing one goes to its cell.
+    void CheckTable1Execute();
 
     // Modified is "the table is not in the state last saved": undoing back to
     // it clears the mark again.
@@ -97,6 +103,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // Checks the table; asks question when it finds text to be cut or lost, or always.
+    bool confirmAfterCheck(const char *question, bool alwaysAsk);
     void createActions();
     TransferHost &transferHost() const;
     void FormResize();
@@ -117,4 +125,5 @@ private:
     QMenu *PopupMenu1 = nullptr;
     QHash<QString, QAction *> m_actions;
     QString m_undoWord, m_redoWord;   // the Undo and Redo captions without a step
+    CheckListDialog *m_checkList = nullptr;   // made on the first Check Table
 };

@@ -271,6 +271,7 @@ void TOstrelMain::createMenus()
     search->setObjectName(QStringLiteral("SearchMenu"));
     search->addAction(action(MainAction::SearchFind1));
     search->addAction(action(MainAction::SearchFindNext1));
+    search->addAction(action(MainAction::SearchCheckTable1));
 
     QMenu *kov = bar->addMenu(QStringLiteral("&KOV"));
     kov->setObjectName(QStringLiteral("KOV1"));
@@ -522,12 +523,12 @@ TTextList2Form *TOstrelMain::createTableWindow()
     return form;
 }
 
-TTextList2Form *TOstrelMain::OpenDocument(const QString &path)
+TTextList2Form *TOstrelMain::OpenDocument(const QString &path, int kind)
 {
     if (!QFileInfo::exists(path))
         throw OstrelError(Msg::FileNotFound);
     TTextList2Form *form = createTableWindow();
-    form->LoadFromFile(path, FileKindOwn);
+    form->LoadFromFile(path, ResolveLoadKind(kind, path));
     return form;
 }
 
@@ -631,7 +632,8 @@ void TOstrelMain::updateActions()
                           MainAction::SearchFindNext1})
         action(id)->setEnabled(hasChild);
     action(MainAction::FileSaveOverwrite1)->setEnabled(hasChild && child->IsModified());
-    action(MainAction::Send1)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
+    for (MainAction id : {MainAction::Send1, MainAction::SearchCheckTable1})
+        action(id)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
     action(MainAction::WindowCloseAll1)->setEnabled(!m_mdiArea->subWindowList().isEmpty());
     m_windowCommands->updateActions();
     m_editCommands->updateActions();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/port_selection.h"
+#include "documents/file_recognition.h"
 #include "documents/table_transfer.h"
 #include "shell/document_area.h"
 #include "shell/main_actions.h"
@@ -49,8 +50,9 @@ public:
     virtual void LoadSettings();
     virtual void SaveSettings();
 
-    // A new table window loaded from path as CSV/text; raises "file not found".
-    TTextList2Form *OpenDocument(const QString &path);
+    // A new table window loaded from path in kind (recognised when no type was
+    // chosen); raises "file not found".
+    TTextList2Form *OpenDocument(const QString &path, int kind = FileKindAuto);
     // A new table window named name (untitled when empty).
     TTextList2Form *NewDocument(const QString &name);
     virtual void SetActiveChildState(bool normal);

@@ -13,6 +13,12 @@ FindCommands::FindCommands(TOstrelMain &main) : m_main(main), m_dialog(new TFind
     QObject::connect(m_main.action(MainAction::SearchFindNext1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { SearchFindNext1Execute(); });
     });
+    QObject::connect(m_main.action(MainAction::SearchCheckTable1), &QAction::triggered, &m_main, [this] {
+        zered::Guarded([this] {
+            if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
+                form->CheckTable1Execute();
+        });
+    });
     QObject::connect(m_dialog, &TFindDialog::find, &m_main, [this] { zered::Guarded([this] { FindDialog1Find(); }); });
 }
 

@@ -28,7 +28,8 @@
     X(SearchFindNext1, "Search", "Find &Next", "Ctrl+G", "") \
     X(Recv1, "KOV", "Recv", "F5", "") \
     X(Send1, "KOV", "Send ...", "F6", "") \
-    X(WindowCloseAll1, "Window", "Close All", "", "")
+    X(WindowCloseAll1, "Window", "Close All", "", "") \
+    X(SearchCheckTable1, "Search", "Check &Table", "Ctrl+K", "")
 
 enum class MainAction { OSTREL_MAIN_ACTIONS(OSTREL_ACTION_ID) };
 inline constexpr std::array MainActionSpecs{OSTREL_MAIN_ACTIONS(OSTREL_ACTION_SPEC)};

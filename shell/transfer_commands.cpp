@@ -1,7 +1,5 @@
 #include "shell/transfer_commands.h"
 
-#include "common/messages.h"
-#include "common/user_prompts.h"
 #include "common/zered_gui.h"
 #include "device/port_selection.h"
 #include "documents/textlist_form.h"
@@ -39,7 +37,7 @@ void TransferCommands::Recv1Execute()
 void TransferCommands::Send1Execute()
 {
     auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild());
-    if (!form || !Prompts().Confirm(QString::fromUtf8(Msg::AskSendTable)))
+    if (!form || !form->ConfirmSend())
         return;
     form->SendTable();
 }
