@@ -31,14 +31,26 @@ void DrawGridText(QPainter *painter, const QRect &rect, const QString &text, boo
     painter->restore();
 }
 
-bool KeyStartsEditing(int key, Qt::KeyboardModifiers modifiers, const QString &text)
+namespace {
+
+bool IsNavigationKey(int key)
 {
-    if (modifiers & Qt::ControlModifier)
-        return false;
     switch (key) {
     case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
     case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+        return true;
+    default:
         return false;
+    }
+}
+
+} // namespace
+
+bool KeyStartsEditing(int key, Qt::KeyboardModifiers modifiers, const QString &text)
+{
+    if ((modifiers & Qt::ControlModifier) || IsNavigationKey(key))
+        return false;
+    switch (key) {
     case Qt::Key_Space: case Qt::Key_Insert: case Qt::Key_Delete:
         return true;
     default:
@@ -441,10 +453,10 @@ void TextGridView::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (m_editing) {
-        // A key the editor left to the grid moves the cursor: the edit ends first.
-        if (!zered::Guarded([this] { SetEditing(false); }))
-            return;
-        QTableView::keyPressEvent(event);
+        // A navigation key the editor left to the grid moves the cursor: the
+        // edit ends first. Others (a modifier alone, say) leave the edit be.
+        if (IsNavigationKey(key) && zered::Guarded([this] { SetEditing(false); }))
+            QTableView::keyPressEvent(event);
         return;
     }
     if (!KeyStartsEditing(key, event->modifiers(), event->text())) {
