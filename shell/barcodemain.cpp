@@ -578,7 +578,7 @@ void TOstrelMain::ClosePort()
 
 void TOstrelMain::SelectPort(const QString &name)
 {
-    PortCombo->setEditText(name);
+    PortCombo->setPortText(name);
     m_transferCommands->PortComboClick();
 }
 

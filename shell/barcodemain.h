@@ -5,6 +5,7 @@
 #include "documents/table_transfer.h"
 #include "shell/document_area.h"
 #include "shell/main_actions.h"
+#include "shell/port_combo.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -125,7 +126,7 @@ private:
     DocumentArea *m_mdiArea = nullptr;
     QSplitter *m_splitter = nullptr;
     QWidget *HeadPanel = nullptr;
-    QComboBox *PortCombo = nullptr;
+    PortComboBox *PortCombo = nullptr;
     QComboBox *BaudCombo = nullptr;
     QWidget *HintPanel = nullptr;
     QPlainTextEdit *HintMemo = nullptr;

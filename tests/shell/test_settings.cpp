@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QLineEdit>
 #include <QTest>
 #include <memory>
 
@@ -288,6 +289,7 @@ private Q_SLOTS:
             store.Plant(Settings, u"BaudRate"_qs, baudRate);
         TOstrelMain main({}, &store);
         QCOMPARE(main.portCombo()->currentText(), port);
+        QCOMPARE(main.portCombo()->lineEdit()->cursorPosition(), 0);   // a long path shows its start
         QCOMPARE(main.baudCombo()->currentText(), baud);
         QCOMPARE(main.baudCombo()->isEnabled(), baudEnabled);
     }
