@@ -28,9 +28,10 @@ set(CPACK_NSIS_DISPLAY_NAME "KOV Ostrel")
 set(CPACK_NSIS_PACKAGE_NAME "KOV Ostrel ${PROJECT_VERSION}")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\ostrel.exe")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY KOV-Ostrel)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN "bin\\\\ostrel.exe")
 # "Installed size" in the system's list of programs: the size of the files installed, in KiB.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   SectionGetSize 0 $0
-  WriteRegDWORD SHCTX "Software\Microsoft\Windows\CurrentVersion\Uninstall\@CPACK_PACKAGE_INSTALL_REGISTRY_KEY@" "EstimatedSize" $0
+  WriteRegDWORD SHCTX "Software\Microsoft\Windows\CurrentVersion\Uninstall\KOV-Ostrel" "EstimatedSize" $0
 ]=])

@@ -14,3 +14,5 @@ if(NOT EXISTS "${OSTREL_SHARED_DIR}/qt6-mingw/toolchain-mingw.cmake")
   message(FATAL_ERROR "No Qt for Windows in ${OSTREL_SHARED_DIR}/qt6-mingw; set OSTREL_SHARED_DIR to the folder holding it")
 endif()
 include("${OSTREL_SHARED_DIR}/qt6-mingw/toolchain-mingw.cmake")
+# The host's rcc would compress resources with zstd, which this Qt was built without.
+set(CMAKE_AUTORCC_OPTIONS --no-zstd)
