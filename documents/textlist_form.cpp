@@ -235,14 +235,14 @@ void TTextList2Form::Send1Execute()
 
 void TTextList2Form::CheckTable1Execute()
 {
-    SetEditing(false);
+    EndEditing();
     const QList<TableFinding> findings = CheckTable(m_document.grid());
     LogFindings(findings);
     if (!m_checkList) {
         m_checkList = new CheckListDialog(this);
         connect(m_checkList, &CheckListDialog::cellChosen, this, [this](int column, int row) {
-            MoveCursor(column, row);
-            TextGrid->scrollTo(m_model->index(row - m_document.grid().fixedRows(), column - m_document.grid().fixedCols()));
+            TextGrid->MoveCursor(column, row);
+            TextGrid->scrollTo(TextGrid->model()->index(row - m_document.grid().fixedRows(), column - m_document.grid().fixedCols()));
             activateWindow();
             TextGrid->setFocus();
         });
