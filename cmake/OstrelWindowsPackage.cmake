@@ -31,7 +31,8 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY KOV-Ostrel)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN "bin\\\\ostrel.exe")
 # "Installed size" in the system's list of programs: the size of the files installed, in KiB.
+# (Escaped once more: CPack writes the value into a quoted CMake string.)
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   SectionGetSize 0 $0
-  WriteRegDWORD SHCTX "Software\Microsoft\Windows\CurrentVersion\Uninstall\KOV-Ostrel" "EstimatedSize" $0
+  WriteRegDWORD SHCTX \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KOV-Ostrel\" \"EstimatedSize\" $0
 ]=])
