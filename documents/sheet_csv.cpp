@@ -75,23 +75,17 @@ QByteArray toShiftJis(const QByteArray &utf8, const QString &fileName, int row, 
     if (IsAsciiText(utf8))
         return utf8;
     const QString text = QString::fromUtf8(utf8);
-    const QByteArray bytes = EncodeCp932(text);
-    // Substitution writes '?', which no double-byte character holds as a byte.
-    if (bytes.count('?') == text.count(u'?'))
-        return bytes;
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QString ch = text.mid(i, len);
-        if (ch != u"?" && EncodeCp932(ch) == "?")
-            throw OstrelError(QString::fromUtf8(Msg::SheetCannotHold)
-                                  .arg(fileName)
-                                  .arg(row)
-                                  .arg(column)
-                                  .arg(ch)
-                                  .arg(QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0')));
-        i += len;
-    }
-    return bytes;
+    const Cp932Encoding encoded = EncodeCp932Exact(text);   // look-alikes mapped
+    if (encoded.unencodableAt < 0)
+        return encoded.bytes;
+    const qsizetype i = encoded.unencodableAt;
+    const QString ch = text.mid(i, text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1);
+    throw OstrelError(QString::fromUtf8(Msg::SheetCannotHold)
+                          .arg(fileName)
+                          .arg(row)
+                          .arg(column)
+                          .arg(ch)
+                          .arg(QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0')));
 }
 
 bool isValidUtf8(const QByteArray &bytes)

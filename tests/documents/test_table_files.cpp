@@ -362,6 +362,8 @@ private Q_SLOTS:
                                            << QByteArray("\x93\xFA") << QByteArray("BAR2");
         QTest::newRow("Shift-JIS kept as bytes") << "\"" + nihon + ",\"\r\n\x83\x5C,2" << nihon + "," << QByteArray()
                                                  << QByteArray("2");
+        QTest::newRow("wave dash as the full-width tilde") << QByteArray("1\xE3\x80\x9C" "2,b") << QByteArray("1\x81\x60" "2")
+                                                          << QByteArray("b") << QByteArray("BAR2");
         QTest::newRow("empty record") << QByteArray("\r\n,b") << QByteArray() << QByteArray() << QByteArray("b");
     }
     void sheetLoad()
