@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "documents/string_grid.h"
+#include "documents/table_files.h"
 #include "documents/table_image.h"
 
 #include <QStringDecoder>
@@ -132,10 +133,7 @@ QByteArray FormatSheetTable(const StringGrid &grid, const QString &fileName)
     for (int row = 1; row <= TableRowCount; ++row) {
         for (int col : {ConvStrColumn, BarcodeColumn}) {
             const QByteArray &cell = grid.cell(col, row);
-            if (cell.contains('\r') || cell.contains('\n'))
-                throw OstrelError(QString::fromUtf8(Msg::LineBreakInField).arg(fileName).arg(row));
-            if (cell.contains('\0'))
-                throw OstrelError(QString::fromUtf8(Msg::NulByteInField).arg(fileName).arg(row));
+            CheckFieldWritable(cell, fileName, row);
             QByteArray field = cell;
             if (!IsAsciiText(cell)) {
                 if (!DecodesCleanly(cell))

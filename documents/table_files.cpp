@@ -133,6 +133,14 @@ QByteArray QuoteField(const QByteArray &field)
     return quoted;
 }
 
+void CheckFieldWritable(const QByteArray &field, const QString &fileName, int row)
+{
+    if (field.contains('\r') || field.contains('\n'))
+        throw OstrelError(QString::fromUtf8(Msg::LineBreakInField).arg(fileName).arg(row));
+    if (field.contains('\0'))
+        throw OstrelError(QString::fromUtf8(Msg::NulByteInField).arg(fileName).arg(row));
+}
+
 QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName)
 {
     QByteArray text;
@@ -140,10 +148,7 @@ QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName)
     for (int row = 1; row <= TableRowCount; ++row) {
         for (int col : {ConvStrColumn, BarcodeColumn}) {
             const QByteArray &field = grid.cell(col, row);
-            if (field.contains('\r') || field.contains('\n'))
-                throw OstrelError(QString::fromUtf8(Msg::LineBreakInField).arg(fileName).arg(row));
-            if (field.contains('\0'))
-                throw OstrelError(QString::fromUtf8(Msg::NulByteInField).arg(fileName).arg(row));
+            CheckFieldWritable(field, fileName, row);
             if (col == BarcodeColumn)
                 text += ',';
             text += QuoteField(field);

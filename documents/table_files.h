@@ -20,6 +20,10 @@ QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator = ',');
 // when it holds a blank (0x01-0x20), a double quote, an apostrophe or a comma.
 QByteArray QuoteField(const QByteArray &field);
 
+// Raises, naming the file and row, when a field holds a line break or a 0x00
+// byte, which no text file can carry.
+void CheckFieldWritable(const QByteArray &field, const QString &fileName, int row);
+
 // The text file of rows 1..512 of grid: "conv,bar" lines, each ending in CR LF.
 // Raises OstrelError naming fileName and the row when a field holds CR, LF or 0x00,
 // which the format cannot carry.
