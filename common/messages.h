@@ -107,6 +107,7 @@ inline constexpr char NotAnInteger[] = "'%1' is not a valid integer value";
 inline constexpr char NotAFloat[] = "'%1' is not a valid floating point value";
 inline constexpr char DebugCopyCannotCreate[] = "cannot create '%s': %s; the transfer goes on without it";
 inline constexpr char SerialOpenReason[] = "serial port '%s': %s";
+inline constexpr char UsbDriverMissing[] = "ftd2xx.dll cannot be loaded (%1); install FTDI's D2XX driver";
 inline constexpr char SerialAccessHint[] =
     " (join the dialout group or install the udev rule, log in again and replug the cable)";
 inline constexpr char UsbControllerPresent[] = "%1 attached";

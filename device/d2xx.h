@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 #include <memory>
 
@@ -59,6 +60,8 @@ public:
     virtual bool W32_WriteFile(FT_HANDLE handle, const void *buffer, quint32 count,
                                quint32 *written, void *overlapped) = 0;
     virtual bool W32_CloseHandle(FT_HANDLE handle) = 0;
+    // Why the library cannot be used at all (its DLL is missing, say); empty when it can.
+    virtual QString unavailableReason() const { return QString(); }
 };
 
 // The platform's backend: libftdi1 on Linux, ftd2xx.dll on Windows; where neither

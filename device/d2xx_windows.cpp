@@ -2,6 +2,8 @@
 // starts on machines without FTDI's driver and then finds no USB device.
 #include "device/d2xx.h"
 
+#include "common/messages.h"
+
 #include <cstring>
 #include <vector>
 #ifndef NOMINMAX
@@ -20,8 +22,10 @@ public:
     Ftd2xxDll()
     {
         m_dll = LoadLibraryA("ftd2xx.dll");
-        if (!m_dll)
+        if (!m_dll) {
+            m_unavailable = QString::fromUtf8(Msg::UsbDriverMissing).arg(qt_error_string(int(GetLastError())));
             return;
+        }
         resolve(m_list, "FT_ListDevices");
         resolve(m_create, "FT_W32_CreateFile");
         resolve(m_timeouts, "FT_W32_SetCommTimeouts");
@@ -90,6 +94,7 @@ public:
         return ok;
     }
     bool W32_CloseHandle(FT_HANDLE handle) override { return m_close && m_close(HANDLE(handle)); }
+    QString unavailableReason() const override { return m_unavailable; }
 
 private:
     template<typename Fn>
@@ -99,6 +104,7 @@ private:
     }
 
     HMODULE m_dll = nullptr;
+    QString m_unavailable;
     DWORD(WINAPI *m_list)(void *, void *, DWORD) = nullptr;
     HANDLE(WINAPI *m_create)(const char *, DWORD, DWORD, void *, DWORD, DWORD, void *) = nullptr;
     BOOL(WINAPI *m_timeouts)(HANDLE, FTTIMEOUTS *) = nullptr;

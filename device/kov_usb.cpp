@@ -51,7 +51,7 @@ void TKOVUSB::Open(const QString &name, int)
     const d2xx::FT_STATUS status = listDescriptions(*m_library, descriptions);
     const char *match = findController(descriptions);
     if (status != d2xx::FT_OK || !match)
-        throw OstrelError(Msg::UsbNotFound);
+        throw OstrelError(Msg::UsbNotFound, m_library->unavailableReason());
 
     Handle = m_library->W32_CreateFile(match, d2xx::GenericRead | d2xx::GenericWrite, 0, nullptr,
                                        d2xx::OpenExisting,

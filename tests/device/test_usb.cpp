@@ -120,6 +120,28 @@ private Q_SLOTS:
         QVERIFY(!bench.library.wire.endsWith(Closing));
     }
 
+    // A library that cannot be used at all says why, on the line after the known message.
+    void unusableLibraryGivesItsReason()
+    {
+        struct Unusable : d2xx::Simulator
+        {
+            using Simulator::Simulator;
+            QString unavailableReason() const override { return u"no driver"_qs; }
+        };
+        FakeClock clock;
+        Unusable library{clock};
+        library.failures.list = true;
+        TKOVUSB port{nullptr, &library};
+        port.SetClock(clock);
+        try {
+            port.Open(u"USB"_qs, -1);
+            QFAIL("opened without a library");
+        } catch (const OstrelError &e) {
+            QCOMPARE(e.message(), u"not found KOV in USB ports"_qs);
+            QCOMPARE(e.detail(), u"no driver"_qs);
+        }
+    }
+
     void transferPutsHandshakeFramesAndClosingOnTheWire()
     {
         UsbBench bench;
