@@ -12,6 +12,20 @@ inline QString BuildDir()
     return qEnvironmentVariable("OSTREL_BUILD_DIR", QCoreApplication::applicationDirPath() + "/..");
 }
 
+// How the programs end the lines they print: the C library turns "\n" into "\r\n" on
+// Windows.
+#ifdef Q_OS_WIN
+inline constexpr char LineEnd[] = "\r\n";
+#else
+inline constexpr char LineEnd[] = "\n";
+#endif
+
+// Text as printed: each "\n" ended the platform's way.
+inline QByteArray printed(QByteArray text)
+{
+    return text.replace("\n", LineEnd);
+}
+
 // One run of the built ostrel-cli: exit status, stdout bytes, stderr lines.
 struct Run
 {
@@ -32,7 +46,7 @@ inline Run runTool(const QString &program, const QStringList &args, const QStrin
         return r;
     r.exitCode = p.exitCode();
     r.out = p.readAllStandardOutput();
-    r.errLines = QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    r.errLines = QString::fromUtf8(p.readAllStandardError()).split(QLatin1String(LineEnd), Qt::SkipEmptyParts);
     return r;
 }
 

@@ -32,7 +32,7 @@ private Q_SLOTS:
         const Run run = runTool(program, {option, "no-such-file.csv"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.errLines, QStringList());
-        QCOMPARE(QString::fromUtf8(run.out).section('\n', 0, 0), firstLine);
+        QCOMPARE(QString::fromUtf8(run.out).section(QLatin1String(LineEnd), 0, 0), firstLine);
     }
 };
 
