@@ -50,6 +50,8 @@ case "${1:-}" in
     install_missing
     # The Qt built for Windows lies beside the checkout unless named.
     export OSTREL_SHARED_DIR=${OSTREL_SHARED_DIR:-$(readlink -f "$root/../shared")}
+    # The serial round trip runs the Windows tool against the Linux simulator.
+    build default kov-sim ostrel-cli
     build windows
     ctest --preset windows -j "$(nproc)" "$@"
     (cd build-windows && cpack -C Release)

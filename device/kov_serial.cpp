@@ -1,221 +1,20 @@
+// What the serial transport does the same on every platform: the debug copy of
+// the bytes sent and the error for refused line settings.
 #include "device/kovserial.h"
 
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QSerialPort>
-#include <cerrno>
-#include <cstring>
-#include <optional>
-
-#if defined(Q_OS_WIN)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
-
-namespace {
-constexpr int WriteTimeoutMs = 2000;
-
-QSerialPort::Parity toQtParity(int parity)
-{
-    return parity == 2 ? QSerialPort::EvenParity
-                       : parity == 1 ? QSerialPort::OddParity : QSerialPort::NoParity;
-}
-
-struct LineSettings
-{
-    qint32 rate;
-    QSerialPort::DataBits dataBits;
-    QSerialPort::Parity parity;
-    QSerialPort::StopBits stopBits;
-};
-
-// The settings the line has before we open it, so that opening with a negative
-// rate keeps them (QSerialPort applies its own settings when it opens). Only
-// the framing is kept: flow control and byte mapping never carry over.
-std::optional<LineSettings> presentLineSettings(const QString &name)
-{
-#if defined(Q_OS_WIN)
-    COMMCONFIG config{};
-    DWORD size = sizeof config;
-    if (!GetDefaultCommConfigA(name.toLocal8Bit().constData(), &config, &size))
-        return std::nullopt;
-    const DCB &dcb = config.dcb;
-    return LineSettings{qint32(dcb.BaudRate), QSerialPort::DataBits(dcb.ByteSize),
-                        dcb.Parity == 2 ? QSerialPort::EvenParity
-                                        : dcb.Parity == 1 ? QSerialPort::OddParity : QSerialPort::NoParity,
-                        dcb.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop};
-#else
-    const QString path = name.startsWith(u'/') ? name : QStringLiteral("/dev/") + name;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    termios tio{};
-    const bool ok = ::tcgetattr(fd, &tio) == 0;
-    ::close(fd);
-    if (!ok)
-        return std::nullopt;
-    static constexpr std::pair<speed_t, qint32> speeds[] = {
-        {B50, 50},         {B75, 75},         {B110, 110},       {B134, 134},
-        {B150, 150},       {B200, 200},       {B300, 300},       {B600, 600},
-        {B1200, 1200},     {B1800, 1800},     {B2400, 2400},     {B4800, 4800},
-        {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
-        {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B500000, 500000},
-        {B576000, 576000}, {B921600, 921600}, {B1000000, 1000000}};
-    const speed_t speed = ::cfgetospeed(&tio);
-    qint32 rate = 9600;   // a custom divisor cannot be read through termios
-    for (const auto &[code, value] : speeds)
-        if (code == speed)
-            rate = value;
-    const tcflag_t size = tio.c_cflag & CSIZE;
-    return LineSettings{rate,
-                        size == CS5 ? QSerialPort::Data5 : size == CS6 ? QSerialPort::Data6
-                                                   : size == CS7 ? QSerialPort::Data7 : QSerialPort::Data8,
-                        !(tio.c_cflag & PARENB) ? QSerialPort::NoParity
-                        : (tio.c_cflag & PARODD) ? QSerialPort::OddParity : QSerialPort::EvenParity,
-                        (tio.c_cflag & CSTOPB) ? QSerialPort::TwoStop : QSerialPort::OneStop};
-#endif
-}
-
-#if !defined(Q_OS_WIN)
-// The table holds every byte value: the line must pass each one unchanged both
-// ways. QSerialPort's own set-up leaves IXOFF, IXANY and a few mappings as the
-// tty had them, so everything but the framing and the rate is cleared here.
-bool makeLineRaw(int fd)
-{
-    termios tio{};
-    if (::tcgetattr(fd, &tio) != 0)
-        return false;
-    ::cfmakeraw(&tio);
-    tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | IUCLC | IMAXBEL | INPCK | IUTF8);
-    tio.c_iflag |= IGNBRK;
-    tio.c_oflag = 0;
-    tio.c_lflag = 0;
-    tio.c_cflag &= ~tcflag_t(CRTSCTS | HUPCL);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    return ::tcsetattr(fd, TCSANOW, &tio) == 0;
-}
-
-// Who holds a port we may use but could not open: the lock file's owner, or a
-// process with the device open, where the system lets us see it.
-QString portHolder(const QString &path)
-{
-    const QString device = QFileInfo(path).canonicalFilePath();
-    const QDir proc(QStringLiteral("/proc"));
-    for (const QString &pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool numeric = false;
-        if (pid.toLongLong(&numeric) == QCoreApplication::applicationPid() || !numeric)
-            continue;
-        const QDir fds(proc.filePath(pid + QStringLiteral("/fd")));
-        for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
-            if (QFileInfo(fds.filePath(fd)).symLinkTarget() != device)
-                continue;
-            QFile comm(proc.filePath(pid + QStringLiteral("/comm")));
-            const QString name = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed())
-                                                                : QString();
-            return QString::fromUtf8(Msg::SerialHeldBy).arg(pid, name);
-        }
-    }
-    return QString();
-}
-#endif
-
-// The reason shown for a port that would not open: a port we may use but
-// cannot get is busy, not a matter of group membership.
-QString openFailureReason(const QSerialPort &port)
-{
-    QString reason = port.errorString();
-    if (port.error() != QSerialPort::PermissionError)
-        return reason;
-#if !defined(Q_OS_WIN)
-    const QString path = port.portName().startsWith(u'/') ? port.portName()
-                                                         : QStringLiteral("/dev/") + port.portName();
-    if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0)
-        return QString::fromUtf8(Msg::SerialBusy) + portHolder(path);
-    return reason + QString::fromUtf8(Msg::SerialAccessHint);
-#else
-    // Windows reports a port in use as access denied; no group is involved.
-    return QString::fromUtf8(Msg::SerialBusy);
-#endif
-}
-
-// The system's codes for a refused setting and for a port that is not open.
-#if defined(Q_OS_WIN)
-constexpr int InvalidParameterCode = ERROR_INVALID_PARAMETER;
-constexpr int InvalidHandleCode = ERROR_INVALID_HANDLE;
-int lastSystemError()
-{
-    return int(GetLastError());
-}
-#else
-constexpr int InvalidParameterCode = EINVAL;
-constexpr int InvalidHandleCode = EBADF;
-int lastSystemError()
-{
-    return errno;
-}
-#endif
-
-bool lostLink(QSerialPort::SerialPortError error)
-{
-    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
-}
-} // namespace
 
 TKOVSerial::TKOVSerial(QObject *owner) : TKOVPort(owner) {}
 
 TKOVSerial::~TKOVSerial() = default;
 
-void TKOVSerial::Open(const QString &name, int baud)
+void TKOVSerial::openDebugCopy()
 {
-    if (m_port)
-        m_port->close();
-    m_port.reset();
-    m_debugCopy.reset();
-    Handle = InvalidHandle;
-
-    auto port = std::make_unique<QSerialPort>();
-    port->setPortName(name);
-    std::optional<LineSettings> settings;
-    if (baud < 0)
-        settings = presentLineSettings(name);
-    if (!settings)
-        settings = LineSettings{baud > 0 ? baud : 115200, QSerialPort::Data8, QSerialPort::NoParity,
-                                QSerialPort::OneStop};
-    port->setBaudRate(settings->rate);
-    port->setDataBits(settings->dataBits);
-    port->setParity(settings->parity);
-    port->setStopBits(settings->stopBits);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    const auto cannotOpen = [&](const QString &reason) {
-        return OstrelError(Msg::SerialCannotOpen, QString::asprintf(Msg::SerialOpenReason, qUtf8Printable(name),
-                                                                    qUtf8Printable(reason)));
-    };
-    if (!port->open(QIODevice::ReadWrite))
-        throw cannotOpen(openFailureReason(*port));
-#if !defined(Q_OS_WIN)
-    if (!makeLineRaw(int(port->handle())))
-        throw cannotOpen(QString::fromLocal8Bit(std::strerror(errno)));
-#endif
-    // Bytes left from before the open are not part of any reply.
-    port->clear(QSerialPort::AllDirections);
-    Handle = qintptr(port->handle());
-    m_port = std::move(port);
-
     auto copy = std::make_unique<QFile>(QString::fromLatin1(DebugCopyName));
     if (copy->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         m_debugCopy = std::move(copy);
@@ -224,100 +23,13 @@ void TKOVSerial::Open(const QString &name, int baud)
                         qUtf8Printable(copy->errorString()));
 }
 
+void TKOVSerial::copyToDebug(const void *buffer, int count)
+{
+    if (m_debugCopy)
+        m_debugCopy->write(static_cast<const char *>(buffer), count);
+}
+
 void TKOVSerial::raiseSetParamsFailure(int code)
 {
     throw OstrelError(QString::fromUtf8(Msg::SetCommStateRet) + QString::number(code));
-}
-
-void TKOVSerial::SetParams(const QString &text)
-{
-    const TKOVLineParams params = KovParseLineParams(text);
-    if (!IsOpen())
-        raiseSetParamsFailure(InvalidHandleCode);
-    if (params.DataBits < 5 || params.DataBits > 8 || params.Rate <= 0)
-        raiseSetParamsFailure(InvalidParameterCode);
-    if (!m_port->setBaudRate(params.Rate) || !m_port->setDataBits(QSerialPort::DataBits(params.DataBits))
-        || !m_port->setParity(toQtParity(params.Parity))
-        || !m_port->setStopBits(params.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop)
-        || (params.Dtr && !m_port->setDataTerminalReady(true))
-        || (params.Rts && !m_port->setRequestToSend(true))) {
-        const int code = lastSystemError();
-        raiseSetParamsFailure(code ? code : InvalidParameterCode);
-    }
-}
-
-void TKOVSerial::Close()
-{
-    if (m_port) {
-        m_port->clearError();
-        m_port->close();
-        if (m_port->error() != QSerialPort::NoError)
-            throw OstrelError(Msg::CloseHandleFailed);
-    }
-    Handle = InvalidHandle;
-    m_port.reset();
-    m_debugCopy.reset();
-}
-
-int TKOVSerial::InQueueCount()
-{
-    if (!IsOpen())
-        return -1;
-    // No event loop runs during a transfer: pull what the line holds now.
-    m_port->waitForReadyRead(0);
-    if (lostLink(m_port->error()))
-        throw OstrelError(Msg::ClearCommErrorFailed);
-    m_port->clearError();
-    CommErrors = 0;   // Qt 6 reports no parity or framing errors of its own
-    ComStat = {0, quint32(m_port->bytesAvailable()), quint32(m_port->bytesToWrite())};
-    return int(ComStat.InQueue);
-}
-
-int TKOVSerial::Read(void *buffer, int count)
-{
-    if (!IsOpen())
-        throw OstrelError(Msg::SerialReadFailed);
-    auto *bytes = static_cast<char *>(buffer);
-    qint64 got = m_port->read(bytes, count);
-    if (got >= 0 && got < count) {
-        m_port->waitForReadyRead(0);
-        const qint64 more = m_port->read(bytes + got, count - got);
-        got = more < 0 ? more : got + more;
-    }
-    if (got < 0 || lostLink(m_port->error()))
-        throw OstrelError(Msg::SerialReadFailed);
-    m_port->clearError();
-    return int(got);
-}
-
-int TKOVSerial::Write(const void *buffer, int count)
-{
-    const auto *bytes = static_cast<const char *>(buffer);
-    if (m_debugCopy)
-        m_debugCopy->write(bytes, count);
-    if (!IsOpen() || m_port->write(bytes, count) != count)
-        throw OstrelError(Msg::SerialWriteError);
-    // Written means handed to the line, not parked in the port object's buffer.
-    QElapsedTimer timer;
-    timer.start();
-    while (m_port->bytesToWrite() > 0 && timer.elapsed() < WriteTimeoutMs) {
-        if (!m_port->waitForBytesWritten(int(WriteTimeoutMs - timer.elapsed()))
-            && m_port->error() != QSerialPort::TimeoutError && m_port->error() != QSerialPort::NoError)
-            throw OstrelError(Msg::SerialWriteError);
-    }
-    if (m_port->bytesToWrite() > 0)
-        throw OstrelError(Msg::SerialWriteShort);
-    m_port->clearError();
-#if !defined(Q_OS_WIN)
-    ::tcdrain(int(Handle));
-#endif
-    return count;
-}
-
-void TKOVSerial::WaitReadable(int ms)
-{
-    if (m_port)
-        m_port->waitForReadyRead(ms);
-    else
-        TKOVPort::WaitReadable(ms);
 }

@@ -87,7 +87,8 @@ struct TKOVLineParams
 // Raises the conversion error naming the text when a number does not read.
 TKOVLineParams KovParseLineParams(const QString &text);
 
-// The serial transport: a COM port, a tty or a pseudo-terminal.
+// The serial transport: a COM port, a tty or a pseudo-terminal (QSerialPort on
+// Linux, the Win32 calls on Windows).
 class TKOVSerial : public TKOVPort
 {
     Q_OBJECT
@@ -107,15 +108,19 @@ public:
     void Close() override;
     int Read(void *buffer, int count) override;
     int Write(const void *buffer, int count) override;
+#if !defined(Q_OS_WIN)
     void WaitReadable(int ms) override;
-
-    // The open port, for callers that inspect the line (null when closed).
-    QSerialPort *serialPort() const { return m_port.get(); }
+#endif
 
 private:
     [[noreturn]] static void raiseSetParamsFailure(int code);
+    // "dbg.out" afresh in the working folder; a failure is logged and the port stays usable.
+    void openDebugCopy();
+    void copyToDebug(const void *buffer, int count);
 
-    std::unique_ptr<QSerialPort> m_port;
+#if !defined(Q_OS_WIN)
+    std::unique_ptr<QSerialPort> m_port;   // Windows keeps its port in Handle
+#endif
     std::unique_ptr<QFile> m_debugCopy;
 };
 
