@@ -175,12 +175,12 @@ bool QSettingsStore::OpenKey(const QString &path, bool create)
 void QSettingsStore::createKey(const QString &group)
 {
     m_settings->setValue(group + u'/' + KeyMarker, QString());
-#ifdef Q_OS_WIN
-    // The registry keeps a key without values; the marker has done its work.
-    m_settings->sync();
-    m_settings->remove(group + u'/' + KeyMarker);
-    m_settings->sync();
-#endif
+    if (m_settings->format() == QSettings::NativeFormat) {
+        // The registry keeps a key without values; the marker has done its work.
+        m_settings->sync();
+        m_settings->remove(group + u'/' + KeyMarker);
+        m_settings->sync();
+    }
 }
 
 void QSettingsStore::CloseKey()

@@ -8,6 +8,7 @@
 #include "common/zered_error.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -71,6 +72,7 @@ void TKOVSerial::Open(const QString &name, int baud)
         CloseHandle(handleOf(Handle));
     Handle = InvalidHandle;
     m_debugCopy.reset();
+    m_received.clear();
 
     const auto cannotOpen = [&](DWORD code) {
         // Windows reports a port in use as access denied.
@@ -151,18 +153,29 @@ int TKOVSerial::InQueueCount()
     if (!ClearCommError(handleOf(Handle), &errors, &status))
         throw OstrelError(Msg::ClearCommErrorFailed);
     CommErrors = errors;
+    // Some drivers (Wine's on a pseudo-terminal) report an empty queue while
+    // bytes wait: take what a read that returns at once gets.
+    char chunk[4096];
+    DWORD got = 0;
+    if (!ReadFile(handleOf(Handle), chunk, sizeof chunk, &got, nullptr))
+        throw OstrelError(Msg::SerialReadFailed);
+    m_received.append(chunk, qsizetype(got));
     quint32 flags = 0;
     std::memcpy(&flags, &status, sizeof flags);   // the flag bits lead the record
-    ComStat = {flags, quint32(status.cbInQue), quint32(status.cbOutQue)};
+    ComStat = {flags, quint32(m_received.size()), quint32(status.cbOutQue)};
     return int(ComStat.InQueue);
 }
 
 int TKOVSerial::Read(void *buffer, int count)
 {
-    DWORD got = 0;
-    if (!IsOpen() || !ReadFile(handleOf(Handle), buffer, DWORD(count), &got, nullptr))
+    if (!IsOpen())
         throw OstrelError(Msg::SerialReadFailed);
-    return int(got);
+    if (m_received.size() < count)
+        InQueueCount();
+    const int taken = int(std::min<qsizetype>(count, m_received.size()));
+    std::memcpy(buffer, m_received.constData(), size_t(taken));
+    m_received.remove(0, taken);
+    return taken;
 }
 
 int TKOVSerial::Write(const void *buffer, int count)

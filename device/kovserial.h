@@ -2,6 +2,7 @@
 
 #include "device/kov_clock.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -118,8 +119,10 @@ private:
     void openDebugCopy();
     void copyToDebug(const void *buffer, int count);
 
-#if !defined(Q_OS_WIN)
-    std::unique_ptr<QSerialPort> m_port;   // Windows keeps its port in Handle
+#if defined(Q_OS_WIN)
+    QByteArray m_received;                 // read from the port, not yet taken
+#else
+    std::unique_ptr<QSerialPort> m_port;
 #endif
     std::unique_ptr<QFile> m_debugCopy;
 };

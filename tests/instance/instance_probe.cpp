@@ -6,7 +6,8 @@
 // Environment: OSTREL_PROBE_LOCK the lock name; OSTREL_PROBE_RECORD the record
 // file; OSTREL_PROBE_HOLD=1 keeps the first forwarded request's slot in a
 // nested event loop (like a modal dialog) until a line arrives on stdin;
-// OSTREL_PROBE_FDLIMIT=N limits the open descriptors of the process to N.
+// OSTREL_PROBE_FDLIMIT=N limits the open descriptors of the process to N (not on
+// Windows, which has no such limit).
 // OSTREL_PROBE_FLOOD=N plays a hostile peer instead: it opens N idle
 // connections to the server, prints "flooding" and holds them until stdin closes.
 #include "common/comma_text.h"
@@ -18,15 +19,19 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSocketNotifier>
+#include <QLocalSocket>
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+#endif
 
 namespace {
 
@@ -42,35 +47,42 @@ void Record(const QJsonObject &event)
 
 } // namespace
 
+// Reads stdin until it closes.
+void DrainInput()
+{
+    while (std::fgetc(stdin) != EOF) {
+    }
+}
+
 int Flood(int count)
 {
-    const QByteArray name = QFile::encodeName(SingleInstance::ServerName(qEnvironmentVariable("OSTREL_PROBE_LOCK")));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, name.constData(), sizeof(address.sun_path) - 1);
-    int held = 0;
+    const QString name = SingleInstance::ServerName(qEnvironmentVariable("OSTREL_PROBE_LOCK"));
+    std::vector<std::unique_ptr<QLocalSocket>> held;
     for (int i = 0; i < count; ++i) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0)
-            ++held;
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(name);
+        if (socket->waitForConnected(5000))
+            held.push_back(std::move(socket));
     }
-    std::printf("flooding %d\n", held);
+    std::printf("flooding %d\n", int(held.size()));
     std::fflush(stdout);
-    char buffer[256];
-    while (::read(STDIN_FILENO, buffer, sizeof(buffer)) > 0) {
-    }
+    DrainInput();
     return 0;
 }
 
 int main(int argc, char **argv)
 {
+#ifdef Q_OS_WIN
+    _setmode(_fileno(stdout), _O_BINARY);   // lines end in "\n" as on the test's side
+#else
     if (const int limit = qEnvironmentVariableIntValue("OSTREL_PROBE_FDLIMIT")) {
         const rlimit lower{rlim_t(limit), rlim_t(limit)};
         ::setrlimit(RLIMIT_NOFILE, &lower);
     }
+#endif
+    QCoreApplication app(argc, argv);
     if (const int count = qEnvironmentVariableIntValue("OSTREL_PROBE_FLOOD"))
         return Flood(count);
-    QCoreApplication app(argc, argv);
     SingleInstance instance(qEnvironmentVariable("OSTREL_PROBE_LOCK"));
     if (instance.ActivatePreviousInstance(app.arguments().mid(1)))
         return 0;
@@ -97,19 +109,27 @@ int main(int argc, char **argv)
                 {"items", QJsonArray::fromStringList(CommaTextSplit(commaText))}});
     });
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof(buffer));
-        if (modal)
-            modal->quit();
-        if (n <= 0) {
-            input.setEnabled(false);
-            app.quit();
+    // Standard input is read on a thread of its own (Windows has no notifier
+    // for pipes): a line ends a held slot, the end of input ends the probe.
+    std::thread input([&app, &modal] {
+        int c;
+        while ((c = std::fgetc(stdin)) != EOF) {
+            if (c == '\n')
+                QMetaObject::invokeMethod(&app, [&modal] {
+                    if (modal)
+                        modal->quit();
+                }, Qt::QueuedConnection);
         }
+        QMetaObject::invokeMethod(&app, [&modal] {
+            if (modal)
+                modal->quit();
+            QCoreApplication::quit();
+        }, Qt::QueuedConnection);
     });
 
     std::puts("ready");
     std::fflush(stdout);
-    return app.exec();
+    const int status = app.exec();
+    input.join();
+    return status;
 }
