@@ -1,5 +1,9 @@
 #include "documents/textlist_form.h"
 
+#include "documents/compare_dialog.h"
+#include "documents/document_services.h"
+#include "documents/table_compare.h"
+
 #include "common/codepage.h"
 #include "common/linked_menu_item.h"
 #include "common/messages.h"
@@ -172,6 +176,7 @@ void TTextList2Form::createActions()
         {"GridDelete1", &TTextList2Form::GridDelete1Execute}, {"GridSort1", &TTextList2Form::GridSort1Execute},
         {"SelectAll1", &TTextList2Form::SelectAll1Execute}, {"GridInsert1", &TTextList2Form::GridInsert1Execute},
         {"Recv1", &TTextList2Form::Recv1Execute},           {"Send1", &TTextList2Form::Send1Execute},
+        {"Compare1", &TTextList2Form::Compare1Execute},
     };
     for (const auto &[name, command] : commands)
         connect(action(name), &QAction::triggered, this, [this, command = command] {
@@ -232,11 +237,11 @@ TransferHost &TTextList2Form::transferHost() const
     return *services().transfer;
 }
 
-void TTextList2Form::SendTable()
+void TTextList2Form::SendTable(const SendSafety &safety)
 {
     {
         WaitCursor wait;
-        ::SendTable(m_document, transferHost());
+        ::SendTable(m_document, transferHost(), safety);
     }
     SendLabel->setText(QStringLiteral("send:") + TransferStamp());
 }
@@ -273,8 +278,27 @@ void TTextList2Form::Recv1Execute()
 
 void TTextList2Form::Send1Execute()
 {
-    if (Prompts().Confirm(QString::fromUtf8(Msg::AskSendTable)))
-        SendTable();
+    SendChoices unremembered;
+    SendChoices &choices = services().sendChoices ? *services().sendChoices : unremembered;
+    if (Prompts().ConfirmSend(QString::fromUtf8(Msg::AskSendTable), choices))
+        SendTable(SendSafety{choices.backup ? services().backupFolder : QString(), choices.verify});
+}
+
+void TTextList2Form::Compare1Execute()
+{
+    // The table as it would be sent, without touching the window's own image.
+    QByteArray table = m_document.image();
+    if (m_document.imageStale())
+        EncodeTableImage(m_document.grid(), table.data());
+    QByteArray controller;
+    {
+        WaitCursor wait;
+        controller = ReadControllerTable(transferHost());
+    }
+    const QList<TableDifference> differences = CompareTableImages(table, controller);
+    zered::LogPrint(zered::clBlack, Msg::CompareResult, int(differences.size()));
+    auto *list = new CompareDialog(windowTitle(), differences, this);
+    list->show();
 }
 
 bool TTextList2Form::IsModified() const

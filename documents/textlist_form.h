@@ -3,6 +3,7 @@
 #include "documents/child_form.h"
 #include "documents/grid_find.h"
 #include "documents/table_document.h"
+#include "documents/table_transfer.h"
 
 #include <QHash>
 #include <QPoint>
@@ -14,7 +15,6 @@ class QMenu;
 class QMouseEvent;
 class TextGridView;
 class TableGridModel;
-class TransferHost;
 
 // Whether a key pressed while the grid is browsing opens the in-place editor:
 // the keys whose Windows virtual-key code lies in 32..126 (space, Insert,
@@ -39,7 +39,9 @@ public:
     void ImageToGrid();
 
     // The whole table to and from the controller through the main window's port.
-    void SendTable();
+    // Writes the table; the safeguards read and save the controller's table
+    // first and read it back after.
+    void SendTable(const SendSafety &safety = {});
     void ReceiveTable();
     // One search step from the cursor cell; selects the match or raises
     // "NOT FOUND[...]" and leaves the cursor where it was.
@@ -49,6 +51,8 @@ public:
     // The popup's "&Receive from KOV" (no question) and "Send to KOV ..." (asks first).
     void Recv1Execute();
     void Send1Execute();
+    // Reads the controller's table and lists where it differs from this one.
+    void Compare1Execute();
 
     bool IsModified() const override;
     void SetModified(bool value) override;
