@@ -4,15 +4,18 @@
 #   ./ostrel.sh --demo        also start the controller simulator and select its port
 #   ./ostrel.sh test          build and run every test
 #   ./ostrel.sh bench         build and run the benchmarks
+#   ./ostrel.sh package       build the installable package (a .deb on Linux) into build/package
 #   ./ostrel.sh asan          build and run every test under the address and UB sanitizers
 #   ./ostrel.sh fuzz [SECONDS] build the fuzz targets (clang, libFuzzer) and run each for SECONDS (60)
+#   ./ostrel.sh windows       cross-build for Windows, run its tests under Wine, make the
+#                             installer and the portable zip (build-windows/package/)
 set -euo pipefail
 caller_dir=$PWD   # file names on the command line are relative to it
 root=$(dirname "$(readlink -f "$0")")
 cd "$root"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n)
+          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n dpkg-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_missing() {
@@ -41,6 +44,16 @@ build() {
 PROGRAMS=(ostrel ostrel-cli kov-sim)
 
 case "${1:-}" in
+  windows)
+    shift
+    PACKAGES+=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix wine64 wine nsis)
+    install_missing
+    # The Qt built for Windows lies beside the checkout unless named.
+    export OSTREL_SHARED_DIR=${OSTREL_SHARED_DIR:-$(readlink -f "$root/../shared")}
+    build windows
+    ctest --preset windows -j "$(nproc)" "$@"
+    (cd build-windows && cpack -C Release)
+    ;;
   test)
     shift
     install_missing
@@ -80,6 +93,11 @@ case "${1:-}" in
     install_missing
     build default
     ctest --preset bench
+    ;;
+  package)
+    install_missing
+    build default ostrel ostrel-cli
+    cpack --config build/CPackConfig.cmake
     ;;
   --demo)
     shift

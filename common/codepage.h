@@ -18,3 +18,25 @@ bool DecodesCleanly(const QByteArray &bytes);
 inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 // Second byte of a double-byte character (0x40-0x7E, 0x80-0xFC).
 inline bool IsCp932TrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// The text as CP932 bytes with nothing lost. The usual Unicode look-alikes are
+// taken as the CP932 characters Windows writes for them (U+301C wave dash as
+// the full-width tilde, U+2212 minus as the full-width hyphen-minus, ¢ £ ¬ ¦,
+// ‖ and the em dash); unencodableAt is the index in text of the first
+// character that CP932 still cannot hold, -1 when there is none.
+struct Cp932Encoding
+{
+    QByteArray bytes;
+    qsizetype unencodableAt = -1;
+};
+Cp932Encoding EncodeCp932Exact(const QString &text);
+// The look-alike mapping alone: each look-alike replaced by its CP932 form.
+QString WithCp932LookAlikes(QString text);
+// True when every byte is below 0x80, which CP932 and UTF-8 both keep as it is.
+inline bool IsAsciiText(const QByteArray &bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}

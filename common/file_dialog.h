@@ -15,7 +15,7 @@ public:
 
     // True when the user confirmed the dialog.
     bool Execute();
-    // The chosen filter's index, 1 to 3.
+    // The chosen filter's index, 1 to 4.
     int FilterIndex() const;
     // The dialog's (first) file name; empty when none is chosen.
     QString FileName() const;

@@ -27,6 +27,29 @@ inline constexpr char LineBreakInField[] =
     "cannot save '%1': row %2 holds a line break, which a text file cannot carry";
 inline constexpr char NulByteInField[] =
     "cannot save '%1': row %2 holds a 0x00 byte, which a text file cannot carry";
+// Kinds recognised, text left out, spreadsheet CSV (our own wording)
+inline constexpr char ReadAsImage[] = "'%s' is a 64 KiB table image; read as binary";
+inline constexpr char ReadAsSheet[] = "'%s' starts with a UTF-8 byte order mark; read as spreadsheet CSV";
+inline constexpr char TextLeftOut[] = "'%1': %2 line(s) lost text; line %3: '%4' left out";
+inline constexpr char SheetBreakInField[] =
+    "cannot load '%1': row %2, column %3 holds a line break, which a table cell cannot hold";
+inline constexpr char SheetNulByte[] =
+    "cannot load '%1': it holds a 0x00 byte, so it is no spreadsheet CSV (save it as CSV UTF-8)";
+inline constexpr char SheetCannotHold[] =
+    "cannot load '%1': row %2, column %3 holds '%4' (U+%5), which Shift-JIS cannot hold";
+inline constexpr char SheetNotShiftJis[] =
+    "cannot save '%1': row %2 holds bytes that are not Shift-JIS, which a spreadsheet CSV cannot carry";
+
+// Check Table (our own wording)
+inline constexpr char CheckCut[] = "row %1: %2 of %3 bytes is cut to %4: '%5'";
+inline constexpr char CheckCutSplits[] = "row %1: %2 of %3 bytes is cut to %4 in the middle of a double-byte character: '%5'";
+inline constexpr char CheckDuplicate[] = "row %1: bar code '%2' also in row %3";
+inline constexpr char CheckAfterEnd[] =
+    "row %1: '%2' lies after the last bar code (row %3); the controller will not see it";
+inline constexpr char CheckNoBarcode[] = "row %1: '%2' has no bar code in the table; the controller will not see it";
+inline constexpr char CheckNotShiftJis[] = "row %1: %2 holds bytes that are not Shift-JIS";
+inline constexpr char CheckFound[] = "check table: %1 finding(s)";
+inline constexpr char CheckClean[] = "check table: nothing found";
 
 // Single instance (our own wording; written to stderr before any window exists)
 inline constexpr char InstanceLockFailed[] =
@@ -49,6 +72,13 @@ inline constexpr char GetGridEditorNoEdit[] = "GetGridEditor(); no edit";
 inline constexpr char RowMoved[] = "row moved %d to %d";
 inline constexpr char Sorted[] = "sorted col%d %s";
 inline constexpr char NotFound[] = "NOT FOUND[%1]";
+// Cell input (our own wording; names the character and the cell)
+inline constexpr char CannotStoreCharacter[] =
+    "'%1' (U+%2) cannot be stored in row %3, %4: Shift-JIS has no such character; nothing was changed";
+inline constexpr char CellControlCharacter[] =
+    "row %1, %2: a cell cannot hold a line break, a tab or a 0x00 byte; nothing was changed";
+inline constexpr char PastedRestLeftOut[] =
+    "row %1, %2: only the first line of the pasted text went into the cell; the rest was left out";
 
 // Device link
 inline constexpr char ReadTimeout[] = "Read timeout";
@@ -128,7 +158,12 @@ inline constexpr char SettingsFileUnreadable[] =
 inline constexpr char AskClearTable[] = "全テーブルをクリアします。よろしいですか？";
 inline constexpr char AskDeleteRows[] = "選択された%1行を削除します。";
 inline constexpr char AskInsertRows[] = "%1行挿入します。";
+// Follows AskInsertRows when filled rows would fall off the end: their count and numbers.
+inline constexpr char InsertDropsFilledRows[] = "\n末尾の入力済み%1行（%2行目）は押し出されて失われます。";
 inline constexpr char AskSendTable[] = "KOVのバーコードテーブルを書き換えます。よろしいですか？";
 inline constexpr char AskSaveDocument[] = "[%1]は保存されていません。保存しますか？";
+// Before a binary save or a send that would cut or lose text: the count, then the first findings.
+inline constexpr char WarnLosingData[] = "%1件のテキストが切り詰められるか、コントローラから見えなくなります。\n%2\n\n";
+inline constexpr char AskSaveBinaryAnyway[] = "このままバイナリで保存しますか？";
 
 } // namespace Msg

@@ -133,8 +133,10 @@ bool QSettingsStore::groupExists(const QString &group) const
 {
     if (group.isEmpty())
         return true;
-    m_settings->beginGroup(group);
-    const bool exists = !m_settings->allKeys().isEmpty();
+    // A key is a child group of its parent, also when it holds no values.
+    const qsizetype slash = group.lastIndexOf(u'/');
+    m_settings->beginGroup(slash < 0 ? QString() : group.left(slash));
+    const bool exists = m_settings->childGroups().contains(group.mid(slash + 1));
     m_settings->endGroup();
     return exists;
 }
@@ -162,12 +164,23 @@ bool QSettingsStore::OpenKey(const QString &path, bool create)
         for (const QString &part : group.split(u'/')) {
             prefix = prefix.isEmpty() ? part : prefix + u'/' + part;
             if (!groupExists(prefix))
-                m_settings->setValue(prefix + u'/' + KeyMarker, QString());
+                createKey(prefix);
         }
     }
     m_group = group;
     m_currentPath = u'\\' + key;
     return true;
+}
+
+void QSettingsStore::createKey(const QString &group)
+{
+    m_settings->setValue(group + u'/' + KeyMarker, QString());
+#ifdef Q_OS_WIN
+    // The registry keeps a key without values; the marker has done its work.
+    m_settings->sync();
+    m_settings->remove(group + u'/' + KeyMarker);
+    m_settings->sync();
+#endif
 }
 
 void QSettingsStore::CloseKey()

@@ -36,6 +36,7 @@ private:
     void checkReadable();
     QString settingsKey(const QString &name) const;
     bool groupExists(const QString &group) const;
+    void createKey(const QString &group);
 
     QString m_root;                          // normalized
     std::unique_ptr<QSettings> m_settings;

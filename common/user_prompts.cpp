@@ -100,7 +100,8 @@ QString FileDialogFilters()
     // Each entry shows the text before its last parentheses; the last ones hold the patterns.
     return QStringLiteral("CSV/text (*.csv;*.txt) (*.csv *.txt);;"
                           "binary file(*.bin,*.dat) (*.bin *.dat);;"
-                          "all files(*.*) (*)");
+                          "all files(*.*) (*);;"
+                          "spreadsheet CSV, UTF-8 (*.csv) (*.csv)");
 }
 
 UserPrompts &Prompts()

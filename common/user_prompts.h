@@ -32,7 +32,8 @@ public:
     virtual bool RunFileDialog(QFileDialog &dialog) = 0;
 };
 
-// The file dialogs' type filters, in order: their 1-based index is the file kind.
+// The file dialogs' type filters, in order: their 1-based index is the file kind
+// (the fourth, spreadsheet CSV, comes after the three older ones so theirs stay).
 QString FileDialogFilters();
 
 // The prompts in use; the application's message boxes unless a test set others.

@@ -11,32 +11,55 @@
 
 namespace {
 
-// A window gets its frame only when it is shown; then its outer size is made
-// the stored one.
+// A window gets its frame from the window system some time after it is first
+// shown (under X, when the window manager has reparented it), not always by the
+// time the show returns. Until the frame is known its outer size cannot be set;
+// so this waits for it, a little while at most, then makes the outer size the
+// stored one. Without the wait each start would grow the window by its frame.
 class OuterSizeOnShow : public QObject
 {
 public:
-    OuterSizeOnShow(QWidget &form, QSize outer) : QObject(&form), m_outer(outer) { form.installEventFilter(this); }
+    static constexpr int PollMs = 20, PollLimit = 150;   // three seconds at most
+
+    OuterSizeOnShow(QWidget &form, QSize outer) : QObject(&form), m_form(form), m_outer(outer)
+    {
+        form.installEventFilter(this);
+        m_poll.setInterval(PollMs);
+        connect(&m_poll, &QTimer::timeout, this, &OuterSizeOnShow::apply);
+    }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Show) {
-            auto *form = static_cast<QWidget *>(watched);
-            form->removeEventFilter(this);
-            // The frame is known once the window system has placed the window.
-            QTimer::singleShot(0, form, [form, outer = m_outer] {
-                const QSize frame = form->frameGeometry().size() - form->size();
-                if (!form->isMaximized() && !form->isMinimized() && !frame.isNull())
-                    form->resize(outer - frame);
-            });
-            deleteLater();
+        if (event->type() == QEvent::Show && !m_poll.isActive()) {
+            m_poll.start();
+            apply();
         }
         return false;
     }
 
 private:
+    void apply()
+    {
+        if (m_done)
+            return;
+        const QSize frame = m_form.frameGeometry().size() - m_form.size();
+        const bool normal = !m_form.isMaximized() && !m_form.isMinimized() && !m_form.isFullScreen();
+        if (normal && frame.isNull() && ++m_polls < PollLimit)
+            return;   // not placed yet
+        if (normal && !frame.isNull())
+            m_form.resize(m_outer - frame);
+        m_done = true;
+        m_poll.stop();
+        m_form.removeEventFilter(this);
+        deleteLater();
+    }
+
+    QWidget &m_form;
     const QSize m_outer;
+    QTimer m_poll;
+    int m_polls = 0;
+    bool m_done = false;
 };
 
 } // namespace

@@ -16,6 +16,7 @@ inline constexpr int clNavy = 0x800000;
 inline constexpr int clRed = 0x0000FF;
 inline constexpr int clLime = 0x00FF00;
 inline constexpr int clGray = 0x808080;
+inline constexpr int clWarning = 0x0060B0;   // RGB 176,96,0: visibly not an error
 
 class LogTarget
 {

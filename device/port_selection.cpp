@@ -3,6 +3,15 @@
 #include "common/messages.h"
 
 #include <QSerialPortInfo>
+#include <algorithm>
+#include <iterator>
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 bool IsUsbPortName(const QString &portText)
 {
@@ -14,19 +23,62 @@ bool IsDefaultBaud(const QString &baudText)
     return baudText.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0;
 }
 
+namespace {
+
+#ifdef Q_OS_WIN
+// The serial ports Windows lists in HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: the data of
+// its string values, in the registry's order. The key is opened for reading only;
+// full access to HKLM is refused to anyone but an administrator.
+QStringList SerialPortNames(const QList<QSerialPortInfo> &)
+{
+    QStringList names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameSize = DWORD(std::size(name));
+        wchar_t data[256] = {};
+        DWORD dataSize = sizeof data - sizeof(wchar_t);   // room for the end the registry may omit
+        DWORD type = 0;
+        const LONG status = RegEnumValueW(key, index, name, &nameSize, nullptr, &type,
+                                          reinterpret_cast<BYTE *>(data), &dataSize);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status == ERROR_SUCCESS && type == REG_SZ)
+            names.append(QString::fromWCharArray(data));
+    }
+    RegCloseKey(key);
+    return names;
+}
+#else
+QStringList SerialPortNames(const QList<QSerialPortInfo> &serial)
+{
+    QStringList names;
+    for (const QSerialPortInfo &info : serial)
+        names.append(info.portName());
+    return names;
+}
+#endif
+
+} // namespace
+
 QList<PortEntry> AvailablePorts()
 {
     const QList<QSerialPortInfo> serial = QSerialPortInfo::availablePorts();
     bool controller = TKOVUSB::ControllerPresent();
     QList<PortEntry> ports;
-    for (const QSerialPortInfo &info : serial) {
+    for (const QString &name : SerialPortNames(serial)) {
         QStringList about;
-        for (const QString &text : {info.description(), info.manufacturer()})
-            if (!text.isEmpty() && !about.contains(text))
-                about.append(text);
-        controller = controller || info.description() == QLatin1String(TKOVUSB::DeviceDescription);
-        ports.append({info.portName(), about.isEmpty() ? info.portName()
-                                                       : info.portName() + QStringLiteral(" — ") + about.join(u", ")});
+        const auto info = std::find_if(serial.begin(), serial.end(),
+                                       [&name](const QSerialPortInfo &i) { return i.portName() == name; });
+        if (info != serial.end()) {
+            for (const QString &text : {info->description(), info->manufacturer()})
+                if (!text.isEmpty() && !about.contains(text))
+                    about.append(text);
+            controller = controller || info->description() == QLatin1String(TKOVUSB::DeviceDescription);
+        }
+        ports.append({name, about.isEmpty() ? name : name + QStringLiteral(" — ") + about.join(u", ")});
     }
     const QString usb = QStringLiteral("USB");
     ports.prepend({usb, usb + QStringLiteral(" — ")

@@ -80,7 +80,9 @@ void TChildForm::FormCloseQuery()
             TFileDialog *saveAs = m_services.saveAsDialog;
             if (!saveAs || !saveAs->Execute())
                 throw OstrelError::cancel();
-            m_fileName = saveAs->FileName();
+            // The chosen type, as Save As honours it; the name changes only with a save that went through.
+            SaveToFile(saveAs->FileName(), saveAs->FilterIndex());
+            return;
         }
         SaveToFile(m_fileName, FileKindOwn);
         return;

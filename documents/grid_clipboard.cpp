@@ -1,25 +1,34 @@
 #include "documents/grid_clipboard.h"
 
 #include "common/codepage.h"
-#include "documents/grid_commands.h"
+#include "documents/table_document.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 
-void GridCopyToClipboard(const StringGrid &grid)
+void PutBlockOnClipboard(const GridBlock &block)
 {
-    QGuiApplication::clipboard()->setText(DecodeCp932(GridSelectionText(grid)));
+    auto *data = new QMimeData;
+    data->setText(DecodeCp932(GridBlockText(block)));
+    data->setData(QString::fromLatin1(GridBlockMimeType), SerializeGridBlock(block));
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
-void GridCutToClipboard(StringGrid &grid)
+void PasteClipboard(TableDocument &document)
 {
-    QGuiApplication::clipboard()->setText(DecodeCp932(GridCutSelection(grid)));
-}
-
-QByteArray ClipboardBytes()
-{
-    return EncodeCp932(QGuiApplication::clipboard()->text());
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (!data)
+        return;
+    const QString privateType = QString::fromLatin1(GridBlockMimeType);
+    if (data->hasFormat(privateType)) {
+        const GridBlock block = DeserializeGridBlock(data->data(privateType));
+        if (!block.isEmpty()) {
+            document.PasteBlock(block);
+            return;
+        }
+    }
+    document.PasteText(data->text());
 }
 
 bool ClipboardHoldsText()

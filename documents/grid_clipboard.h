@@ -1,15 +1,19 @@
 #pragma once
 
-#include <QByteArray>
+#include "documents/grid_commands.h"
 
-class StringGrid;
+class TableDocument;
 
-// The system clipboard as plain text; cell bytes go through CP932 on the way.
+// The system clipboard of the table windows. A copy puts on it the block as
+// tab-separated text (CP932 decoded, for spreadsheets and editors) and, beside
+// it, the exact bytes of every cell in a private format, which a paste inside
+// the program prefers.
 
-// Puts the selection's text (GridSelectionText) on the clipboard.
-void GridCopyToClipboard(const StringGrid &grid);
-// The same; the selected cells are emptied.
-void GridCutToClipboard(StringGrid &grid);
-// The clipboard's text as CP932 bytes (empty without text).
-QByteArray ClipboardBytes();
+inline constexpr char GridBlockMimeType[] = "application/x-ostrel-cells";
+
+void PutBlockOnClipboard(const GridBlock &block);
+// Pastes the clipboard into the document: the private block when there is
+// one, else the text (TableDocument::PasteText, which raises on what a cell
+// cannot hold).
+void PasteClipboard(TableDocument &document);
 bool ClipboardHoldsText();

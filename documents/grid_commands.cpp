@@ -5,58 +5,123 @@
 #include "documents/table_files.h"
 
 #include <QByteArrayList>
+#include <QDataStream>
+#include <QIODevice>
 #include <algorithm>
-#include <functional>
 
-namespace {
-
-// taken sees each cell right after its text went into the result.
-QByteArray SelectionText(const StringGrid &grid, const std::function<void(int col, int row)> &taken)
+GridBlock GridSelectionBlock(const StringGrid &grid)
 {
     const GridRect sel = grid.selection();
-    QByteArray text;
+    GridBlock block;
     for (int r = sel.top; r <= sel.bottom; ++r) {
-        for (int c = sel.left; c <= sel.right; ++c) {
-            if (c != sel.left)
+        QList<QByteArray> row;
+        for (int c = sel.left; c <= sel.right; ++c)
+            row.append(grid.cell(c, r));
+        block.append(row);
+    }
+    return block;
+}
+
+QByteArray GridBlockText(const GridBlock &block)
+{
+    QByteArray text;
+    for (const QList<QByteArray> &row : block) {
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (c > 0)
                 text += '\t';
-            text += QuoteField(grid.cell(c, r));
-            if (taken)
-                taken(c, r);
+            text += QuoteField(row[c]);
         }
         text += "\r\n";
     }
     return text;
 }
 
-QList<QByteArray> ClipboardFields(const QByteArray &line)
-{
-    return ParseCommaLine(line, '\t');
+namespace {
+constexpr quint32 BlockMagic = 0x4F42'4C4B;   // "OBLK"
 }
 
-} // namespace
-
-QByteArray GridSelectionText(const StringGrid &grid)
+QByteArray SerializeGridBlock(const GridBlock &block)
 {
-    return SelectionText(grid, nullptr);
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << BlockMagic << block;
+    return data;
 }
 
-QByteArray GridCutSelection(StringGrid &grid)
+GridBlock DeserializeGridBlock(const QByteArray &data)
 {
-    grid.beginUpdate();
-    const QByteArray text = SelectionText(grid, [&grid](int c, int r) { grid.setCell(c, r, QByteArray()); });
-    grid.endUpdate();
-    return text;
+    QDataStream in(data);
+    in.setVersion(QDataStream::Qt_6_0);
+    quint32 magic = 0;
+    GridBlock block;
+    in >> magic;
+    if (magic != BlockMagic)
+        return {};
+    in >> block;
+    return in.status() == QDataStream::Ok ? block : GridBlock();
 }
 
-GridRect GridPasteAtCell(StringGrid &grid, const QByteArray &text)
+QList<QStringList> ParseClipboardText(const QString &text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    const qsizetype end = text.contains(QChar(0)) ? text.indexOf(QChar(0)) : text.size();
+    qsizetype i = 0;
+    bool rowOpen = false;   // something was read since the last line end
+    while (i < end) {
+        const QChar c = text[i];
+        if (c == u'"' && field.isEmpty()) {
+            // Quoted: up to the quote that is not doubled; what follows it up
+            // to the next tab or line end is kept as it stands.
+            for (++i; i < end; ++i) {
+                if (text[i] == u'"') {
+                    if (i + 1 < end && text[i + 1] == u'"')
+                        ++i;
+                    else {
+                        ++i;
+                        break;
+                    }
+                }
+                field += text[i];
+            }
+            rowOpen = true;
+            continue;
+        }
+        if (c == u'\t') {
+            row.append(field);
+            field.clear();
+            rowOpen = true;
+        } else if (c == u'\r' || c == u'\n') {
+            row.append(field);
+            rows.append(row);
+            row.clear();
+            field.clear();
+            rowOpen = false;
+            if (c == u'\r' && i + 1 < end && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            field += c;
+            rowOpen = true;
+        }
+        ++i;
+    }
+    if (rowOpen) {
+        row.append(field);
+        rows.append(row);
+    }
+    return rows;
+}
+
+GridRect GridPasteAtCell(StringGrid &grid, const GridBlock &block)
 {
     const GridRect sel = grid.selection();
-    const QList<QByteArray> lines = SplitTextLines(text);
     GridRect filled{sel.left, sel.top, sel.left, sel.top};
     grid.beginUpdate();
     int row = sel.top;
-    for (qsizetype line = 0; line < lines.size() && row < grid.rowCount(); ++line, ++row) {
-        const QList<QByteArray> fields = ClipboardFields(lines[line]);
+    for (qsizetype line = 0; line < block.size() && row < grid.rowCount(); ++line, ++row) {
+        const QList<QByteArray> &fields = block[line];
         filled.bottom = row;
         for (qsizetype k = 0; k < fields.size() && sel.left + k < grid.colCount(); ++k) {
             const int col = sel.left + int(k);
@@ -68,14 +133,12 @@ GridRect GridPasteAtCell(StringGrid &grid, const QByteArray &text)
     return filled;
 }
 
-GridRect GridPasteIntoSelection(StringGrid &grid, const QByteArray &text)
+GridRect GridPasteIntoSelection(StringGrid &grid, const GridBlock &block)
 {
     const GridRect sel = grid.selection();
-    const QList<QByteArray> lines = SplitTextLines(text);
     grid.beginUpdate();
     for (int r = sel.top; r <= sel.bottom; ++r) {
-        const qsizetype line = r - sel.top;
-        const QList<QByteArray> fields = line < lines.size() ? ClipboardFields(lines[line]) : QList<QByteArray>();
+        const QList<QByteArray> fields = block.value(r - sel.top);
         for (int c = sel.left; c <= sel.right; ++c)
             grid.setCell(c, r, fields.value(c - sel.left));
     }
@@ -203,12 +266,14 @@ void GridSortByColumn(StringGrid &grid, int column, GridSortComparison compare)
         entries.append({grid.cell(column, r), r});
     std::sort(entries.begin(), entries.end(),
               [compare](const GridSortEntry &a, const GridSortEntry &b) { return compare(a, b) < 0; });
-    const StringGrid before = grid;
-    grid.beginUpdate();
+    // Rows are moved whole: the row list is rebuilt from the texts as they were.
+    const QList<QByteArray> before = grid.cells();
+    QList<QByteArray> sorted = before;
+    const int cols = grid.colCount();
     for (qsizetype i = 0; i < entries.size(); ++i)
-        for (int c = 0; c < grid.colCount(); ++c)
-            grid.setCell(c, first + int(i), before.cell(c, entries[i].row));
-    grid.endUpdate();
+        for (int c = 0; c < cols; ++c)
+            sorted[(first + i) * cols + c] = before[qsizetype(entries[i].row) * cols + c];
+    grid.setCells(sorted);
 }
 
 void GridSelectAll(StringGrid &grid)

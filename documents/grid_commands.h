@@ -3,25 +3,41 @@
 #include "documents/string_grid.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QStringList>
 
 // The table window's block commands on a StringGrid, in grid coordinates; the
 // window adds the clipboard, the prompts and the modified mark.
 
-// The clipboard text of the selection: one line per selected row, each ending in
-// CR LF; the row's cells separated by TAB, each as QuoteField writes it.
-QByteArray GridSelectionText(const StringGrid &grid);
-// The same text; every selected cell is emptied once its text is taken.
-QByteArray GridCutSelection(StringGrid &grid);
+// A block of cells as the clipboard carries it: rows of texts, left to right.
+using GridBlock = QList<QList<QByteArray>>;
 
-// Pastes clipboard text (lines as SplitTextLines splits them, fields as
-// ParseCommaLine reads them with TAB as separator) with its top-left at the
-// selection's top-left cell; cells no field reaches keep their text, what falls
-// outside the grid is dropped. Returns the rectangle it filled.
-GridRect GridPasteAtCell(StringGrid &grid, const QByteArray &text);
-// Pastes into the selected block exactly: line k into the k-th selected row,
+// The selected cells, top to bottom.
+GridBlock GridSelectionBlock(const StringGrid &grid);
+// The clipboard text of a block: one line per row, each ending in CR LF; the
+// row's cells separated by TAB, each as QuoteField writes it.
+QByteArray GridBlockText(const GridBlock &block);
+// The private clipboard form of a block: the exact bytes of every cell.
+QByteArray SerializeGridBlock(const GridBlock &block);
+// Empty when data is not a serialized block.
+GridBlock DeserializeGridBlock(const QByteArray &data);
+
+// Clipboard text as rows of fields, as spreadsheets and the program's own copy
+// write it: rows end at CR LF, lone CR or lone LF (a last line end adds no
+// row), fields are split at TAB only, so an empty field between tabs is an
+// empty cell and blanks are kept; a field that starts with a double quote runs
+// to the matching quote (a doubled quote inside is one quote) and may hold
+// tabs and line breaks. A NUL character ends the text.
+QList<QStringList> ParseClipboardText(const QString &text);
+
+// Pastes a block with its top-left at the selection's top-left cell; cells no
+// field reaches keep their text, what falls outside the grid is dropped.
+// Returns the rectangle it filled.
+GridRect GridPasteAtCell(StringGrid &grid, const GridBlock &block);
+// Pastes into the selected block exactly: row k into the k-th selected row,
 // field j into the j-th selected column; selected cells no field reaches are
-// emptied, extra lines and fields dropped. Returns the selection.
-GridRect GridPasteIntoSelection(StringGrid &grid, const QByteArray &text);
+// emptied, extra rows and fields dropped. Returns the selection.
+GridRect GridPasteIntoSelection(StringGrid &grid, const GridBlock &block);
 
 // Removes count rows from first on (all columns, row numbers included); the row
 // count drops by count. Raises OstrelError "GridDeleteRow; row count too few",

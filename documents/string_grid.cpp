@@ -21,6 +21,7 @@ void StringGrid::setRowCount(int rows)
     m_selection.top = std::min(m_selection.top, lastRow);
     m_selection.bottom = std::min(m_selection.bottom, lastRow);
     m_resetPending = true;
+    m_selectionPending = true;
     if (m_updateDepth == 0)
         notify();
 }
@@ -57,10 +58,47 @@ void StringGrid::setCell(int col, int row, const QByteArray &text)
         notify();
 }
 
+void StringGrid::setCells(const QList<QByteArray> &cells)
+{
+    if (cells.size() != m_cells.size())
+        return;
+    m_cells = cells;
+    m_changed = {0, 0, m_colCount - 1, m_rowCount - 1};
+    m_changePending = true;
+    if (m_updateDepth == 0)
+        notify();
+}
+
+void StringGrid::setSelection(const GridRect &r)
+{
+    if (r == m_selection)
+        return;
+    m_selection = r;
+    m_selectionPending = true;
+    if (m_updateDepth == 0)
+        notify();
+}
+
 void StringGrid::setCurrent(int col, int row)
 {
+    if (col == m_col && row == m_row)
+        return;
     m_col = col;
     m_row = row;
+    m_selectionPending = true;
+    if (m_updateDepth == 0)
+        notify();
+}
+
+void StringGrid::addObserver(GridObserver *o)
+{
+    if (!m_observers.contains(o))
+        m_observers.append(o);
+}
+
+void StringGrid::removeObserver(GridObserver *o)
+{
+    m_observers.removeAll(o);
 }
 
 void StringGrid::beginUpdate()
@@ -78,11 +116,17 @@ void StringGrid::notify()
 {
     const bool reset = m_resetPending;
     const bool changed = m_changePending;
-    m_resetPending = m_changePending = false;
-    if (!m_observer)
-        return;
-    if (reset)
-        m_observer->gridReset();
-    else if (changed)
-        m_observer->gridCellsChanged(m_changed);
+    const bool selection = m_selectionPending;
+    m_resetPending = m_changePending = m_selectionPending = false;
+    // A copy: an observer may go away while it is told.
+    const QList<GridObserver *> observers = m_observers;
+    for (GridObserver *o : observers) {
+        if (reset)
+            o->gridReset();
+        else if (changed)
+            o->gridCellsChanged(m_changed);
+    }
+    if (selection)
+        for (GridObserver *o : observers)
+            o->gridSelectionChanged();
 }

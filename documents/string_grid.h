@@ -22,8 +22,9 @@ class GridObserver
 {
 public:
     virtual ~GridObserver() = default;
-    virtual void gridCellsChanged(const GridRect &area) = 0;   // texts in area changed
-    virtual void gridReset() = 0;                               // row count or everything changed
+    virtual void gridCellsChanged(const GridRect &) {}   // texts in area changed
+    virtual void gridReset() {}                          // row count or everything changed
+    virtual void gridSelectionChanged() {}               // selection or cursor cell moved
 };
 
 // The table's grid as plain data: columns x rows of byte texts, the fixed header
@@ -45,13 +46,21 @@ public:
     const QByteArray &cell(int col, int row) const;
     void setCell(int col, int row, const QByteArray &text);
 
+    // Every text, row by row; the list shares its storage with the grid until
+    // either changes, so keeping one is cheap.
+    const QList<QByteArray> &cells() const { return m_cells; }
+    // Puts back texts taken by cells() from a grid of the same size.
+    void setCells(const QList<QByteArray> &cells);
+
     GridRect selection() const { return m_selection; }
-    void setSelection(const GridRect &r) { m_selection = r; }
+    void setSelection(const GridRect &r);
     int col() const { return m_col; }
     int row() const { return m_row; }
     void setCurrent(int col, int row);
 
-    void setObserver(GridObserver *o) { m_observer = o; }
+    // Observers are told in the order they were added.
+    void addObserver(GridObserver *o);
+    void removeObserver(GridObserver *o);
     // Nested; the changes made inside are told once, at the outermost endUpdate.
     void beginUpdate();
     void endUpdate();
@@ -64,9 +73,10 @@ private:
     QList<QByteArray> m_cells;   // row by row
     GridRect m_selection;
     int m_col = 0, m_row = 0;
-    GridObserver *m_observer = nullptr;
+    QList<GridObserver *> m_observers;
     int m_updateDepth = 0;
     bool m_resetPending = false;
     bool m_changePending = false;
+    bool m_selectionPending = false;
     GridRect m_changed;
 };

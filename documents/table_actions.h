@@ -17,6 +17,10 @@ inline constexpr std::array TableActionSpecs{
     ActionSpec{"GridSort1", "Edit", "Sort", "", ""},
     ActionSpec{"SelectAll1", "Edit", "SelectAll", "", ""},
     ActionSpec{"GridInsert1", "Edit", "Insert", "Ctrl+I", ""},
+    // Their keys are the main window's (Ctrl+Z, Ctrl+Y); captions name the step.
+    ActionSpec{"Undo1", "Edit", "Undo", "", ""},
+    ActionSpec{"Redo1", "Edit", "Redo", "", ""},
+    ActionSpec{"CheckTable1", "Edit", "Check Table", "", ""},
 };
 
 // One entry of PopupMenu1: the menu item's name and the action it runs; an
@@ -29,6 +33,8 @@ struct PopupEntry
 
 // PopupMenu1's entries in order.
 inline constexpr std::array TablePopupEntries{
+    PopupEntry{"Undo2", "Undo1"},           PopupEntry{"Redo2", "Redo1"},
+    PopupEntry{"N1", ""},
     PopupEntry{"Cut1", "GridCut1"},         PopupEntry{"Copy1", "GridCopy1"},
     PopupEntry{"Paste1", "GridPaste1"},     PopupEntry{"Delete1", "GridDelete1"},
     PopupEntry{"Insert1", "GridInsert1"},   PopupEntry{"SelectAll2", "SelectAll1"},
@@ -36,4 +42,5 @@ inline constexpr std::array TablePopupEntries{
     PopupEntry{"Clear2", "Clear1"},         PopupEntry{"N3", ""},
     PopupEntry{"ReceivefromKOV1", "Recv1"}, PopupEntry{"SendtoKOV1", "Send1"},
     PopupEntry{"ComparewithKOV1", "Compare1"},
+    PopupEntry{"N4", ""},                   PopupEntry{"CheckTable2", "CheckTable1"},
 };

@@ -1,12 +1,15 @@
 #include "documents/table_document.h"
 
+#include "common/codepage.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
+#include "documents/sheet_csv.h"
 #include "documents/table_files.h"
 
 #include <QElapsedTimer>
 #include <QIODevice>
+#include <QScopeGuard>
 #include <cstring>
 
 TableDocument::TableDocument(const QByteArray &convStrHeader, const QByteArray &barCodeHeader)
@@ -17,6 +20,7 @@ TableDocument::TableDocument(const QByteArray &convStrHeader, const QByteArray &
     m_grid.setCell(BarcodeColumn, 0, barCodeHeader);
     for (int row = 1; row <= TableRowCount; ++row)
         m_grid.setCell(NumberColumn, row, RowNumberText(row));
+    m_history.reset(m_grid.cells());
 }
 
 void TableDocument::keepImageSize()
@@ -60,21 +64,31 @@ void TableDocument::LoadFromFile(const QString &fileName, int format)
     if (format == FileKindBinary)
         loadBinary(fileName);
     else
-        loadText(fileName);
+        loadText(fileName, format == FileKindSheet);
     // Only a load that went through changes the kind a later save uses.
     m_fileKind = format < 0 ? -1 : format;
+    m_history.reset(m_grid.cells());
+    HistoryChanged();
 }
 
-void TableDocument::loadText(const QString &fileName)
+void TableDocument::loadText(const QString &fileName, bool sheet)
 {
     QElapsedTimer timer;
     timer.start();
-    const QList<QByteArray> lines = SplitTextLines(ReadTextFile(fileName));
-    if (lines.isEmpty())
-        throw OstrelError(Msg::CsvEmpty);
-    ParseTextTable(lines, m_grid);
+    const QByteArray text = ReadTextFile(fileName);
+    LeftOutText leftOut;
+    if (sheet) {
+        leftOut = ParseSheetTable(text, m_grid, fileName);
+    } else {
+        const QList<QByteArray> lines = SplitTextLines(text);
+        if (lines.isEmpty())
+            throw OstrelError(Msg::CsvEmpty);
+        leftOut = ParseTextTable(lines, m_grid);
+    }
     m_imageStale = true;
     zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));
+    if (leftOut.records > 0)
+        zered::LogText(zered::clWarning, leftOut.warning(fileName));
 }
 
 void TableDocument::loadBinary(const QString &fileName)
@@ -118,7 +132,8 @@ void TableDocument::save(const QString &fileName, int format,
         std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
         m_imageStale = false;
     } else {
-        const QByteArray text = FormatTextTable(m_grid, fileName);
+        const QByteArray text =
+            kind == FileKindSheet ? FormatSheetTable(m_grid, fileName) : FormatTextTable(m_grid, fileName);
         writeFile([&](QIODevice &device) {
             if (!WriteAll(device, text))
                 throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));
@@ -127,9 +142,206 @@ void TableDocument::save(const QString &fileName, int format,
         for (int row = 1; row <= TableRowCount; ++row)
             m_grid.setCell(NumberColumn, row, RowNumberText(row));
         m_grid.endUpdate();
+        m_history.replaceCurrent(m_grid.cells());
     }
     if (format >= 0)
         m_fileKind = format;
     if (kind != FileKindBinary)
         zered::LogPrint(zered::clBlack, Msg::SaveToTimed, qUtf8Printable(fileName), int(timer.elapsed()));
+}
+
+// Commands
+
+GridPlace TableDocument::Place() const
+{
+    return {m_grid.selection(), {m_grid.col(), m_grid.row()}};
+}
+
+void TableDocument::Change(EditStep kind, const std::function<void()> &change)
+{
+    const QList<QByteArray> before = m_grid.cells();
+    // Texts set without a step belong to the state the step starts from.
+    if (before != m_history.current())
+        m_history.replaceCurrent(before);
+    const GridPlace placeBefore = Place();
+    const int rows = TableRowCount + m_grid.fixedRows();
+    {
+        m_grid.beginUpdate();
+        const auto tell = qScopeGuard([this] { m_grid.endUpdate(); });
+        try {
+            change();
+            m_grid.setRowCount(rows);
+        } catch (...) {
+            m_grid.setRowCount(rows);
+            m_grid.setCells(before);
+            m_grid.setSelection(placeBefore.selection);
+            m_grid.setCurrent(placeBefore.cursor.col, placeBefore.cursor.row);
+            throw;
+        }
+    }
+    if (m_grid.cells() == before)
+        return;
+    m_imageStale = true;
+    m_history.push({kind, m_grid.cells(), placeBefore, Place()});
+    HistoryChanged();
+}
+
+void TableDocument::Restore(const QList<QByteArray> &cells, const GridPlace &place)
+{
+    m_grid.beginUpdate();
+    m_grid.setCells(cells);
+    m_grid.setSelection(place.selection);
+    m_grid.setCurrent(place.cursor.col, place.cursor.row);
+    m_grid.endUpdate();
+    m_imageStale = true;
+    HistoryChanged();
+}
+
+void TableDocument::HistoryChanged()
+{
+    if (m_historyListener)
+        m_historyListener();
+}
+
+void TableDocument::Undo()
+{
+    if (!m_history.canUndo())
+        return;
+    const GridPlace place = m_history.undoStep().before;
+    Restore(m_history.undo(), place);
+}
+
+void TableDocument::Redo()
+{
+    if (!m_history.canRedo())
+        return;
+    const GridPlace place = m_history.redoStep().after;
+    Restore(m_history.redo(), place);
+}
+
+void TableDocument::MarkSaved()
+{
+    m_history.markSaved();
+    HistoryChanged();
+}
+
+void TableDocument::ForgetSaved()
+{
+    m_history.forgetSaved();
+    HistoryChanged();
+}
+
+QByteArray TableDocument::CellBytes(int col, int row, const QString &text) const
+{
+    const QString column = DecodeCp932(m_grid.cell(col, 0));
+    for (const QChar c : text)
+        if (c == u'\r' || c == u'\n' || c == u'\t' || c == QChar(0))
+            throw OstrelError(QString::fromUtf8(Msg::CellControlCharacter).arg(row).arg(column));
+    const Cp932Encoding encoded = EncodeCp932Exact(text);
+    if (encoded.unencodableAt >= 0) {
+        const char32_t code = QStringView(text).mid(encoded.unencodableAt).toUcs4().value(0);
+        throw OstrelError(QString::fromUtf8(Msg::CannotStoreCharacter)
+                              .arg(QString::fromUcs4(&code, 1),
+                                   QString::number(uint(code), 16).toUpper().rightJustified(4, u'0'))
+                              .arg(row)
+                              .arg(column));
+    }
+    return encoded.bytes;
+}
+
+void TableDocument::EditCell(int col, int row, const QByteArray &text)
+{
+    Change(EditStep::Typing, [&] { m_grid.setCell(col, row, text); });
+}
+
+GridBlock TableDocument::CutSelection()
+{
+    const GridBlock block = GridSelectionBlock(m_grid);
+    Change(EditStep::Cut, [this] {
+        const GridRect sel = m_grid.selection();
+        for (int r = sel.top; r <= sel.bottom; ++r)
+            for (int c = sel.left; c <= sel.right; ++c)
+                m_grid.setCell(c, r, QByteArray());
+    });
+    return block;
+}
+
+void TableDocument::PasteBlock(const GridBlock &block)
+{
+    Change(EditStep::Paste, [&] {
+        const GridRect sel = m_grid.selection();
+        const bool single = sel.top == sel.bottom && sel.left == sel.right;
+        m_grid.setSelection(single ? GridPasteAtCell(m_grid, block) : GridPasteIntoSelection(m_grid, block));
+    });
+}
+
+void TableDocument::PasteText(const QString &text)
+{
+    // Only what reaches the grid is stored, so only that must be storable.
+    const QList<QStringList> rows = ParseClipboardText(text);
+    const GridRect sel = m_grid.selection();
+    GridBlock block;
+    for (qsizetype r = 0; r < rows.size() && sel.top + r < m_grid.rowCount(); ++r) {
+        QList<QByteArray> cells;
+        for (qsizetype k = 0; k < rows[r].size() && sel.left + k < m_grid.colCount(); ++k)
+            cells.append(CellBytes(sel.left + int(k), sel.top + int(r), rows[r][k]));
+        block.append(cells);
+    }
+    PasteBlock(block);
+}
+
+int TableDocument::SelectedRowCount() const
+{
+    const GridRect sel = m_grid.selection();
+    return sel.bottom - sel.top + 1;
+}
+
+void TableDocument::DeleteSelectedRows()
+{
+    Change(EditStep::DeleteRows, [this] { GridDeleteRow(m_grid, m_grid.selection().top, SelectedRowCount()); });
+}
+
+void TableDocument::InsertSelectedRows()
+{
+    Change(EditStep::InsertRows, [this] { GridInsertRow(m_grid, m_grid.selection().top, SelectedRowCount()); });
+}
+
+QList<int> TableDocument::RowsLostByInsert() const
+{
+    QList<int> lost;
+    const int first = TableRowCount - std::min(SelectedRowCount(), TableRowCount - m_grid.selection().top + 1) + 1;
+    for (int row = first; row <= TableRowCount; ++row)
+        if (!m_grid.cell(ConvStrColumn, row).isEmpty() || !m_grid.cell(BarcodeColumn, row).isEmpty())
+            lost.append(row);
+    return lost;
+}
+
+void TableDocument::SortByColumn(int column)
+{
+    if (column == m_sortColumn)
+        m_sortDirection = -m_sortDirection;
+    else
+        m_sortColumn = column;
+    Change(EditStep::Sort, [this] {
+        GridSortByColumn(m_grid, m_sortColumn, GridSortComparisonFor(m_sortColumn, m_sortDirection));
+    });
+    zered::LogPrint(zered::clBlack, Msg::Sorted, m_sortColumn, m_sortDirection > 0 ? "asc" : "desc");
+}
+
+void TableDocument::Clear()
+{
+    Change(EditStep::Clear, [this] { ClearTable(); });
+}
+
+void TableDocument::MoveRow(int from, int to)
+{
+    Change(EditStep::MoveRow, [&] { GridMoveRow(m_grid, from, to); });
+    zered::LogPrint(zered::clBlack, Msg::RowMoved, from, to);
+}
+
+void TableDocument::ShowReceivedImage()
+{
+    Change(EditStep::Receive, [this] { ImageToGrid(); });
+    // The image is what the controller holds, whether or not a text changed.
+    m_imageStale = false;
 }

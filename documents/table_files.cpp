@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstring>
 
 #ifdef Q_OS_WIN
@@ -132,6 +133,14 @@ QByteArray QuoteField(const QByteArray &field)
     return quoted;
 }
 
+void CheckFieldWritable(const QByteArray &field, const QString &fileName, int row)
+{
+    if (field.contains('\r') || field.contains('\n'))
+        throw OstrelError(QString::fromUtf8(Msg::LineBreakInField).arg(fileName).arg(row));
+    if (field.contains('\0'))
+        throw OstrelError(QString::fromUtf8(Msg::NulByteInField).arg(fileName).arg(row));
+}
+
 QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName)
 {
     QByteArray text;
@@ -139,10 +148,7 @@ QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName)
     for (int row = 1; row <= TableRowCount; ++row) {
         for (int col : {ConvStrColumn, BarcodeColumn}) {
             const QByteArray &field = grid.cell(col, row);
-            if (field.contains('\r') || field.contains('\n'))
-                throw OstrelError(QString::fromUtf8(Msg::LineBreakInField).arg(fileName).arg(row));
-            if (field.contains('\0'))
-                throw OstrelError(QString::fromUtf8(Msg::NulByteInField).arg(fileName).arg(row));
+            CheckFieldWritable(field, fileName, row);
             if (col == BarcodeColumn)
                 text += ',';
             text += QuoteField(field);
@@ -152,17 +158,49 @@ QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName)
     return text;
 }
 
-void ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid)
+QString LeftOutText::warning(const QString &fileName) const
 {
-    const int count = int(std::min<qsizetype>(lines.size(), TableRowCount));
+    if (records == 0)
+        return QString();
+    return QString::fromUtf8(Msg::TextLeftOut)
+        .arg(fileName)
+        .arg(records)
+        .arg(firstRecord)
+        .arg(DecodeCp932(firstText));
+}
+
+LeftOutText PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid &grid)
+{
+    LeftOutText leftOut;
+    const int count = int(std::min<qsizetype>(records.size(), TableRowCount));
     grid.beginUpdate();
     for (int row = 1; row <= count; ++row) {
-        const QList<QByteArray> fields = ParseCommaLine(lines[row - 1]);
+        const QList<QByteArray> &fields = records[row - 1];
         grid.setCell(NumberColumn, row, RowNumberText(row));
         grid.setCell(ConvStrColumn, row, fields.value(0));
         grid.setCell(BarcodeColumn, row, fields.value(1));
     }
     grid.endUpdate();
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const QList<QByteArray> &fields = records[i];
+        const QList<QByteArray> lost = i < TableRowCount ? fields.mid(2) : fields;
+        if (std::all_of(lost.begin(), lost.end(), [](const QByteArray &f) { return f.isEmpty(); }))
+            continue;
+        if (leftOut.records++ == 0) {
+            leftOut.firstRecord = int(i + 1);
+            leftOut.firstText = lost.join(',');
+        }
+    }
+    return leftOut;
+}
+
+LeftOutText ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid)
+{
+    QList<QList<QByteArray>> records;
+    records.reserve(lines.size());
+    for (const QByteArray &line : lines)
+        records.append(ParseCommaLine(line));
+    return PutTableRecords(records, grid);
 }
 
 namespace {

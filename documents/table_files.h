@@ -20,12 +20,28 @@ QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator = ',');
 // when it holds a blank (0x01-0x20), a double quote, an apostrophe or a comma.
 QByteArray QuoteField(const QByteArray &field);
 
+// Raises, naming the file and row, when a field holds a line break or a 0x00
+// byte, which no text file can carry.
+void CheckFieldWritable(const QByteArray &field, const QString &fileName, int row);
+
 // The text file of rows 1..512 of grid: "conv,bar" lines, each ending in CR LF.
 // Raises OstrelError naming fileName and the row when a field holds CR, LF or 0x00,
 // which the format cannot carry.
 QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName);
-// Puts lines (at most 512) into rows 1.. of grid: number, first field, second field.
-void ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid);
+// Text a load could not put into the table (fields past the second, records past
+// the 512th): how many records lost some, and the first of them.
+struct LeftOutText
+{
+    int records = 0;
+    int firstRecord = 0;        // 1-based line or row of the file
+    QByteArray firstText;       // its left-out fields, comma-joined
+    // The one warning line that says so; empty when nothing was left out.
+    QString warning(const QString &fileName) const;
+};
+// Puts records (at most 512) into rows 1.. of grid: number, first field, second field.
+LeftOutText PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid &grid);
+// The same for the lines of a text file, each parsed in the comma dialect.
+LeftOutText ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid);
 
 // File layer; every failure raises OstrelError with a message naming the file.
 // Only regular files are read (a pipe or device could block or never end).

@@ -9,12 +9,12 @@
 TableGridModel::TableGridModel(StringGrid &grid, QObject *parent)
     : QAbstractTableModel(parent), m_grid(grid)
 {
-    m_grid.setObserver(this);
+    m_grid.addObserver(this);
 }
 
 TableGridModel::~TableGridModel()
 {
-    m_grid.setObserver(nullptr);
+    m_grid.removeObserver(this);
 }
 
 int TableGridModel::rowCount(const QModelIndex &parent) const
@@ -55,19 +55,6 @@ QVariant TableGridModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
-}
-
-bool TableGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
-{
-    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
-        return false;
-    const int col = GridColumn(index), row = GridRow(index);
-    const QString typed = value.toString();
-    if (typed == DecodeCp932(m_grid.cell(col, row)))
-        return true;   // unchanged text: keep the cell's bytes as they are
-    m_grid.setCell(col, row, EncodeCp932(typed));
-    Q_EMIT cellEdited(col, row);
-    return true;
 }
 
 QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const

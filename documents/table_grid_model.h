@@ -6,9 +6,9 @@
 
 // The view's face of a StringGrid: grid row 0 is the horizontal header and
 // grid column 0 the vertical header (the row numbers travel with their rows,
-// so they are data). Cells are bytes in CP932; the view shows them decoded and
-// an edit is stored back as CP932 only when the text really changed, so cells
-// nobody edited keep their bytes.
+// so they are data). Cells are bytes in CP932; the view shows them decoded.
+// Edits do not come back through the model: the view stores them through the
+// table's document, as undoable steps.
 class TableGridModel : public QAbstractTableModel, private GridObserver
 {
     Q_OBJECT
@@ -19,7 +19,6 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
-    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
@@ -28,9 +27,6 @@ public:
 
     static int GridRow(const QModelIndex &index) { return index.row() + 1; }
     static int GridColumn(const QModelIndex &index) { return index.column() + 1; }
-
-Q_SIGNALS:
-    void cellEdited(int gridCol, int gridRow);   // an edit changed a cell's bytes
 
 private:
     void gridCellsChanged(const GridRect &area) override;

@@ -14,21 +14,15 @@ bool FieldLengthsFit(int barcodeLen, int convStrLen)
     return barcodeLen > 0 && convStrLen > 0 && barcodeLen <= TableRecordSize - convStrLen;
 }
 
-namespace {
-
-struct FieldLengths
+FieldLengths ActiveFieldLengths()
 {
-    int barcode, convStr;
-};
-
-// The lengths in force; lengths a record cannot hold would write past it, so
-// the defaults stand in for them.
-FieldLengths fieldLengths()
-{
+    // Lengths a record cannot hold would write past it; the defaults stand in.
     if (FieldLengthsFit(BarcodeFieldLen, ConvStrFieldLen))
         return {BarcodeFieldLen, ConvStrFieldLen};
     return {DefaultBarcodeFieldLen, DefaultConvStrFieldLen};
 }
+
+namespace {
 
 void copyField(char *field, int length, const QByteArray &text)
 {
@@ -50,7 +44,7 @@ const QByteArray &RowNumberText(int row)
 
 void EncodeTableImage(const StringGrid &grid, char *image)
 {
-    const FieldLengths len = fieldLengths();
+    const FieldLengths len = ActiveFieldLengths();
     std::memset(image, 0xFF, TableImageSize);
     bool barcodeSeen = false;
     for (int row = TableRowCount; row >= 1; --row) {
@@ -77,7 +71,7 @@ QByteArray ReadImageField(const char *field, int length)
 
 void DecodeTableImage(const char *image, StringGrid &grid)
 {
-    const FieldLengths len = fieldLengths();
+    const FieldLengths len = ActiveFieldLengths();
     grid.beginUpdate();
     for (int row = TableRowCount; row >= 1; --row) {
         const char *record = image + (row - 1) * TableRecordSize;

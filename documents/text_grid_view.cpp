@@ -1,11 +1,24 @@
 #include "documents/text_grid_view.h"
 
+#include "common/codepage.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
+#include "common/zered_gui.h"
+#include "common/zered_log.h"
+#include "documents/grid_hints.h"
+#include "documents/table_document.h"
+#include "documents/table_grid_model.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QLineEdit>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
+#include <QScopeGuard>
+#include <QStatusTipEvent>
+#include <QValidator>
 
 void DrawGridText(QPainter *painter, const QRect &rect, const QString &text, bool rightAligned)
 {
@@ -16,6 +29,117 @@ void DrawGridText(QPainter *painter, const QRect &rect, const QString &text, boo
     painter->drawText(inner, Qt::TextSingleLine | Qt::AlignTop | (rightAligned ? Qt::AlignRight : Qt::AlignLeft),
                       text);
     painter->restore();
+}
+
+namespace {
+
+bool IsNavigationKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool KeyStartsEditing(int key, Qt::KeyboardModifiers modifiers, const QString &text)
+{
+    if ((modifiers & Qt::ControlModifier) || IsNavigationKey(key))
+        return false;
+    switch (key) {
+    case Qt::Key_Space: case Qt::Key_Insert: case Qt::Key_Delete:
+        return true;
+    default:
+        break;
+    }
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z)
+        || (key >= Qt::Key_F1 && key <= Qt::Key_F15) || (modifiers & Qt::KeypadModifier))
+        return true;
+    // Punctuation has codes above 126 on Windows; it types a character all the same.
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+namespace {
+
+bool IsEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+bool IsCellBreak(QChar c)
+{
+    return c == u'\r' || c == u'\n' || c == u'\t' || c == QChar(0);
+}
+
+// Keeps line breaks, tabs and NULs out of a cell. A paste leaves the cursor
+// after what it inserted, so what lies between the first such character and
+// the cursor is the rest of a pasted text, which is left out.
+class CellTextValidator : public QValidator
+{
+public:
+    CellTextValidator(CellEditor *editor) : QValidator(editor), m_editor(editor) {}
+
+    State validate(QString &input, int &pos) const override
+    {
+        const auto first = std::find_if(input.cbegin(), input.cend(), IsCellBreak);
+        if (first == input.cend())
+            return Acceptable;
+        const int at = int(first - input.cbegin());
+        if (pos > at) {
+            input.remove(at, pos - at);
+            pos = at;
+        }
+        input.removeIf(IsCellBreak);
+        QMetaObject::invokeMethod(m_editor, &CellEditor::restLeftOut, Qt::QueuedConnection);
+        return Acceptable;
+    }
+
+private:
+    CellEditor *m_editor;
+};
+
+} // namespace
+
+CellEditor::CellEditor(int fieldLength, QWidget *parent)
+    : QLineEdit(parent), m_fieldLength(fieldLength), m_count(new QLabel(this))
+{
+    setFrame(false);
+    setValidator(new CellTextValidator(this));
+    QFont small = font();
+    small.setPointSizeF(std::max(small.pointSizeF() - 1, 6.0));
+    m_count->setFont(small);
+    m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_count->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_count->setVisible(m_fieldLength > 0);
+    connect(this, &QLineEdit::textChanged, this, &CellEditor::showByteCount);
+    showByteCount();
+}
+
+QString CellEditor::byteCount() const
+{
+    return m_count->text();
+}
+
+void CellEditor::showByteCount()
+{
+    if (m_fieldLength <= 0)
+        return;
+    const qsizetype bytes = EncodeCp932Exact(text()).bytes.size();
+    m_count->setText(QStringLiteral("%1 / %2 bytes").arg(bytes).arg(m_fieldLength));
+    m_count->setStyleSheet(bytes > m_fieldLength ? QStringLiteral("color: red") : QStringLiteral("color: gray"));
+    const int width = m_count->fontMetrics().horizontalAdvance(QStringLiteral("000 / 00 bytes")) + 6;
+    m_count->setGeometry(this->width() - width, 0, width, height());
+    setTextMargins(0, 0, width, 0);
+}
+
+void CellEditor::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    showByteCount();
 }
 
 void TextGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -40,40 +164,192 @@ void TextGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->restore();
 }
 
+QWidget *TextGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
+{
+    return new CellEditor(TableGridModel::FieldLength(TableGridModel::GridColumn(index)), parent);
+}
+
 TextGridHeader::TextGridHeader(Qt::Orientation orientation, QWidget *parent) : QHeaderView(orientation, parent)
 {
 }
+
+void TextGridHeader::setMarkedSection(int section)
+{
+    if (section == m_marked)
+        return;
+    m_marked = section;
+    viewport()->update();
+}
+
+namespace {
+
+// A header cell as the style draws it, or in the selection colours when marked;
+// returns the pen for its text.
+QColor DrawHeaderCell(QPainter *painter, QStyleOptionHeader &opt, const QWidget *widget, bool marked)
+{
+    opt.text.clear();
+    // The style may leave an empty clip region set behind it when there was no clip.
+    painter->save();
+    widget->style()->drawControl(QStyle::CE_Header, &opt, painter, widget);
+    painter->restore();
+    if (!marked)
+        return opt.palette.color(QPalette::ButtonText);
+    painter->fillRect(opt.rect.adjusted(1, 1, -1, -1), opt.palette.brush(QPalette::Highlight));
+    return opt.palette.color(QPalette::HighlightedText);
+}
+
+} // namespace
 
 void TextGridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
     QStyleOptionHeader opt;
     initStyleOptionForIndex(&opt, logicalIndex);
     opt.rect = rect;
-    opt.text.clear();
-    // The style may leave an empty clip region set behind it when there was no clip.
+    const QColor pen = DrawHeaderCell(painter, opt, this, logicalIndex == m_marked);
     painter->save();
-    style()->drawControl(QStyle::CE_Header, &opt, painter, this);
-    painter->restore();
-    painter->save();
-    painter->setPen(opt.palette.color(QPalette::ButtonText));
+    painter->setPen(pen);
     DrawGridText(painter, rect, model()->headerData(logicalIndex, orientation()).toString(),
                  orientation() == Qt::Vertical);
     painter->restore();
 }
 
-TextGridView::TextGridView(QWidget *parent) : QTableView(parent)
+GridSelectionModel::GridSelectionModel(StringGrid &grid, TableGridModel *model)
+    : QItemSelectionModel(model, model), m_grid(grid)
+{
+    m_grid.addObserver(this);
+    show();
+}
+
+GridSelectionModel::~GridSelectionModel()
+{
+    m_grid.removeObserver(this);
+}
+
+void GridSelectionModel::select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command)
+{
+    QItemSelectionModel::select(selection, command);
+    const int fc = m_grid.fixedCols(), fr = m_grid.fixedRows();
+    const QItemSelection shown = this->selection();
+    if (shown.isEmpty()) {
+        // The grid always has a block, the cursor cell at least; a view that
+        // cleared its own (a model reset does) shows the grid's again.
+        show();
+        return;
+    }
+    GridRect rect{INT_MAX, INT_MAX, -1, -1};
+    for (const QItemSelectionRange &range : shown) {
+        rect.left = std::min(rect.left, range.left() + fc);
+        rect.top = std::min(rect.top, range.top() + fr);
+        rect.right = std::max(rect.right, range.right() + fc);
+        rect.bottom = std::max(rect.bottom, range.bottom() + fr);
+    }
+    m_grid.setSelection(rect);
+}
+
+void GridSelectionModel::setCurrentIndex(const QModelIndex &index, QItemSelectionModel::SelectionFlags command)
+{
+    // The grid is told once, with the cursor and any selection that came with it.
+    m_grid.beginUpdate();
+    const auto tell = qScopeGuard([this] { m_grid.endUpdate(); });
+    if (index.isValid())
+        m_grid.setCurrent(TableGridModel::GridColumn(index), TableGridModel::GridRow(index));
+    QItemSelectionModel::setCurrentIndex(index, command);
+}
+
+void GridSelectionModel::show()
+{
+    const int fc = m_grid.fixedCols(), fr = m_grid.fixedRows();
+    const QModelIndex current = model()->index(m_grid.row() - fr, m_grid.col() - fc);
+    if (current.isValid() && current != currentIndex())
+        QItemSelectionModel::setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    const GridRect sel = m_grid.selection();
+    const QItemSelection wanted(model()->index(sel.top - fr, sel.left - fc),
+                                model()->index(sel.bottom - fr, sel.right - fc));
+    if (selection() != wanted)
+        QItemSelectionModel::select(wanted, QItemSelectionModel::ClearAndSelect);
+}
+
+TextGridView::TextGridView(TableDocument &document, QWidget *parent)
+    : QTableView(parent), m_document(document), m_model(new TableGridModel(document.grid(), this))
 {
     setHorizontalHeader(new TextGridHeader(Qt::Horizontal, this));
     setVerticalHeader(new TextGridHeader(Qt::Vertical, this));
     setItemDelegate(new TextGridDelegate(this));
+    setModel(m_model);
+    QItemSelectionModel *initial = selectionModel();
+    setSelectionModel(new GridSelectionModel(document.grid(), m_model));
+    delete initial;
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);   // cut at the cell edge, as the grid draws
+    // The editor opens only by the grid's own rules (keys, Enter, a second click).
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (QHeaderView *header : {horizontalHeader(), verticalHeader()}) {
+        header->setHighlightSections(false);
+        // Header cells are not selectable: a press there only moves the cursor.
+        header->setSectionsClickable(false);
+        header->viewport()->installEventFilter(this);
+        header->viewport()->setMouseTracking(true);   // hints follow the pointer
+    }
+    viewport()->setMouseTracking(true);
+    verticalHeader()->setSectionsMovable(true);   // rows move by dragging their numbers
+    connect(verticalHeader(), &QHeaderView::sectionMoved, this, [this](int, int fromVisual, int toVisual) {
+        // The grid's data moves, not just the header's picture of it.
+        const QSignalBlocker block(verticalHeader());
+        verticalHeader()->moveSection(toVisual, fromVisual);
+        const int fr = m_document.grid().fixedRows();
+        zered::Guarded([&] { m_document.MoveRow(fromVisual + fr, toVisual + fr); });
+    });
+    connect(this, &QAbstractItemView::clicked, this, [this] { zered::Guarded([this] { TextGridClick(); }); });
+    // The corner button draws no text of its own.
+    if (auto *corner = findChild<QAbstractButton *>())
+        corner->installEventFilter(this);
 }
 
-void TextGridView::commitAndCloseEditor()
+void TextGridView::setCornerText(const QString &text)
 {
-    if (QWidget *editor = indexWidget(m_editorIndex)) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    m_cornerText = text;
+    if (auto *corner = findChild<QAbstractButton *>())
+        corner->update();
+}
+
+void TextGridView::markHeaderCell(int col, int row)
+{
+    clearMarks();
+    auto *titles = static_cast<TextGridHeader *>(horizontalHeader());
+    auto *numbers = static_cast<TextGridHeader *>(verticalHeader());
+    if (col == 0 && row == 0) {
+        m_cornerMarked = true;
+        if (auto *corner = findChild<QAbstractButton *>())
+            corner->update();
+    } else if (row == 0) {
+        titles->setMarkedSection(col - 1);
+    } else if (col == 0) {
+        numbers->setMarkedSection(row - 1);
     }
+}
+
+void TextGridView::clearMarks()
+{
+    static_cast<TextGridHeader *>(horizontalHeader())->setMarkedSection(-1);
+    static_cast<TextGridHeader *>(verticalHeader())->setMarkedSection(-1);
+    if (m_cornerMarked) {
+        m_cornerMarked = false;
+        if (auto *corner = findChild<QAbstractButton *>())
+            corner->update();
+    }
+}
+
+void TextGridView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    clearMarks();
+    QTableView::currentChanged(current, previous);
+}
+
+TextGridView::~TextGridView()
+{
+    // The selection model goes while the grid it watches still exists.
+    delete selectionModel();
 }
 
 void TextGridView::updateGeometries()
@@ -82,26 +358,264 @@ void TextGridView::updateGeometries()
     Q_EMIT geometriesChanged();
 }
 
+void TextGridView::setBrowsing()
+{
+    m_editing = false;
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+}
+
+void TextGridView::SetEditing(bool on)
+{
+    if (on == m_editing)
+        return;
+    if (on) {
+        m_editing = true;
+        // A grid without a current cell opens no editor: back to browsing.
+        auto browse = qScopeGuard([this] { setBrowsing(); });
+        setSelectionMode(QAbstractItemView::SingleSelection);
+        edit(currentIndex());
+        GetGridEditor(*this).selectAll();   // typing replaces the text
+        browse.dismiss();
+        return;
+    }
+    if (QWidget *editor = indexWidget(m_editorIndex)) {
+        StoreEditorText();
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    setBrowsing();
+}
+
+void TextGridView::StoreEditorText()
+{
+    const QLineEdit &editor = GetGridEditor(*this);
+    const int col = TableGridModel::GridColumn(m_editorIndex), row = TableGridModel::GridRow(m_editorIndex);
+    // An unchanged text keeps the cell's bytes, even ones that do not decode.
+    if (editor.text() == DecodeCp932(m_editStartText))
+        return;
+    m_document.EditCell(col, row, m_document.CellBytes(col, row, editor.text()));
+}
+
 bool TextGridView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
     if (!QTableView::edit(index, trigger, event))
         return false;
     if (isEditing() && m_editorIndex != index) {
         m_editorIndex = index;
-        Q_EMIT editorOpened(index);
+        m_keepEditor = false;
+        m_editStartText = m_document.grid().cell(TableGridModel::GridColumn(index), TableGridModel::GridRow(index));
+        if (auto *editor = qobject_cast<CellEditor *>(indexWidget(index))) {
+            editor->installEventFilter(this);   // Enter and Escape are the grid's
+            connect(editor, &CellEditor::restLeftOut, this, [index] {
+                zered::LogPrint(zered::clBlack, "%s",
+                                qUtf8Printable(QString::fromUtf8(Msg::PastedRestLeftOut)
+                                                   .arg(TableGridModel::GridRow(index))
+                                                   .arg(index.model()->headerData(index.column(), Qt::Horizontal)
+                                                            .toString())));
+            });
+        }
+        // An editor opened from elsewhere is editing all the same.
+        m_editing = true;
+        setSelectionMode(QAbstractItemView::SingleSelection);
     }
     return true;
 }
 
+void TextGridView::commitData(QWidget *editor)
+{
+    // The view commits when the editor loses the focus or the cursor leaves it.
+    if (editor != indexWidget(m_editorIndex))
+        return;
+    m_keepEditor = !zered::Guarded([this] { StoreEditorText(); });
+}
+
 void TextGridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
+    if (m_keepEditor) {
+        m_keepEditor = false;   // its text was refused: it stays open with the text
+        return;
+    }
     // Tab ends the edit where it is: the cursor moves only by keys and clicks
     // while browsing, so the next cell's editor never opens on its own.
     if (hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem)
         hint = QAbstractItemDelegate::NoHint;
     QTableView::closeEditor(editor, hint);
     m_editorIndex = QPersistentModelIndex();
-    Q_EMIT editorClosed();
+    setBrowsing();
+}
+
+void TextGridView::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Escape)
+        return;
+    if (IsEnterKey(key)) {
+        zered::Guarded([this] { SetEditing(!m_editing); });
+        return;
+    }
+    if (m_editing) {
+        // A navigation key the editor left to the grid moves the cursor: the
+        // edit ends first. Others (a modifier alone, say) leave the edit be.
+        if (IsNavigationKey(key) && zered::Guarded([this] { SetEditing(false); }))
+            QTableView::keyPressEvent(event);
+        return;
+    }
+    if (!KeyStartsEditing(key, event->modifiers(), event->text())) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    zered::Guarded([&] {
+        SetEditing(true);
+        // A character replaces the selected text in the editor just opened.
+        if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+            QKeyEvent typed(event->type(), event->key(), event->modifiers(), event->text());
+            QCoreApplication::sendEvent(&GetGridEditor(*this), &typed);
+        }
+    });
+}
+
+void TextGridView::EditorKeyDown(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        GetGridEditor(*this).setText(DecodeCp932(m_editStartText));
+        SetEditing(false);
+    } else {
+        SetEditing(false);
+    }
+}
+
+void TextGridView::mousePressEvent(QMouseEvent *event)
+{
+    bool used = false;
+    zered::Guarded([&] { used = TextGridMouseDown(event, viewport()->mapTo(this, event->position().toPoint())); });
+    if (!used)
+        QTableView::mousePressEvent(event);
+}
+
+void TextGridView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    mousePressEvent(event);
+}
+
+void TextGridView::mouseMoveEvent(QMouseEvent *event)
+{
+    TextGridMouseMove(viewport()->mapTo(this, event->position().toPoint()));
+    QTableView::mouseMoveEvent(event);
+}
+
+bool TextGridView::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Paint && watched == findChild<QAbstractButton *>()) {
+        auto *corner = static_cast<QWidget *>(watched);
+        QPainter painter(corner);
+        QStyleOptionHeader opt;
+        opt.initFrom(corner);
+        opt.rect = corner->rect();
+        opt.position = QStyleOptionHeader::OnlyOneSection;
+        painter.setPen(DrawHeaderCell(&painter, opt, corner, m_cornerMarked));
+        DrawGridText(&painter, opt.rect, m_cornerText, false);
+        return true;
+    }
+    if (type == QEvent::KeyPress && watched == indexWidget(m_editorIndex)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Escape && !IsEnterKey(key->key()))
+            return false;
+        zered::Guarded([&] { EditorKeyDown(key); });
+        return true;   // a refused text keeps the editor, and the key must not reach the grid
+    }
+    auto *w = qobject_cast<QWidget *>(watched);
+    const bool onHeader = w == horizontalHeader()->viewport() || w == verticalHeader()->viewport();
+    if (onHeader && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        bool used = false;
+        zered::Guarded([&] { used = TextGridMouseDown(mouse, w->mapTo(this, mouse->position().toPoint())); });
+        return used;
+    }
+    if (onHeader && type == QEvent::MouseMove)
+        TextGridMouseMove(w->mapTo(this, static_cast<QMouseEvent *>(event)->position().toPoint()));
+    return QTableView::eventFilter(watched, event);
+}
+
+GridCell TextGridView::CellAt(const QPoint &pos) const
+{
+    const QWidget *cells = viewport();
+    const QHeaderView *titles = horizontalHeader(), *numbers = verticalHeader();
+    auto inside = [&pos](const QWidget *w) { return w->isVisible() && w->geometry().contains(pos); };
+    if (cells->geometry().contains(pos)) {
+        const QModelIndex index = indexAt(pos - cells->geometry().topLeft());
+        if (!index.isValid())
+            return {-1, -1};
+        return {TableGridModel::GridColumn(index), TableGridModel::GridRow(index)};
+    }
+    if (inside(titles)) {
+        const int section = titles->logicalIndexAt(pos.x() - titles->geometry().left());
+        return section < 0 ? GridCell{-1, -1} : GridCell{section + 1, 0};
+    }
+    if (inside(numbers)) {
+        const int section = numbers->logicalIndexAt(pos.y() - numbers->geometry().top());
+        return section < 0 ? GridCell{-1, -1} : GridCell{0, section + 1};
+    }
+    if (pos.x() >= 0 && pos.y() >= 0 && pos.x() < cells->geometry().left() && pos.y() < cells->geometry().top())
+        return {0, 0};   // the corner over the row numbers
+    return {-1, -1};
+}
+
+bool TextGridView::TextGridMouseDown(QMouseEvent *event, const QPoint &pos)
+{
+    m_lastMouseDown = pos;
+    const StringGrid &grid = m_document.grid();
+    if (event->button() == Qt::LeftButton)
+        m_lastSelectedCell = {grid.col(), grid.row()};
+    const GridCell cell = CellAt(pos);
+    // A press elsewhere ends the edit first; a refused text keeps the editor and the cursor.
+    if (m_editing && !(cell.col == TableGridModel::GridColumn(m_editorIndex)
+                       && cell.row == TableGridModel::GridRow(m_editorIndex)))
+        SetEditing(false);
+    if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;   // the view extends the selection
+    if (cell.col < 0 || cell.row < 0)
+        return false;
+    const bool onHeader = cell.col < grid.fixedCols() || cell.row < grid.fixedRows();
+    if (onHeader) {
+        // The cursor follows into the column or row; the header keeps its own
+        // use of the press (resizing columns, dragging rows).
+        MoveCursor(cell.col < grid.fixedCols() ? grid.col() : cell.col,
+                   cell.row < grid.fixedRows() ? grid.row() : cell.row);
+        return false;
+    }
+    if (event->button() == Qt::LeftButton)
+        return false;   // the view moves the cursor and starts a block
+    const GridRect sel = grid.selection();
+    if (cell.col < sel.left || cell.col > sel.right || cell.row < sel.top || cell.row > sel.bottom)
+        MoveCursor(cell.col, cell.row);
+    return true;   // a right-click inside the block keeps it for the popup menu
+}
+
+void TextGridView::MoveCursor(int col, int row)
+{
+    StringGrid &grid = m_document.grid();
+    grid.beginUpdate();
+    grid.setCurrent(col, row);
+    grid.setSelection({col, row, col, row});
+    grid.endUpdate();
+}
+
+void TextGridView::TextGridMouseMove(const QPoint &pos)
+{
+    const GridCell cell = CellAt(pos);
+    const QString hint = TextGridHint(cell.col, cell.row);
+    if (hint == statusTip())
+        return;
+    setStatusTip(hint);
+    QStatusTipEvent tip(hint);
+    QCoreApplication::sendEvent(this, &tip);
+}
+
+void TextGridView::TextGridClick()
+{
+    const StringGrid &grid = m_document.grid();
+    if (GridCell{grid.col(), grid.row()} == m_lastSelectedCell)
+        SetEditing(true);
 }
 
 QLineEdit &GetGridEditor(const TextGridView &view)

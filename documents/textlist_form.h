@@ -4,29 +4,21 @@
 #include "documents/grid_find.h"
 #include "documents/table_document.h"
 #include "documents/table_transfer.h"
+#include "documents/text_grid_view.h"
 
 #include <QHash>
-#include <QPoint>
 
+class CheckListDialog;
 class QAction;
-class QKeyEvent;
 class QLabel;
 class QMenu;
-class QMouseEvent;
-class TextGridView;
-class TableGridModel;
+class TransferHost;
 
-// Whether a key pressed while the grid is browsing opens the in-place editor:
-// the keys whose Windows virtual-key code lies in 32..126 (space, Insert,
-// Delete, digits, letters, the numeric keypad, F1..F15) and any other key that
-// types a printable character, never with Ctrl. The navigation keys in that
-// range (arrows, Page Up/Down, Home, End) are left out: they move the cursor,
-// which would end the edit at once.
-bool KeyStartsEditing(int key, Qt::KeyboardModifiers modifiers, const QString &text);
-
-// The barcode table window: the grid the operator edits and, beside it, the
-// 64 KiB table image exchanged with binary files and the controller.
-class TTextList2Form : public TChildForm
+// The barcode table window: a TableDocument (the grid the operator edits, the
+// 64 KiB table image exchanged with binary files and the controller, and the
+// undo history) shown in a TextGridView, with the window's commands wired to
+// the document.
+class TTextList2Form : public TChildForm, private GridObserver
 {
     Q_OBJECT
 public:
@@ -53,20 +45,22 @@ public:
     void Send1Execute();
     // Reads the controller's table and lists where it differs from this one.
     void Compare1Execute();
+    // Check Table: logs the findings and lists them; choosing one goes to its cell.
+    void CheckTable1Execute();
 
+    // Modified is "the table is not in the state last saved": undoing back to
+    // it clears the mark again.
     bool IsModified() const override;
     void SetModified(bool value) override;
     void ClearTable() override;
     void LoadFromFile(const QString &name, int format) override;
     void SaveToFile(const QString &name, int format) override;
 
-    // Switches in-place editing of the cursor cell on or off; off hands the
-    // editor's text to the cell.
-    void SetEditing(bool on);
-    bool Editing() const { return m_editing; }
-    // The grid cell at a point in TextGrid's coordinates (headers included).
-    // The cell under a point of the grid, column then row; -1 outside the cells.
-    GridCell CellAt(const QPoint &pos) const;
+    void SetEditing(bool on) { TextGrid->SetEditing(on); }
+    bool Editing() const { return TextGrid->Editing(); }
+    GridCell CellAt(const QPoint &pos) const { return TextGrid->CellAt(pos); }
+    // Where a grid cell (headers included) is drawn, in the window's coordinates.
+    QRect CellRect(GridCell cell) const;
 
     // The window's commands; errors are raised (the actions run them guarded).
     void GridCut1Execute();
@@ -77,6 +71,12 @@ public:
     void GridSort1Execute();
     void SelectAll1Execute();
     void Clear1Execute();
+    void Undo1Execute();
+    void Redo1Execute();
+
+    // "Undo Paste", "Redo Sort": the command with the step it takes back or again.
+    QString UndoCaption() const;
+    QString RedoCaption() const;
 
     // The command of that name in the window's command table; a name not in it asserts.
     QAction *action(const char *name) const
@@ -86,10 +86,11 @@ public:
         return found;
     }
     QMenu *popupMenu() const { return PopupMenu1; }
-    int SortColumn() const { return m_sortColumn; }
-    int SortDirection() const { return m_sortDirection; }
+    int SortColumn() const { return m_document.SortColumn(); }
+    int SortDirection() const { return m_document.SortDirection(); }
 
     TableDocument &document() { return m_document; }
+    const TableDocument &document() const { return m_document; }
     TextGridView *grid() const { return TextGrid; }
     QLabel *recvLabel() const { return RecvLabel; }
     QLabel *sendLabel() const { return SendLabel; }
@@ -100,47 +101,33 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // Checks the table: the warning naming the text it would cut or lose (the
+    // findings go to the log), or empty when nothing would be.
+    QString LoggedLossWarning();
+    // Asks question after that warning when there is one; true to go on.
+    bool confirmIfLossy(const char *question);
     void createActions();
     TransferHost &transferHost() const;
     void FormResize();
-    void TextGridRowMoved(int fromRow, int toRow);
-    bool TextGridKeyDown(QKeyEvent *event);
-    bool EditorKeyDown(QKeyEvent *event);
-    bool TextGridMouseDown(QMouseEvent *event, const QPoint &pos);
-    void TextGridMouseMove(const QPoint &pos);
-    void TextGridClick();
-    void TextGridSelectCell(const QModelIndex &current, const QModelIndex &previous);
-    void TextGridEditorOpened(const QModelIndex &index);
-    void TextGridEditorClosed();
-    // Asks question (with the selected row count) and, on OK, runs change over
-    // the selected rows; the row count goes back to 513.
-    void ChangeSelectedRows(const char *question, void (*change)(StringGrid &, int first, int count));
+    // Ends in-place editing before a command; a text that cannot be stored stops it.
+    void EndEditing();
+    void HistoryChanged();
+    QString StepName(EditStep step) const;
     void GridPaste1Update();
     void GridSort1Update();
-    // The view's selection and cursor into the StringGrid, and back.
-    void TakeViewSelection();
-    void ShowGridSelection();
-    void MoveCursor(int col, int row);
+    void gridSelectionChanged() override { GridSort1Update(); }
 
     TableDocument m_document;
     QString m_searchText;
     TextGridView *TextGrid = nullptr;
-    TableGridModel *m_model = nullptr;
     QWidget *Panel1 = nullptr;
     QLabel *RecvLabel = nullptr;
     QLabel *SendLabel = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QHash<QString, QAction *> m_actions;
-
-    int m_sortColumn = -1;
-    int m_sortDirection = 1;
-    bool m_editing = false;
-    QByteArray m_editStartText;
-    GridCell m_lastSelectedCell;
-    QPoint m_lastMouseDown;
-    bool m_showingSelection = false;   // the view follows the grid; do not copy it back
+    QString m_undoWord, m_redoWord;   // the Undo and Redo captions without a step
+    CheckListDialog *m_checkList = nullptr;   // made on the first Check Table
 };

@@ -13,6 +13,7 @@
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 #include "documents/textlist_form.h"
+#include "shell/document_area.h"
 #include "shell/edit_commands.h"
 #include "shell/file_commands.h"
 #include "shell/find_commands.h"
@@ -177,8 +178,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     column->addWidget(bevel);
     column->addWidget(createHeadPanel());
 
-    m_mdiArea = new QMdiArea(client);
-    m_mdiArea->setObjectName(QStringLiteral("DocumentArea"));
+    m_mdiArea = new DocumentArea(client);
     m_mdiArea->setBackground(palette().brush(QPalette::Dark));
     m_splitter = new QSplitter(Qt::Vertical, client);
     m_splitter->setHandleWidth(3);
@@ -276,6 +276,7 @@ void TOstrelMain::createMenus()
     search->setObjectName(QStringLiteral("SearchMenu"));
     search->addAction(action(MainAction::SearchFind1));
     search->addAction(action(MainAction::SearchFindNext1));
+    search->addAction(action(MainAction::SearchCheckTable1));
 
     QMenu *kov = bar->addMenu(QStringLiteral("&KOV"));
     kov->setObjectName(QStringLiteral("KOV1"));
@@ -393,7 +394,8 @@ QWidget *TOstrelMain::createFooterPanel()
     Shape2->setGeometry(1, 6, 102, 4);
     Shape1 = new TShape(QColor(0, 255, 0), QColor(0, 255, 0), ProgressPanel);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(2, 7, 100, 2);
+    // Empty until a transfer starts: a full bar at start-up would claim one had finished.
+    Shape1->setGeometry(2, 7, 0, 2);
     // Beside the bar while a transfer that can be cancelled runs.
     auto *cancel = new QToolButton(FooterPanel);
     cancel->setObjectName(QStringLiteral("TransferCancel"));
@@ -519,45 +521,30 @@ void TOstrelMain::closeEvent(QCloseEvent *event)
 
 QList<TChildForm *> TOstrelMain::children() const
 {
-    QList<TChildForm *> list;
-    const QList<QMdiSubWindow *> frames = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
-    for (auto it = frames.crbegin(); it != frames.crend(); ++it)
-        if (auto *child = qobject_cast<TChildForm *>((*it)->widget()))
-            list.append(child);
-    return list;
+    return m_mdiArea->documents();
 }
 
 TChildForm *TOstrelMain::activeChild() const
 {
-    QMdiSubWindow *frame = m_mdiArea->currentSubWindow();
-    return frame ? qobject_cast<TChildForm *>(frame->widget()) : nullptr;
+    return m_mdiArea->activeDocument();
 }
 
 TTextList2Form *TOstrelMain::createTableWindow()
 {
     auto *form = new TTextList2Form({this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder()});
-    QMdiSubWindow *frame = m_mdiArea->addSubWindow(form);
-    frame->setAttribute(Qt::WA_DeleteOnClose);
     connect(form, &TChildForm::stateChanged, this, &TOstrelMain::updateActions);
-    connect(frame, &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
-    frame->show();
-    // The frame wraps the window's design size.
-    frame->resize(frame->size() - form->size() + QSize(640, 460));
-    // Each new window steps down and right from the last, so none hides another.
-    const int step = frame->size().height() - form->size().height() - 4;
-    const int place = int(m_mdiArea->subWindowList().size() - 1) % 10;
-    frame->move(place * step, place * step);
-    m_mdiArea->setActiveSubWindow(frame);
+    m_mdiArea->addDocument(form, {TableWindowClientWidth, TableWindowClientHeight});
+    connect(form->parentWidget(), &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
     updateActions();
     return form;
 }
 
-TTextList2Form *TOstrelMain::OpenDocument(const QString &path)
+TTextList2Form *TOstrelMain::OpenDocument(const QString &path, int kind)
 {
     if (!QFileInfo::exists(path))
         throw OstrelError(Msg::FileNotFound);
     TTextList2Form *form = createTableWindow();
-    form->LoadFromFile(path, FileKindOwn);
+    form->LoadFromFile(path, ResolveLoadKind(kind, path));
     return form;
 }
 
@@ -570,13 +557,7 @@ TTextList2Form *TOstrelMain::NewDocument(const QString &name)
 
 void TOstrelMain::SetActiveChildState(bool normal)
 {
-    QMdiSubWindow *frame = m_mdiArea->currentSubWindow();
-    if (!frame || !qobject_cast<TChildForm *>(frame->widget()))
-        return;
-    if (normal)
-        frame->showNormal();
-    else
-        frame->showMaximized();
+    m_mdiArea->setActiveDocumentState(normal);
 }
 
 void TOstrelMain::ProgressStart(int total, int position, int colour)
@@ -640,7 +621,7 @@ QString TOstrelMain::BackupFolder()
 
 void TOstrelMain::SelectPort(const QString &name)
 {
-    PortCombo->setEditText(name);
+    PortCombo->setPortText(name);
     m_transferCommands->PortComboClick();
 }
 
@@ -694,8 +675,8 @@ void TOstrelMain::updateActions()
                           MainAction::SearchFindNext1})
         action(id)->setEnabled(hasChild);
     action(MainAction::FileSaveOverwrite1)->setEnabled(hasChild && child->IsModified());
-    action(MainAction::Send1)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
-    action(MainAction::Compare1)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
+    for (MainAction id : {MainAction::Send1, MainAction::Compare1, MainAction::SearchCheckTable1})
+        action(id)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
     action(MainAction::WindowCloseAll1)->setEnabled(!m_mdiArea->subWindowList().isEmpty());
     m_windowCommands->updateActions();
     m_editCommands->updateActions();

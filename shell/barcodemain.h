@@ -1,9 +1,12 @@
 #pragma once
 
 #include "device/port_selection.h"
+#include "documents/file_recognition.h"
 #include "common/user_prompts.h"
 #include "documents/table_transfer.h"
+#include "shell/document_area.h"
 #include "shell/main_actions.h"
+#include "shell/port_combo.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -15,7 +18,6 @@ class QAction;
 class TransferGuard;
 class QComboBox;
 class QLabel;
-class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
@@ -52,8 +54,9 @@ public:
     virtual void LoadSettings();
     virtual void SaveSettings();
 
-    // A new table window loaded from path as CSV/text; raises "file not found".
-    TTextList2Form *OpenDocument(const QString &path);
+    // A new table window loaded from path in kind (recognised when no type was
+    // chosen); raises "file not found".
+    TTextList2Form *OpenDocument(const QString &path, int kind = FileKindAuto);
     // A new table window named name (untitled when empty).
     TTextList2Form *NewDocument(const QString &name);
     virtual void SetActiveChildState(bool normal);
@@ -92,7 +95,7 @@ public:
     // Re-evaluates every command's enabled state.
     void updateActions();
 
-    QMdiArea *documentArea() const { return m_mdiArea; }
+    DocumentArea *documentArea() const { return m_mdiArea; }
     QComboBox *portCombo() const { return PortCombo; }
     QComboBox *baudCombo() const { return BaudCombo; }
     QPlainTextEdit *hintMemo() const { return HintMemo; }
@@ -102,6 +105,9 @@ public:
 
     static constexpr int DesignClientWidth = 640;
     static constexpr int DesignClientHeight = 480;
+    // A table window's design client size.
+    static constexpr int TableWindowClientWidth = 640;
+    static constexpr int TableWindowClientHeight = 460;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -125,10 +131,10 @@ private:
     TTextList2Form *createTableWindow();
 
     MainActions m_actions;
-    QMdiArea *m_mdiArea = nullptr;
+    DocumentArea *m_mdiArea = nullptr;
     QSplitter *m_splitter = nullptr;
     QWidget *HeadPanel = nullptr;
-    QComboBox *PortCombo = nullptr;
+    PortComboBox *PortCombo = nullptr;
     QComboBox *BaudCombo = nullptr;
     QWidget *HintPanel = nullptr;
     QPlainTextEdit *HintMemo = nullptr;

@@ -1,5 +1,7 @@
 #include "shell/edit_commands.h"
 
+#include "common/zered_gui.h"
+#include "documents/textlist_form.h"
 #include "shell/barcodemain.h"
 
 #include <QAction>
@@ -14,19 +16,20 @@ namespace {
 
 struct EditorState
 {
-    bool writable = false, hasSelection = false, hasText = false, canUndo = false;
+    bool writable = false, hasSelection = false, hasText = false, canUndo = false, canRedo = false;
 };
 
 EditorState StateOf(QWidget *editor)
 {
     if (auto *line = qobject_cast<QLineEdit *>(editor))
-        return {!line->isReadOnly(), line->hasSelectedText(), !line->text().isEmpty(), line->isUndoAvailable()};
+        return {!line->isReadOnly(), line->hasSelectedText(), !line->text().isEmpty(), line->isUndoAvailable(),
+                line->isRedoAvailable()};
     if (auto *text = qobject_cast<QTextEdit *>(editor))
         return {!text->isReadOnly(), text->textCursor().hasSelection(), !text->document()->isEmpty(),
-                text->document()->isUndoAvailable()};
+                text->document()->isUndoAvailable(), text->document()->isRedoAvailable()};
     if (auto *plain = qobject_cast<QPlainTextEdit *>(editor))
         return {!plain->isReadOnly(), plain->textCursor().hasSelection(), !plain->document()->isEmpty(),
-                plain->document()->isUndoAvailable()};
+                plain->document()->isUndoAvailable(), plain->document()->isRedoAvailable()};
     return {};
 }
 
@@ -50,18 +53,27 @@ void DeleteSelection(QPlainTextEdit *e) { e->textCursor().removeSelectedText(); 
 
 EditCommands::EditCommands(TOstrelMain &main) : m_main(main)
 {
-    auto bind = [this](MainAction id, auto op) {
-        QObject::connect(m_main.action(id), &QAction::triggered, &m_main, [this, op] {
-            OnEditor(focusedEditor(), op);
+    auto bind = [this](MainAction id, auto op, void (TTextList2Form::*tableCommand)()) {
+        QObject::connect(m_main.action(id), &QAction::triggered, &m_main, [this, op, tableCommand] {
+            if (QWidget *editor = focusedEditor())
+                OnEditor(editor, op);
+            else if (TTextList2Form *table = focusedTable(); table && tableCommand)
+                zered::Guarded([&] { (table->*tableCommand)(); });
         });
     };
-    bind(MainAction::EditCut1, [](auto *e) { e->cut(); });
-    bind(MainAction::EditCopy1, [](auto *e) { e->copy(); });
-    bind(MainAction::EditPaste1, [](auto *e) { e->paste(); });
-    bind(MainAction::EditSelectAll1, [](auto *e) { e->selectAll(); });
-    bind(MainAction::EditUndo1, [](auto *e) { e->undo(); });
-    bind(MainAction::EditDelete1, [](auto *e) { DeleteSelection(e); });
+    bind(MainAction::EditCut1, [](auto *e) { e->cut(); }, &TTextList2Form::GridCut1Execute);
+    bind(MainAction::EditCopy1, [](auto *e) { e->copy(); }, &TTextList2Form::GridCopy1Execute);
+    bind(MainAction::EditPaste1, [](auto *e) { e->paste(); }, &TTextList2Form::GridPaste1Execute);
+    bind(MainAction::EditSelectAll1, [](auto *e) { e->selectAll(); }, nullptr);
+    bind(MainAction::EditUndo1, [](auto *e) { e->undo(); }, &TTextList2Form::Undo1Execute);
+    bind(MainAction::EditRedo1, [](auto *e) { e->redo(); }, &TTextList2Form::Redo1Execute);
+    bind(MainAction::EditDelete1, [](auto *e) { DeleteSelection(e); }, nullptr);
     QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, &m_main, [this] { updateActions(); });
+}
+
+TTextList2Form *EditCommands::focusedTable() const
+{
+    return focusedEditor() ? nullptr : qobject_cast<TTextList2Form *>(m_main.activeChild());
 }
 
 QWidget *EditCommands::focusedEditor() const
@@ -77,10 +89,20 @@ void EditCommands::updateActions()
     const EditorState s = StateOf(focusedEditor());
     const QMimeData *clip = QApplication::clipboard()->mimeData();
     const bool clipText = clip && clip->hasText();
-    m_main.action(MainAction::EditCut1)->setEnabled(s.hasSelection && s.writable);
+    const TTextList2Form *table = focusedTable();
+    m_main.action(MainAction::EditCut1)->setEnabled((s.hasSelection && s.writable) || table);
     m_main.action(MainAction::EditDelete1)->setEnabled(s.hasSelection && s.writable);
-    m_main.action(MainAction::EditCopy1)->setEnabled(s.hasSelection);
-    m_main.action(MainAction::EditPaste1)->setEnabled(clipText && s.writable);
+    m_main.action(MainAction::EditCopy1)->setEnabled(s.hasSelection || table);
+    m_main.action(MainAction::EditPaste1)->setEnabled(clipText && (s.writable || table));
     m_main.action(MainAction::EditSelectAll1)->setEnabled(s.hasText);
-    m_main.action(MainAction::EditUndo1)->setEnabled(s.canUndo && s.writable);
+    QAction *undo = m_main.action(MainAction::EditUndo1), *redo = m_main.action(MainAction::EditRedo1);
+    if (table) {
+        undo->setEnabled(table->document().CanUndo());
+        undo->setText(table->UndoCaption());
+        redo->setEnabled(table->document().CanRedo());
+        redo->setText(table->RedoCaption());
+    } else {
+        undo->setEnabled(s.canUndo && s.writable);
+        redo->setEnabled(s.canRedo && s.writable);
+    }
 }

@@ -5,6 +5,7 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
+#include "documents/file_recognition.h"
 #include "documents/table_image.h"
 #include "documents/textlist_form.h"
 #include "shell/barcodemain.h"
@@ -56,14 +57,18 @@ void FileCommands::FileOpen1Accept()
     // A maximized active window would make every new one open maximized.
     if (files.size() > 1)
         m_main.SetActiveChildState(true);
-    const bool binary = m_openDialog->FilterIndex() == FileKindBinary;
+    // A chosen type is honoured; "all files" chooses none.
+    const int filter = m_openDialog->FilterIndex();
+    const int kind = filter == FileKindBinary || filter == FileKindSheet ? filter
+                     : filter == FileKindAllFiles                        ? FileKindAuto
+                                                                         : FileKindOwn;
     for (const QString &path : files) {
-        if (binary) {
+        if (kind == FileKindBinary) {
             if (!QFileInfo::exists(path))
                 throw OstrelError(Msg::FileNotFound);
             m_main.NewDocument(QString())->LoadFromFile(path, FileKindBinary);
         } else {
-            m_main.OpenDocument(path);
+            m_main.OpenDocument(path, kind);
             AddRecent(path);
         }
     }
@@ -90,6 +95,7 @@ void FileCommands::FileSaveAs1SaveDialogTypeChange(TFileDialog &dialog)
     case FileKindText: dialog.setDefaultSuffix(QStringLiteral("csv")); break;
     case FileKindBinary: dialog.setDefaultSuffix(QStringLiteral("bin")); break;
     case FileKindAllFiles: dialog.setDefaultSuffix(QString()); break;
+    case FileKindSheet: dialog.setDefaultSuffix(QStringLiteral("csv")); break;
     default: break;
     }
 }

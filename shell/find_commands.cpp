@@ -13,6 +13,12 @@ FindCommands::FindCommands(TOstrelMain &main) : m_main(main), m_dialog(new TFind
     QObject::connect(m_main.action(MainAction::SearchFindNext1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { SearchFindNext1Execute(); });
     });
+    QObject::connect(m_main.action(MainAction::SearchCheckTable1), &QAction::triggered, &m_main, [this] {
+        zered::Guarded([this] {
+            if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
+                form->CheckTable1Execute();
+        });
+    });
     QObject::connect(m_dialog, &TFindDialog::find, &m_main, [this] { zered::Guarded([this] { FindDialog1Find(); }); });
 }
 
@@ -32,6 +38,11 @@ void FindCommands::SearchFindNext1Execute()
 void FindCommands::FindDialog1Find()
 {
     // The dialog can outlive the last table window; then there is nothing to search.
-    if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
-        form->FindInGrid(m_dialog->findText(), m_dialog->options());
+    auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild());
+    if (!form)
+        return;
+    form->FindInGrid(m_dialog->findText(), m_dialog->options());
+    // The hit may lie in a part of the window outside the document area.
+    const StringGrid &grid = form->document().grid();
+    m_main.documentArea()->ensureVisible(form, form->CellRect({grid.col(), grid.row()}));
 }

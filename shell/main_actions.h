@@ -22,13 +22,15 @@
     X(EditPaste1, "Edit", "&Paste", "Ctrl+V", "") \
     X(EditSelectAll1, "Edit", "Select &All", "Ctrl+A", "") \
     X(EditUndo1, "Edit", "&Undo", "Ctrl+Z", "") \
+    X(EditRedo1, "Edit", "&Redo", "Ctrl+Y", "Ctrl+Shift+Z") \
     X(EditDelete1, "Edit", "&Delete", "Del", "") \
     X(SearchFind1, "Search", "&Find Text", "Ctrl+F", "") \
     X(SearchFindNext1, "Search", "Find &Next", "Ctrl+G", "") \
     X(Recv1, "KOV", "Recv", "F5", "") \
     X(Send1, "KOV", "Send ...", "F6", "") \
     X(Compare1, "KOV", "&Compare with controller", "", "") \
-    X(WindowCloseAll1, "Window", "Close All", "", "")
+    X(WindowCloseAll1, "Window", "Close All", "", "") \
+    X(SearchCheckTable1, "Search", "Check &Table", "Ctrl+K", "")
 
 enum class MainAction { OSTREL_MAIN_ACTIONS(OSTREL_ACTION_ID) };
 inline constexpr std::array MainActionSpecs{OSTREL_MAIN_ACTIONS(OSTREL_ACTION_SPEC)};

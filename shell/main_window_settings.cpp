@@ -97,7 +97,7 @@ void TOstrelMain::LoadSettings()
     for (auto it = settings.recentFolders.crbegin(); it != settings.recentFolders.crend(); ++it)
         m_fileCommands->AddRecentFolder(*it);
     // Only the texts: the constructor runs the port selector's handler afterwards.
-    PortCombo->setEditText(settings.serialPort);
+    PortCombo->setPortText(settings.serialPort);
     BaudCombo->setEditText(settings.baudRate);
     m_sendChoices = {settings.sendBackup, settings.sendVerify};
     BarcodeFieldLen = settings.barcodeFieldLen;

@@ -29,6 +29,8 @@ TOstrelApplication::TOstrelApplication(int &argc, char **argv) : QApplication(ar
     setApplicationName(QStringLiteral("KOV-Ostrel Manager"));
     setOrganizationName(QStringLiteral("Brenvik"));
     setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+    // Desktops match the window to its installed entry and icon by this name.
+    setDesktopFileName(QStringLiteral("com.brenvik.Ostrel"));
     // The windows are designed in Tahoma at 11 pixels; where it is missing a
     // face of similar width stands in, and Japanese glyphs come from Noto CJK.
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),

@@ -11,13 +11,10 @@ char16_t AsciiLower(char16_t c)
     return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
 }
 
+// Windows takes '/' as well as '\\', and Qt hands out paths with '/' there too.
 bool IsFolderSeparator(QChar c)
 {
-#ifdef Q_OS_WIN
-    return c == u'\\' || c == u':';
-#else
     return c == u'\\' || c == u':' || c == u'/';
-#endif
 }
 
 QStringList Captions(const QList<RecentLists::Entry> &list)

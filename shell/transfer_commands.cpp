@@ -1,7 +1,5 @@
 #include "shell/transfer_commands.h"
 
-#include "common/messages.h"
-#include "common/user_prompts.h"
 #include "common/zered_gui.h"
 #include "device/port_selection.h"
 #include "documents/textlist_form.h"

@@ -3,17 +3,17 @@
 #include "common/zered_gui.h"
 #include "documents/child_form.h"
 #include "shell/barcodemain.h"
+#include "shell/document_area.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
-#include <cmath>
 
 WindowCommands::WindowCommands(TOstrelMain &main, QMenu *windowMenu) : m_main(main), m_windowMenu(windowMenu)
 {
-    QMdiArea *area = m_main.documentArea();
+    DocumentArea *area = m_main.documentArea();
     auto on = [this](MainAction id, auto handler) {
         QObject::connect(m_main.action(id), &QAction::triggered, &m_main, handler);
     };
@@ -25,13 +25,10 @@ WindowCommands::WindowCommands(TOstrelMain &main, QMenu *windowMenu) : m_main(ma
         zered::Guarded([this] { TChildForm::CloseAllChildren(m_main.children()); });
     });
     on(MainAction::WindowCascade1, [area] { area->cascadeSubWindows(); });
-    on(MainAction::WindowTileHorizontal1, [this] { tile(Tiling::Horizontal); });
-    on(MainAction::WindowTileVertical1, [this] { tile(Tiling::Vertical); });
-    on(MainAction::WindowMinimizeAll1, [area] {
-        for (QMdiSubWindow *frame : area->subWindowList())
-            frame->showMinimized();
-    });
-    on(MainAction::WindowArrange1, [this] { arrangeIcons(); });
+    on(MainAction::WindowTileHorizontal1, [area] { area->tile(DocumentArea::Tiling::Horizontal); });
+    on(MainAction::WindowTileVertical1, [area] { area->tile(DocumentArea::Tiling::Vertical); });
+    on(MainAction::WindowMinimizeAll1, [area] { area->minimizeAll(); });
+    on(MainAction::WindowArrange1, [area] { area->arrangeIcons(); });
     QObject::connect(m_windowMenu, &QMenu::aboutToShow, &m_main, [this] { listWindows(); });
 }
 
@@ -42,42 +39,6 @@ void WindowCommands::updateActions()
     for (MainAction id : {MainAction::WindowCascade1, MainAction::WindowTileHorizontal1,
                           MainAction::WindowTileVertical1, MainAction::WindowMinimizeAll1, MainAction::WindowArrange1})
         m_main.action(id)->setEnabled(any);
-}
-
-void WindowCommands::tile(Tiling how)
-{
-    // Horizontal tiling stacks the windows one above the other, each the full
-    // width; vertical tiling sets them side by side.
-    QList<QMdiSubWindow *> frames;
-    for (QMdiSubWindow *frame : m_main.documentArea()->subWindowList(QMdiArea::CreationOrder))
-        if (!frame->isMinimized())
-            frames.append(frame);
-    if (frames.isEmpty())
-        return;
-    const QRect area = m_main.documentArea()->viewport()->rect();
-    const int n = int(frames.size());
-    for (int i = 0; i < n; ++i) {
-        frames[i]->showNormal();
-        if (how == Tiling::Horizontal) {
-            const int h = area.height() / n;
-            frames[i]->setGeometry(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
-        } else {
-            const int w = area.width() / n;
-            frames[i]->setGeometry(i * w, 0, i == n - 1 ? area.width() - i * w : w, area.height());
-        }
-    }
-}
-
-void WindowCommands::arrangeIcons()
-{
-    const QRect area = m_main.documentArea()->viewport()->rect();
-    int x = 0;
-    for (QMdiSubWindow *frame : m_main.documentArea()->subWindowList(QMdiArea::CreationOrder)) {
-        if (!frame->isMinimized())
-            continue;
-        frame->move(x, area.height() - frame->height());
-        x += frame->width();
-    }
 }
 
 void WindowCommands::listWindows()

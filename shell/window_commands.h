@@ -3,8 +3,8 @@
 class QMenu;
 class TOstrelMain;
 
-// The Window menu's commands: close, close all, cascade, tile, minimise all,
-// arrange icons, and the list of open document windows.
+// The Window menu's commands (close, close all, cascade, tile, minimise all,
+// arrange icons) on the document area, and the list of open document windows.
 class WindowCommands
 {
 public:
@@ -12,9 +12,6 @@ public:
     void updateActions();
 
 private:
-    enum class Tiling { Horizontal, Vertical };
-    void tile(Tiling how);
-    void arrangeIcons();
     void listWindows();
 
     TOstrelMain &m_main;

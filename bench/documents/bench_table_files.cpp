@@ -1,6 +1,8 @@
 // Milliseconds per operation for the table's conversions and file formats, on a
 // full table (every row holds a conversion string and a barcode).
 
+#include "documents/sheet_csv.h"
+#include "documents/table_check.h"
 #include "documents/table_document.h"
 
 #include <QElapsedTimer>
@@ -33,16 +35,25 @@ void fillFullTable(TableDocument &d)
 int main()
 {
     QTemporaryDir dir;
-    const QString text = dir.filePath("full.csv"), binary = dir.filePath("full.bin");
+    const QString text = dir.filePath("full.csv"), binary = dir.filePath("full.bin"),
+                  sheet = dir.filePath("sheet.csv");
     TableDocument d;
     fillFullTable(d);
     d.SaveToFile(text, 1);
     d.SaveToFile(binary, 2);
+    d.SaveToFile(sheet, FileKindSheet);
 
     measure("text load (512 rows)", 500, [&] { d.LoadFromFile(text, -1); });
     measure("text save (512 rows)", 500, [&] { d.SaveToFile(text, 1); });
     measure("binary load", 500, [&] { d.LoadFromFile(binary, 2); });
     measure("binary save", 500, [&] { d.SaveToFile(binary, 2); });
+    measure("sheet load (512 rows)", 500, [&] { d.LoadFromFile(sheet, FileKindSheet); });
+    measure("sheet save (512 rows)", 500, [&] { d.SaveToFile(sheet, FileKindSheet); });
+    // The conversions alone, without the file system.
+    const QByteArray sheetBytes = FormatSheetTable(d.grid(), sheet);
+    measure("sheet format in memory", 2000, [&] { FormatSheetTable(d.grid(), sheet); });
+    measure("sheet parse in memory", 2000, [&] { ParseSheetTable(sheetBytes, d.grid(), sheet); });
+    measure("check table (512 rows)", 2000, [&] { CheckTable(d.grid()); });
     measure("Update + ImageToGrid", 2000, [&] {
         d.Update();
         d.ImageToGrid();

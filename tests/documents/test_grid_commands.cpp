@@ -34,12 +34,22 @@ QByteArrayList Column(const StringGrid &grid, int col, int count)
     return texts;
 }
 
-QByteArray Lines(int count, const QByteArray &line)
+// Clipboard text (ASCII) as the block a paste stores.
+GridBlock Block(const QByteArray &clip)
 {
-    QByteArray text;
-    for (int i = 0; i < count; ++i)
-        text += line + "\r\n";
-    return text;
+    GridBlock block;
+    for (const QStringList &fields : ParseClipboardText(QString::fromLatin1(clip))) {
+        QByteArrayList row;
+        for (const QString &field : fields)
+            row.append(field.toLatin1());
+        block.append(row);
+    }
+    return block;
+}
+
+GridBlock Lines(int count, const QByteArray &line)
+{
+    return GridBlock(count, {line});
 }
 
 } // namespace
@@ -73,35 +83,37 @@ private Q_SLOTS:
         QFETCH(QByteArray, text);
         StringGrid grid = Table(cells);
         grid.setSelection(selection);
-        QCOMPARE(GridSelectionText(grid), text);
+        QCOMPARE(GridBlockText(GridSelectionBlock(grid)), text);
     }
 
-    void cutEmptiesOnlyTheSelectedCells()
+    void clipboardTextSplitsAtTabsOnly_data()
     {
-        StringGrid grid = Table({{"a", "b"}, {"c", "d"}, {"e", "f"}});
-        grid.setSelection({2, 1, 2, 2});
-        QCOMPARE(GridCutSelection(grid), QByteArray("b\r\nd\r\n"));
-        QCOMPARE(TopRows(grid, 3), (Rows{{"a", ""}, {"c", ""}, {"e", "f"}}));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::newRow("empty cells between tabs") << u"\tb\t\r\n"_qs << QList<QStringList>{{u""_qs, u"b"_qs, u""_qs}};
+        QTest::newRow("blanks kept") << u" 東京 本社\t4901234"_qs
+                                     << QList<QStringList>{{u" 東京 本社"_qs, u"4901234"_qs}};
+        QTest::newRow("quoted tab, line break, doubled quote")
+            << u"\"a\tb\"\t\"1\r\n2\"\r\n\"say \"\"hi\"\"\"\n"_qs
+            << QList<QStringList>{{u"a\tb"_qs, u"1\r\n2"_qs}, {u"say \"hi\""_qs}};
+        QTest::newRow("quote inside a field is text") << u"5\" disk"_qs << QList<QStringList>{{u"5\" disk"_qs}};
+        QTest::newRow("lone CR, lone LF, empty line") << u"a\rb\n\nc"_qs
+                                                      << QList<QStringList>{{u"a"_qs}, {u"b"_qs}, {u""_qs}, {u"c"_qs}};
+        QTest::newRow("NUL ends the text") << QString(u"a\r\nb\0c"_qs) << QList<QStringList>{{u"a"_qs}, {u"b"_qs}};
+        QTest::newRow("nothing") << QString() << QList<QStringList>{};
+    }
+    void clipboardTextSplitsAtTabsOnly()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<QStringList>, rows);
+        QCOMPARE(ParseClipboardText(text), rows);
     }
 
-    void copyThenPasteGivesTheCellsBack_data()
+    void privateBlockFormatKeepsEveryByte()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::newRow("space") << QByteArray("a b");
-        QTest::newRow("tab") << QByteArray("a\tb");
-        QTest::newRow("quotes") << QByteArray("\"'\"");
-        QTest::newRow("leading blank") << QByteArray(" x");
-        QTest::newRow("Japanese") << QByteArray("\x95\xcf\x8a\xb7 \x83\x5c");
-    }
-    void copyThenPasteGivesTheCellsBack()
-    {
-        QFETCH(QByteArray, text);
-        StringGrid grid = Table({{text, "next"}});
-        grid.setSelection({1, 1, 2, 1});
-        const QByteArray clip = GridSelectionText(grid);
-        grid.setSelection({1, 5, 1, 5});
-        QCOMPARE(GridPasteAtCell(grid, clip), (GridRect{1, 5, 2, 5}));
-        QCOMPARE(TopRows(grid, 5)[4], (QByteArrayList{text, "next"}));
+        const GridBlock block{{QByteArray("\x81\x7f\xff"), QByteArray()}, {QByteArray("a\tb\r\n"), QByteArray("x")}};
+        QCOMPARE(DeserializeGridBlock(SerializeGridBlock(block)), block);
+        QVERIFY(DeserializeGridBlock("plain text").isEmpty());
     }
 
     void pasteAtCell_data()
@@ -112,9 +124,9 @@ private Q_SLOTS:
         QTest::addColumn<GridRect>("filled");
         QTest::newRow("block with empty lower left")
             << QByteArray("A\tB\r\n\tD\r\n") << GridRect{1, 1, 1, 1}
-            << Rows{{"A", "B"}, {"D", "y2"}, {"x3", "y3"}} << GridRect{1, 1, 2, 2};
-        QTest::newRow("unquoted space splits") << QByteArray("a b\r\n") << GridRect{1, 2, 1, 2}
-                                               << Rows{{"x1", "y1"}, {"a", "b"}, {"x3", "y3"}} << GridRect{1, 2, 2, 2};
+            << Rows{{"A", "B"}, {"", "D"}, {"x3", "y3"}} << GridRect{1, 1, 2, 2};
+        QTest::newRow("unquoted space kept") << QByteArray("a b\r\n") << GridRect{1, 2, 1, 2}
+                                             << Rows{{"x1", "y1"}, {"a b", "y2"}, {"x3", "y3"}} << GridRect{1, 2, 1, 2};
         QTest::newRow("quoted keeps blanks") << QByteArray("\"a b\"\r\n") << GridRect{1, 1, 1, 1}
                                              << Rows{{"a b", "y1"}, {"x2", "y2"}, {"x3", "y3"}} << GridRect{1, 1, 1, 1};
         QTest::newRow("third field dropped") << QByteArray("p\tq\tr") << GridRect{1, 1, 1, 1}
@@ -123,8 +135,8 @@ private Q_SLOTS:
                                                << Rows{{"x1", "y1"}, {"x2", "y2"}, {"x3", "p"}} << GridRect{2, 3, 2, 3};
         QTest::newRow("lone CR and LF") << QByteArray("a\rb\nc") << GridRect{2, 1, 2, 1}
                                         << Rows{{"x1", "a"}, {"x2", "b"}, {"x3", "c"}} << GridRect{2, 1, 2, 3};
-        QTest::newRow("empty line reaches the row") << QByteArray("a\r\n\r\nc\r\n") << GridRect{1, 1, 1, 1}
-                                                    << Rows{{"a", "y1"}, {"x2", "y2"}, {"c", "y3"}} << GridRect{1, 1, 1, 3};
+        QTest::newRow("empty line empties its cell") << QByteArray("a\r\n\r\nc\r\n") << GridRect{1, 1, 1, 1}
+                                                     << Rows{{"a", "y1"}, {"", "y2"}, {"c", "y3"}} << GridRect{1, 1, 1, 3};
         QTest::newRow("NUL ends the text") << QByteArray("a\r\nb\0c", 6) << GridRect{1, 1, 1, 1}
                                            << Rows{{"a", "y1"}, {"b", "y2"}, {"x3", "y3"}} << GridRect{1, 1, 1, 2};
         QTest::newRow("no lines") << QByteArray() << GridRect{2, 2, 2, 2}
@@ -138,7 +150,7 @@ private Q_SLOTS:
         QFETCH(GridRect, filled);
         StringGrid grid = Table({{"x1", "y1"}, {"x2", "y2"}, {"x3", "y3"}});
         grid.setSelection(at);
-        QCOMPARE(GridPasteAtCell(grid, clip), filled);
+        QCOMPARE(GridPasteAtCell(grid, Block(clip)), filled);
         QCOMPARE(TopRows(grid, 3), expected);
     }
 
@@ -159,12 +171,12 @@ private Q_SLOTS:
         QTest::addColumn<GridRect>("selection");
         QTest::addColumn<Rows>("expected");   // rows 1..3
         QTest::newRow("block with empty lower left empties lower right")
-            << QByteArray("A\tB\r\n\tD\r\n") << GridRect{1, 1, 2, 2} << Rows{{"A", "B"}, {"D", ""}, {"x3", "y3"}};
+            << QByteArray("A\tB\r\n\tD\r\n") << GridRect{1, 1, 2, 2} << Rows{{"A", "B"}, {"", "D"}, {"x3", "y3"}};
         QTest::newRow("lines are not repeated") << QByteArray("a\r\n") << GridRect{2, 1, 2, 3}
                                                 << Rows{{"x1", "a"}, {"x2", ""}, {"x3", ""}};
         QTest::newRow("extra fields and lines dropped") << QByteArray("a\tb\r\nc\td\r\ne\r\n") << GridRect{1, 1, 1, 2}
                                                         << Rows{{"a", "y1"}, {"c", "y2"}, {"x3", "y3"}};
-        QTest::newRow("no lines empties the block") << QByteArray("\r\n") << GridRect{1, 2, 2, 3}
+        QTest::newRow("no lines empties the block") << QByteArray("") << GridRect{1, 2, 2, 3}
                                                     << Rows{{"x1", "y1"}, {"", ""}, {"", ""}};
     }
     void pasteIntoSelection()
@@ -174,7 +186,7 @@ private Q_SLOTS:
         QFETCH(Rows, expected);
         StringGrid grid = Table({{"x1", "y1"}, {"x2", "y2"}, {"x3", "y3"}});
         grid.setSelection(selection);
-        QCOMPARE(GridPasteIntoSelection(grid, clip), selection);
+        QCOMPARE(GridPasteIntoSelection(grid, Block(clip)), selection);
         QCOMPARE(TopRows(grid, 3), expected);
     }
 
@@ -327,7 +339,7 @@ private Q_SLOTS:
         StringGrid grid = Table({{"a", "b"}});
         GridSelectAll(grid);
         QCOMPARE(grid.selection(), (GridRect{1, 1, 2, 512}));
-        const QByteArray text = GridSelectionText(grid);
+        const QByteArray text = GridBlockText(GridSelectionBlock(grid));
         QCOMPARE(text.count("\r\n"), 512);
         QCOMPARE(text.count('\t'), 512);
         QVERIFY(text.startsWith("a\tb\r\n\t\r\n"));

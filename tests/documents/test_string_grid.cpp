@@ -46,7 +46,7 @@ private Q_SLOTS:
     {
         StringGrid g(3, 5);
         Recorder r;
-        g.setObserver(&r);
+        g.addObserver(&r);
         g.setCell(1, 2, "a");
         g.setCell(1, 2, "a");   // same text: nothing to tell
         QCOMPARE(r.changes, (QList<GridRect>{{1, 2, 1, 2}}));
@@ -58,7 +58,7 @@ private Q_SLOTS:
     {
         StringGrid g(3, 10);
         Recorder r;
-        g.setObserver(&r);
+        g.addObserver(&r);
         g.beginUpdate();
         g.setCell(2, 3, "a");
         g.beginUpdate();

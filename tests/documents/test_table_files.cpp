@@ -1,6 +1,7 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
+#include "documents/file_recognition.h"
 #include "documents/table_document.h"
 #include "documents/table_files.h"
 
@@ -295,15 +296,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("lastRow");   // last row the file fills
         QTest::addColumn<QByteArray>("conv1");
         QTest::addColumn<QByteArray>("bar1");
+        QTest::addColumn<QString>("warning");   // after "'<file>': "
         QByteArray lines600;
         for (int i = 1; i <= 600; ++i)
             lines600 += "c" + QByteArray::number(i) + ",b" + QByteArray::number(i) + "\r\n";
-        QTest::newRow("3 lines") << QByteArray("a,b\r\nc,d\ne,f") << 3 << QByteArray("a") << QByteArray("b");
-        QTest::newRow("600 lines") << lines600 << 512 << QByteArray("c1") << QByteArray("b1");
-        QTest::newRow("single field") << QByteArray("only\r\n") << 1 << QByteArray("only") << QByteArray();
-        QTest::newRow("three fields") << QByteArray("a,b,c\r\n") << 1 << QByteArray("a") << QByteArray("b");
-        QTest::newRow("CR LF only") << QByteArray("\r\n") << 1 << QByteArray() << QByteArray();
-        QTest::newRow("NUL after first line") << QByteArray("x,y\r\n\0z,w\r\n", 11) << 1 << QByteArray("x") << QByteArray("y");
+        QTest::newRow("3 lines") << QByteArray("a,b\r\nc,d\ne,f") << 3 << QByteArray("a") << QByteArray("b") << "";
+        QTest::newRow("600 lines") << lines600 + ",\r\n\r\n" << 512 << QByteArray("c1") << QByteArray("b1")
+                                   << "88 line(s) lost text; line 513: 'c513,b513' left out";
+        QTest::newRow("single field") << QByteArray("only\r\n") << 1 << QByteArray("only") << QByteArray() << "";
+        QTest::newRow("three fields") << QByteArray("a,b,\r\nLINE-A 500ml,4901234567894,x\r\na,b,\x83\x41") << 3
+                                      << QByteArray("a") << QByteArray("b")
+                                      << u"2 line(s) lost text; line 2: '4901234567894,x' left out"_qs;
+        QTest::newRow("CR LF only") << QByteArray("\r\n") << 1 << QByteArray() << QByteArray() << "";
+        QTest::newRow("NUL after first line") << QByteArray("x,y\r\n\0z,w\r\n", 11) << 1 << QByteArray("x") << QByteArray("y") << "";
     }
     void textLoad()
     {
@@ -311,6 +316,7 @@ private Q_SLOTS:
         QFETCH(int, lastRow);
         QFETCH(QByteArray, conv1);
         QFETCH(QByteArray, bar1);
+        QFETCH(QString, warning);
         writeFile(path("in.csv"), file);
         TableDocument d;
         fillSample(d);
@@ -331,8 +337,108 @@ private Q_SLOTS:
         QVERIFY(d.imageStale());
         QCOMPARE(d.image(), QByteArray(TableImageSize, '\xFF'));   // the image waits for Update
         QCOMPARE(d.fileKind(), -1);
-        QCOMPARE(log.lines.size(), 1);
+        QCOMPARE(log.lines.size(), warning.isEmpty() ? 1 : 2);
         QVERIFY(log.lines[0].startsWith("load from '" + path("in.csv") + "'; "));
+        if (!warning.isEmpty()) {
+            QCOMPARE(log.lines[1], "'" + path("in.csv") + "': " + warning);
+            QCOMPARE(log.colours[1], zered::clWarning);
+        }
+    }
+
+    void sheetLoad_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("conv1");
+        QTest::addColumn<QByteArray>("bar1");
+        QTest::addColumn<QByteArray>("bar2");
+        const QByteArray nihon = "\x93\xFA\x96\x7B";   // Shift-JIS of the two characters below
+        QTest::newRow("blanks stay, comma splits") << QByteArray("LINE-A 500ml,4901234567894\r\n") << QByteArray("LINE-A 500ml")
+                                                   << QByteArray("4901234567894") << QByteArray("BAR2");
+        QTest::newRow("quoted comma, doubled quote, LF ends")
+            << QByteArray("\"a,\"\"b\"\"\",\" x \"\n,y") << QByteArray("a,\"b\"") << QByteArray(" x ") << QByteArray("y");
+        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC,1\r\n") << nihon << QByteArray("1")
+                                        << QByteArray("BAR2");
+        QTest::newRow("UTF-8 without BOM") << QByteArray("\xE6\x97\xA5\xE6\x9C\xAC,\"\xE6\x97\xA5\"") << nihon
+                                           << QByteArray("\x93\xFA") << QByteArray("BAR2");
+        QTest::newRow("Shift-JIS kept as bytes") << "\"" + nihon + ",\"\r\n\x83\x5C,2" << nihon + "," << QByteArray()
+                                                 << QByteArray("2");
+        QTest::newRow("wave dash as the full-width tilde") << QByteArray("1\xE3\x80\x9C" "2,b") << QByteArray("1\x81\x60" "2")
+                                                          << QByteArray("b") << QByteArray("BAR2");
+        QTest::newRow("empty record") << QByteArray("\r\n,b") << QByteArray() << QByteArray() << QByteArray("b");
+    }
+    void sheetLoad()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, conv1);
+        QFETCH(QByteArray, bar1);
+        QFETCH(QByteArray, bar2);
+        writeFile(path("in.csv"), file);
+        TableDocument d;
+        fillSample(d);
+        d.LoadFromFile(path("in.csv"), FileKindSheet);
+        QCOMPARE(d.grid().cell(1, 1), conv1);
+        QCOMPARE(d.grid().cell(2, 1), bar1);
+        QCOMPARE(d.grid().cell(2, 2), bar2);
+        QCOMPARE(d.grid().cell(1, 3), QByteArray("conv 3"));
+        QCOMPARE(d.fileKind(), FileKindSheet);
+    }
+
+    void sheetRoundTrip()
+    {
+        TableDocument d;
+        const QList<QByteArray> texts{"a,b", "say \"hi\"", " lead", "\x93\xFA\x96\x7B", "it's", "\x83\x5C\t"};
+        for (int i = 0; i < texts.size(); ++i) {
+            d.grid().setCell(1, i + 1, texts[i]);
+            d.grid().setCell(2, i + 2, texts[i]);
+        }
+        d.SaveToFile(path("sheet.csv"), FileKindSheet);
+        const QByteArray bytes = readFile(path("sheet.csv"));
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF\"a,b\",\r\n\"say \"\"hi\"\"\",\"a,b\"\r\n"));
+        QVERIFY(bytes.contains("\xE6\x97\xA5\xE6\x9C\xAC"));   // UTF-8 in the file
+        QCOMPARE(bytes.count("\r\n"), 512);
+        TableDocument back;
+        LogCapture log;
+        back.LoadFromFile(path("sheet.csv"), FileKindSheet);
+        for (int row = 1; row <= 512; ++row)
+            for (int col : {1, 2})
+                QCOMPARE(back.grid().cell(col, row), d.grid().cell(col, row));
+        QCOMPARE(log.lines.size(), 1);   // no warning: nothing left out
+        d.grid().setCell(2, 300, "\x81");   // not Shift-JIS: the file could not bring it back
+        QCOMPARE(errorOf([&] { d.SaveToFile(path("sheet.csv"), FileKindSheet); }),
+                 QString::fromUtf8(Msg::SheetNotShiftJis).arg(path("sheet.csv")).arg(300));
+        QCOMPARE(readFile(path("sheet.csv")), bytes);
+    }
+
+    void recognisesKind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("kind");
+        QByteArray image(TableImageSize, '\xFF');
+        image[128] = '\0';
+        const QByteArray noNul(TableImageSize, 'a');
+        QTest::newRow("image with 0x00, any name") << "t.csv" << image << FileKindBinary;
+        QTest::newRow("image without 0x00 named .BIN") << "t.BIN" << noNul << FileKindBinary;
+        QTest::newRow("image without 0x00 named .dat") << "t.dat" << noNul << FileKindBinary;
+        QTest::newRow("64 KiB text, no 0x00, .csv") << "t.csv" << noNul << -1;
+        QTest::newRow("one byte short, .bin") << "t.bin" << image.left(TableImageSize - 1) << -1;
+        QTest::newRow("one byte long") << "t.bin" << image + 'x' << -1;
+        QTest::newRow("UTF-8 BOM") << "t.csv" << QByteArray("\xEF\xBB\xBF" "a,b") << FileKindSheet;
+        QTest::newRow("text") << "t.txt" << QByteArray("a,b") << -1;
+        QTest::newRow("missing") << "" << QByteArray() << -1;
+    }
+    void recognisesKind()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, kind);
+        const QString file = path(name.isEmpty() ? u"nothing-here"_qs : name);
+        if (!name.isEmpty())
+            writeFile(file, bytes);
+        LogCapture log;
+        QCOMPARE(RecogniseLoadKind(file), kind);
+        QCOMPARE(log.lines.size(), kind == -1 ? 0 : 1);
+        QFile::remove(file);
     }
 
     void failedLoadsChangeNothing_data()
@@ -344,6 +450,14 @@ private Q_SLOTS:
         QTest::newRow("text NUL first") << QByteArray("\0a,b\r\n", 6) << 1 << Msg::CsvEmpty;
         QTest::newRow("binary 0 bytes") << QByteArray() << 2 << Msg::SizeMismatched;
         QTest::newRow("binary 65,535 bytes") << QByteArray(65535, 'x') << 2 << Msg::SizeMismatched;
+        QTest::newRow("sheet 0 bytes") << QByteArray() << FileKindSheet << Msg::CsvEmpty;
+        QTest::newRow("sheet line break in field") << QByteArray("a,b\r\nc,\"d\r\ne\"") << FileKindSheet
+                                                   << QString::fromUtf8(Msg::SheetBreakInField).arg("BAD").arg(2).arg(2);
+        QTest::newRow("sheet character Shift-JIS cannot hold")
+            << QByteArray("\xEF\xBB\xBF" "a,b\r\nc,\r\n,x\xED\x95\x9C") << FileKindSheet
+            << QString::fromUtf8(Msg::SheetCannotHold).arg("BAD").arg(3).arg(2).arg(u"\uD55C"_qs, "D55C");
+        QTest::newRow("sheet UTF-16") << QByteArray("\xFF\xFE" "a\0,\0", 6) << FileKindSheet
+                                      << QString::fromUtf8(Msg::SheetNulByte).arg("BAD");
     }
     void failedLoadsChangeNothing()
     {
@@ -358,7 +472,7 @@ private Q_SLOTS:
         d.setImageStale(true);
         const Snapshot before(d);
         LogCapture log;
-        QCOMPARE(errorOf([&] { d.LoadFromFile(path("bad"), format); }), message);
+        QCOMPARE(errorOf([&] { d.LoadFromFile(path("bad"), format); }), QString(message).replace("BAD", path("bad")));
         QVERIFY(Snapshot(d) == before);
         QVERIFY(log.lines.isEmpty());
     }

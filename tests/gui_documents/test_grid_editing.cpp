@@ -302,10 +302,10 @@ private Q_SLOTS:
         QStringList names;
         for (QAction *a : form.popupMenu()->actions())
             names.append(a->objectName());
-        QCOMPARE(names, (QStringList{u"Cut1"_qs, u"Copy1"_qs, u"Paste1"_qs, u"Delete1"_qs,
+        QCOMPARE(names, (QStringList{u"Undo2"_qs, u"Redo2"_qs, u"N1"_qs, u"Cut1"_qs, u"Copy1"_qs, u"Paste1"_qs, u"Delete1"_qs,
                                      u"Insert1"_qs, u"SelectAll2"_qs, u"N2"_qs, u"Sort1"_qs, u"Clear2"_qs,
-                                     u"N3"_qs, u"ReceivefromKOV1"_qs, u"SendtoKOV1"_qs, u"ComparewithKOV1"_qs}));
-        QVERIFY(form.popupMenu()->actions()[6]->isSeparator());
+                                     u"N3"_qs, u"ReceivefromKOV1"_qs, u"SendtoKOV1"_qs, u"ComparewithKOV1"_qs, u"N4"_qs, u"CheckTable2"_qs}));
+        QVERIFY(form.popupMenu()->actions()[9]->isSeparator());
         QCOMPARE(form.action("GridDelete1")->shortcut(), QKeySequence(u"Shift+Del"_qs));
         QCOMPARE(form.action("GridCut1")->text(), u"Cut"_qs);
         QCOMPARE(form.action("Recv1")->text(), u"&Receive from KOV"_qs);
@@ -381,6 +381,79 @@ private Q_SLOTS:
         QCOMPARE(QApplication::clipboard()->text(), u"\"a b\"\r\n\r\n"_qs);
     }
 
+    void anInternalCopyKeepsBytesThatAreNoText()
+    {
+        ShownForm f;
+        f.grid().setCell(2, 1, "\x81\x7f\xfe");
+        f.select({2, 1, 2, 1});
+        f.form.action("GridCopy1")->trigger();
+        f.select({2, 9, 2, 9});
+        f.form.action("GridPaste1")->trigger();
+        QCOMPARE(f.grid().cell(2, 9), QByteArray("\x81\x7f\xfe"));
+    }
+
+    void undoAndRedoFollowTheHistoryAndTheSavedMark()
+    {
+        ShownForm f;
+        QAction *undo = f.form.action("Undo1"), *redo = f.form.action("Redo1");
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(!redo->isEnabled());
+        SetClipboardText(u"p\tq"_qs);
+        f.form.action("GridPaste1")->trigger();
+        QCOMPARE(undo->text(), u"Undo Paste"_qs);
+        QVERIFY(f.form.windowTitle().endsWith(u'*'));
+        f.form.action("Undo1")->trigger();
+        QVERIFY(f.grid().cell(1, 1).isEmpty());
+        QVERIFY(!f.form.Modified());
+        QVERIFY(!f.form.windowTitle().endsWith(u'*'));
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(redo->text(), u"Redo Paste"_qs);
+        f.form.action("Redo1")->trigger();
+        QCOMPARE(f.grid().cell(2, 1), QByteArray("q"));
+        QVERIFY(f.form.Modified());
+        QCOMPARE(f.grid().selection(), (GridRect{1, 1, 2, 1}));
+        QVERIFY(f.view()->selectionModel()->isSelected(f.index(2, 1)));
+    }
+
+    void theEditorRefusesWhatACellCannotHold()
+    {
+        LogCapture log;
+        ShownForm f;
+        f.grid().setCell(1, 1, "old");
+        QTest::keyClick(f.view(), Qt::Key_A);
+        f.editor()->insert(u"€"_qs);   // as an input method types it
+        QTest::keyClick(f.editor(), Qt::Key_Return);
+        QVERIFY(f.form.Editing());
+        QCOMPARE(f.editor()->text(), u"a€"_qs);
+        QCOMPARE(f.grid().cell(1, 1), QByteArray("old"));
+        QCOMPARE(log.messages(), QStringList{
+            u"'€' (U+20AC) cannot be stored in row 1, conv str: Shift-JIS has no such character; nothing was changed"_qs});
+        QTest::keyClick(f.editor(), Qt::Key_Down);   // nor does the cursor leave it
+        QCOMPARE(f.grid().row(), 1);
+        f.editor()->setText(u"a〜"_qs);
+        QTest::keyClick(f.editor(), Qt::Key_Return);
+        QVERIFY(!f.form.Editing());
+        QCOMPARE(f.grid().cell(1, 1), QByteArray("a\x81\x60"));
+    }
+
+    void theEditorKeepsTheFirstLineOfAPasteAndCountsBytes()
+    {
+        LogCapture log;
+        ShownForm f;
+        QTest::keyClick(f.view(), Qt::Key_X);
+        SetClipboardText(u"first\tcell\r\nsecond line"_qs);
+        f.editor()->paste();
+        QCOMPARE(f.editor()->text(), u"xfirst"_qs);
+        QTRY_COMPARE(log.messages(), QStringList{
+            u"row 1, conv str: only the first line of the pasted text went into the cell; the rest was left out"_qs});
+        auto *editor = qobject_cast<CellEditor *>(f.editor());
+        QCOMPARE(editor->byteCount(), u"6 / 60 bytes"_qs);
+        editor->setText(u"表"_qs.repeated(31));
+        QCOMPARE(editor->byteCount(), u"62 / 60 bytes"_qs);
+        QTest::keyClick(f.editor(), Qt::Key_Return);
+        QCOMPARE(f.grid().cell(1, 1).size(), 62);
+    }
+
     void pasteWhileEditingKeepsThePastedText()
     {
         ShownForm f;
@@ -399,8 +472,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("row3Number");
         QTest::newRow("delete") << false << true << u"選択された2行を削除します。"_qs << QByteArray("5");
         QTest::newRow("delete cancelled") << false << false << u"選択された2行を削除します。"_qs << QByteArray("3");
-        QTest::newRow("insert") << true << true << u"2行挿入します。"_qs << QByteArray();
-        QTest::newRow("insert cancelled") << true << false << u"2行挿入します。"_qs << QByteArray("3");
+        QTest::newRow("insert") << true << true
+                                << u"2行挿入します。\n末尾の入力済み1行（512行目）は押し出されて失われます。"_qs << QByteArray();
+        QTest::newRow("insert cancelled") << true << false
+                                          << u"2行挿入します。\n末尾の入力済み1行（512行目）は押し出されて失われます。"_qs
+                                          << QByteArray("3");
     }
     void deleteAndInsertAskAndKeep513Rows()
     {
@@ -412,6 +488,7 @@ private Q_SLOTS:
         prompts.confirmAnswer = ok;
         ShownForm f;
         QAbstractItemModelTester tester(f.view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        f.grid().setCell(2, 512, "pushed out");
         f.select({1, 3, 2, 4});
         f.form.action(insert ? "GridInsert1" : "GridDelete1")->trigger();
         QCOMPARE(prompts.asked, QStringList{question});

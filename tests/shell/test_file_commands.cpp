@@ -20,6 +20,7 @@ namespace {
 constexpr int CsvFilter = 1;
 constexpr int BinaryFilter = 2;
 constexpr int AllFilesFilter = 3;
+constexpr int SheetFilter = 4;
 
 QByteArray FileBytes(const QString &path)
 {
@@ -96,7 +97,8 @@ private Q_SLOTS:
         QStringList shown;
         for (int i = 0; i < types->count(); ++i)
             shown.append(types->itemText(i));
-        QCOMPARE(shown, (QStringList{u"CSV/text (*.csv;*.txt)"_qs, u"binary file(*.bin,*.dat)"_qs, u"all files(*.*)"_qs}));
+        QCOMPARE(shown, (QStringList{u"CSV/text (*.csv;*.txt)"_qs, u"binary file(*.bin,*.dat)"_qs, u"all files(*.*)"_qs,
+                                     u"spreadsheet CSV, UTF-8 (*.csv)"_qs}));
         QCOMPARE(d.defaultSuffix(), u"csv"_qs);
         QCOMPARE(d.FilterIndex(), 1);
         const bool open = dialog == u"open";
@@ -105,7 +107,7 @@ private Q_SLOTS:
         QVERIFY(!d.testOption(QFileDialog::DontConfirmOverwrite));
         QVERIFY(d.isSizeGripEnabled());
         // Each index is the file kind: the filter's patterns follow it.
-        for (int index = 1; index <= 3; ++index) {
+        for (int index = 1; index <= 4; ++index) {
             d.selectNameFilter(d.nameFilters().at(index - 1));
             QCOMPARE(d.FilterIndex(), index);
         }
@@ -120,6 +122,8 @@ private Q_SLOTS:
         QTest::newRow("binary filter") << BinaryFilter << true << BinaryFilter << false;
         QTest::newRow("CSV/text filter on a .bin") << CsvFilter << false << -1 << true;
         QTest::newRow("all files on a .bin") << AllFilesFilter << false << -1 << true;
+        QTest::newRow("all files on an image") << AllFilesFilter << true << BinaryFilter << true;
+        QTest::newRow("spreadsheet CSV") << SheetFilter << false << SheetFilter << true;
     }
     void openLoadsByTheChosenFilter()
     {
@@ -331,19 +335,125 @@ private Q_SLOTS:
         QCOMPARE(prompts.shownFolders.first(), dir.path());
     }
 
-    void closePromptRunsTheSaveAsDialog()
+    void closePromptSavesInTheChosenType_data()
     {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");   // empty: the save fails
+        QTest::addColumn<int>("size");
+        QTest::newRow("binary") << BinaryFilter << u"closed"_qs << u"closed.bin"_qs << 65536;
+        QTest::newRow("CSV/text") << CsvFilter << u"closed"_qs << u"closed.csv"_qs << 1536;
+        QTest::newRow("binary into a missing folder") << BinaryFilter << u"gone/closed"_qs << QString() << 0;
+    }
+    void closePromptSavesInTheChosenType()
+    {
+        QFETCH(int, filter);
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QFETCH(int, size);
         QTemporaryDir dir;
         FakePrompts prompts;
         TOstrelMain main;
-        main.NewDocument(QString())->SetModified(true);
+        TTextList2Form *form = main.NewDocument(QString());
+        form->SetModified(true);
+        const QString title = form->windowTitle();
         prompts.saveAnswers = {SaveAnswer::Yes};
-        prompts.fileAnswers = {{{dir.filePath(u"closed"_qs)}, BinaryFilter}};
+        prompts.fileAnswers = {{{dir.filePath(typed)}, filter}};
         main.documentArea()->currentSubWindow()->close();
         QCOMPARE(prompts.fileDialogs, 1);
-        // The close saves in the window's own format; the type only chose the extension.
-        QCOMPARE(FileBytes(dir.filePath(u"closed.bin"_qs)).size(), 1536);
-        QCOMPARE(main.fileCommands().saveAsDialog().defaultSuffix(), u"bin"_qs);
+        if (saved.isEmpty()) {
+            // The window stays open as it was: no name, still modified.
+            QCOMPARE(WindowCount(main), 1);
+            QCOMPARE(form->FileName(), QString());
+            QCOMPARE(form->windowTitle(), title);
+            QVERIFY(form->IsModified());
+        } else {
+            QCOMPARE(FileBytes(dir.filePath(saved)).size(), size);
+        }
+    }
+
+    void imagesAreRecognisedEveryWayIn_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("fileKind");
+        QTest::newRow("command line, .dat") << u"command line"_qs << u"t.dat"_qs << BinaryFilter;
+        QTest::newRow("drop, holds 0x00, .csv") << u"drop"_qs << u"t.csv"_qs << BinaryFilter;
+        QTest::newRow("forwarded") << u"forwarded"_qs << u"t.bin"_qs << BinaryFilter;
+        QTest::newRow("recent entry") << u"recent"_qs << u"t.bin"_qs << BinaryFilter;
+        QTest::newRow("CSV/text filter is honoured") << u"open text"_qs << u"t.bin"_qs << -1;
+    }
+    void imagesAreRecognisedEveryWayIn()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, name);
+        QFETCH(int, fileKind);
+        QTemporaryDir dir;
+        QByteArray image(65536, '\xFF');
+        image.replace(0, 3, "bar");
+        image.replace(68, 4, "conv");
+        for (int record = 1; record <= 5; ++record)
+            image[128 * record] = '\0';   // empty entries inside the table
+        image.replace(128 * 6, 2, "b7");
+        const QString path = WriteFile(dir, name, image);
+        FakePrompts prompts;
+        TOstrelMain main(way == u"command line" ? QStringList{path} : QStringList{});
+        main.show();
+        if (way == u"drop")
+            main.DropFiles({path});
+        else if (way == u"forwarded")
+            main.CopyDataMessage(path);
+        else if (way == u"recent") {
+            main.fileCommands().AddRecentFile(path);
+            MenuEntry(main, path)->trigger();
+        } else if (way == u"open text") {
+            prompts.fileAnswers = {{{path}, CsvFilter}};
+            main.action(MainAction::FileOpen1)->trigger();
+        }
+        TTextList2Form *form = ActiveTable(main);
+        QVERIFY(form);
+        QCOMPARE(form->document().fileKind(), fileKind);
+        if (fileKind != BinaryFilter)
+            return;
+        QVERIFY(LogLines(main).contains(u"'%1' is a 64 KiB table image; read as binary"_qs.arg(path)));
+        QCOMPARE(form->document().grid().cell(1, 1), QByteArray("conv"));
+        // Its Save writes the image again, byte for byte.
+        form->SetModified(true);
+        QFile::remove(path);
+        main.action(MainAction::FileSaveOverwrite1)->trigger();
+        QCOMPARE(FileBytes(path), image);
+    }
+
+    void binarySaveAsksBeforeCuttingText_data()
+    {
+        QTest::addColumn<bool>("goOn");
+        QTest::newRow("go on") << true;
+        QTest::newRow("go back") << false;
+    }
+    void binarySaveAsksBeforeCuttingText()
+    {
+        QFETCH(bool, goOn);
+        QTemporaryDir dir;
+        FakePrompts prompts;
+        TOstrelMain main;
+        TTextList2Form *form = main.NewDocument(QString());
+        form->document().grid().setCell(1, 1, QByteArray(61, 'c'));
+        form->document().grid().setCell(2, 1, "1");
+        form->SetModified(true);
+        prompts.confirmAnswer = goOn;
+        const QString target = dir.filePath(u"t.bin"_qs);
+        prompts.fileAnswers = {{{target}, BinaryFilter}};
+        main.action(MainAction::FileSaveAs1)->trigger();
+        QCOMPARE(prompts.asked.size(), 1);
+        QVERIFY(prompts.asked[0].startsWith(u"1件"_qs));
+        QVERIFY(prompts.asked[0].contains(u"row 1: conv str of 61 bytes is cut to 60"_qs));
+        QCOMPARE(QFile::exists(target), goOn);
+        QCOMPARE(form->FileName(), goOn ? target : QString());
+        QCOMPARE(form->IsModified(), !goOn);
+        // A text save cuts nothing and asks nothing.
+        prompts.fileAnswers = {{{dir.filePath(u"t.csv"_qs)}, CsvFilter}};
+        main.action(MainAction::FileSaveAs1)->trigger();
+        QCOMPARE(prompts.asked.size(), 1);
     }
 
     void recentFileOpensAsTextAndMovesUp_data()

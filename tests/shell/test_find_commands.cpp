@@ -6,6 +6,7 @@
 #include "shell_test_helpers.h"
 
 #include <QAction>
+#include <QMdiSubWindow>
 #include <QTest>
 
 class TestFindCommands : public QObject
@@ -31,6 +32,42 @@ private Q_SLOTS:
         main.action(MainAction::SearchFindNext1)->trigger();
         QCOMPARE(form->grid()->currentIndex(), form->grid()->model()->index(4, 1));
         QCOMPARE(form->SearchText(), u"4905678"_qs);
+    }
+
+    void aHitIsShownInSight_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("row");
+        QTest::newRow("row number") << u"300"_qs << 0 << 300;
+        QTest::newRow("column title") << u"bar code"_qs << 2 << 0;
+        QTest::newRow("cell") << u"4905678"_qs << 2 << 500;
+    }
+    void aHitIsShownInSight()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, col);
+        QFETCH(int, row);
+        TOstrelMain main;
+        main.show();
+        TTextList2Form *form = main.NewDocument(QString());
+        form->document().grid().setCell(2, 500, "4905678");
+        // The window reaches past the bottom of the document area.
+        main.documentArea()->currentSubWindow()->move(0, main.documentArea()->viewport()->height() / 2);
+        main.findCommands().dialog()->setFindText(text);
+        main.action(MainAction::SearchFindNext1)->trigger();
+        QCOMPARE(form->document().grid().col(), col);
+        QCOMPARE(form->document().grid().row(), row);
+        const QRect hit = form->CellRect({col, row});
+        QVERIFY(main.documentArea()->viewport()->rect().contains(
+            QRect(form->mapTo(main.documentArea()->viewport(), hit.topLeft()), hit.size())));
+        // A header cell cannot hold the cursor; it is marked instead, until the cursor moves.
+        auto *titles = static_cast<TextGridHeader *>(form->grid()->horizontalHeader());
+        auto *numbers = static_cast<TextGridHeader *>(form->grid()->verticalHeader());
+        QCOMPARE(titles->markedSection(), row == 0 ? col - 1 : -1);
+        QCOMPARE(numbers->markedSection(), col == 0 ? row - 1 : -1);
+        form->grid()->setCurrentIndex(form->grid()->model()->index(3, 1));
+        QCOMPARE(titles->markedSection() + numbers->markedSection(), -2);
     }
 
     void aFailedSearchLogsAndKeepsTheCursor()

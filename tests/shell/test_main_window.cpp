@@ -10,7 +10,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -71,6 +73,39 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
         QCOMPARE(a->isEnabled(), withoutDocument);
+    }
+
+    void plainEditKeysActOnCellsOutsideTheEditor()
+    {
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TTextList2Form *form = main.NewDocument(QString());
+        StringGrid &grid = form->document().grid();
+        grid.setCell(1, 1, "a b");
+        grid.setCell(2, 1, "\x81\x7f");
+        grid.setSelection({1, 1, 2, 1});
+        form->grid()->setFocus();
+        QTest::keyClick(form->grid(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QApplication::clipboard()->text().startsWith(u"\"a b\"\t\uFFFD"_qs));
+        form->grid()->MoveCursor(1, 7);
+        QTest::keyClick(form->grid(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(grid.cell(2, 7), QByteArray("\x81\x7f"));
+        QCOMPARE(main.action(MainAction::EditUndo1)->text(), u"Undo Paste"_qs);
+        QTest::keyClick(form->grid(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(grid.cell(2, 7).isEmpty());
+        QVERIFY(!form->IsModified());
+        QTest::keyClick(form->grid(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(grid.cell(1, 7), QByteArray("a b"));
+        // Inside the cell editor the keys are the editor's.
+        QTest::keyClick(form->grid(), Qt::Key_Return);
+        QLineEdit &editor = GetGridEditor(*form->grid());
+        QApplication::clipboard()->setText(u"typed"_qs);
+        QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(editor.text(), u"typed"_qs);
+        QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(editor.text(), u"a b"_qs);
+        QCOMPARE(grid.cell(1, 7), QByteArray("a b"));
     }
 
     void headBarShowsFunctionKeys()
@@ -152,6 +187,7 @@ private Q_SLOTS:
     void progressBarWidthsAndColours()
     {
         TOstrelMain main;
+        QCOMPARE(main.progressBar()->width(), 0);   // nothing has run yet
         main.ProgressStart(256, 0, zered::clRed);
         QCOMPARE(main.progressBar()->width(), 0);
         QCOMPARE(main.progressBar()->fill(), QColor(255, 0, 0));

@@ -71,10 +71,9 @@ private Q_SLOTS:
         QTest::newRow("drive only") << u"C:a.csv"_qs << u"C:"_qs;
         QTest::newRow("ends in separator") << u"C:\\data\\"_qs << u"C:\\data\\"_qs;
         QTest::newRow("no directory part") << u"a.csv"_qs << QString();
-#ifndef Q_OS_WIN
         QTest::newRow("slashes") << u"/home/op/a.csv"_qs << u"/home/op/"_qs;
+        QTest::newRow("drive and slashes") << u"C:/users/op/a.csv"_qs << u"C:/users/op/"_qs;
         QTest::newRow("mixed, last wins") << u"C:\\data/sub\\x/a.csv"_qs << u"C:\\data/sub\\x/"_qs;
-#endif
     }
     void folderOfAPath()
     {

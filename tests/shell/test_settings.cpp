@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QLineEdit>
 #include <QTest>
 #include <memory>
 
@@ -134,6 +135,24 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QTRY_COMPARE(main.frameGeometry(), bounds);
         QTRY_COMPARE(main.messagePane()->height(), 90);
+    }
+
+    void placementStaysPutOverRestarts()
+    {
+        // The window has a frame; its outer bounds go into the store and come back unchanged.
+        MemorySettingsStore store;
+        QRect bounds;
+        for (int run = 0; run < 4; ++run) {
+            TOstrelMain main({}, &store);
+            main.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&main));
+            QTRY_VERIFY(main.frameGeometry().size() != main.size());
+            if (run == 0) {
+                main.setGeometry(40, 30, 700, 600);
+                bounds = main.frameGeometry();
+            }
+            QTRY_COMPARE(main.frameGeometry(), bounds);
+        }
     }
 
     void maximizedExitRewritesOnlyTheState()
@@ -271,6 +290,7 @@ private Q_SLOTS:
             store.Plant(Settings, u"BaudRate"_qs, baudRate);
         TOstrelMain main({}, &store);
         QCOMPARE(main.portCombo()->currentText(), port);
+        QCOMPARE(main.portCombo()->lineEdit()->cursorPosition(), 0);   // a long path shows its start
         QCOMPARE(main.baudCombo()->currentText(), baud);
         QCOMPARE(main.baudCombo()->isEnabled(), baudEnabled);
     }

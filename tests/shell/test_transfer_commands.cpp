@@ -142,11 +142,16 @@ private Q_SLOTS:
         main.SelectPort(controller.pty.devicePath());
         TTextList2Form *form = main.NewDocument(QString());
         form->document().grid().setCell(2, 1, "ABC");
+        form->document().grid().setCell(1, 3, "after the end");
         form->SetModified(true);
 
         prompts.confirmAnswer = false;
         main.action(MainAction::Send1)->trigger();
-        QCOMPARE(prompts.asked, QStringList{u"KOVのバーコードテーブルを書き換えます。よろしいですか？"_qs});
+        // The check runs first: the question names the entry the controller will not see.
+        QCOMPARE(prompts.asked.size(), 1);
+        QVERIFY(prompts.asked[0].startsWith(u"1件"_qs));
+        QVERIFY(prompts.asked[0].contains(u"row 3: 'after the end' lies after the last bar code (row 1)"_qs));
+        QVERIFY(prompts.asked[0].endsWith(u"\n\nKOVのバーコードテーブルを書き換えます。よろしいですか？"_qs));
         QCOMPARE(portsMade, 0);   // a cancel opens no port
         QCOMPARE(controller.model.table, QByteArray(65536, '\xFF'));
 

@@ -33,6 +33,39 @@ private Q_SLOTS:
         image[128] = '\0';
         image.replace(256, 2, "B3");
         writeFile(path("in.bin"), image);
+        writeFile(path("in.sheet"), "LINE-A,\xE6\x97\xA5\r\nb 1,2\r\n");
+    }
+
+    void textLoadWarnsAndStillSucceeds()
+    {
+        writeFile(path("three.csv"), "a,b\r\nLINE-A 500ml,4901234567894\r\n");
+        const Run r = runCli({"convert", path("three.csv"), "-"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.errLines.contains("'" + path("three.csv") + "': 1 line(s) lost text; line 2: '4901234567894' left out"));
+    }
+
+    void checkListsFindingsAndFails_data()
+    {
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("clean") << QByteArray("a,1\r\nb,2\r\n") << 0 << QByteArray();
+        QTest::newRow("duplicate and lost entry") << QByteArray("a,1\r\nb,1\r\nc,\r\n") << 1
+                                                  << QByteArray("row 2: bar code '1' also in row 1\n"
+                                                                "row 3: 'c' lies after the last bar code (row 2); "
+                                                                "the controller will not see it\n");
+    }
+    void checkListsFindingsAndFails()
+    {
+        QFETCH(QByteArray, table);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        writeFile(path("check.csv"), table);
+        const Run r = runCli({"check", path("check.csv")});
+        QCOMPARE(r.exitCode, exitCode);
+        QCOMPARE(r.out, out);
+        if (exitCode)
+            QCOMPARE(r.errLines.last(), "check table: 2 finding(s)");
     }
 
     void convertsBetweenFormats_data()
@@ -52,6 +85,13 @@ private Q_SLOTS:
                                         << "C1,B1\r\n,\r\n,B3\r\n" + emptyLines(509);
         QTest::newRow("binary to binary") << QStringList{"--from", "binary", "--to", "binary"} << "in.bin"
                                           << readFile(path("in.bin"));
+        QTest::newRow("image recognised") << QStringList{} << "in.bin" << "C1,B1\r\n,\r\n,B3\r\n" + emptyLines(509);
+        QTest::newRow("image read as text when told") << QStringList{"--from", "text"} << "in.bin"
+                                                      << readFile(path("in.bin")).left(128) + ",\r\n" + emptyLines(511);
+        QTest::newRow("text to sheet") << QStringList{"--to", "sheet"} << "in.csv"
+                                       << "\xEF\xBB\xBF\"a b\",c\r\nx,\"y\"\"z\"\r\n" + emptyLines(510);
+        QTest::newRow("sheet to text") << QStringList{"--from", "sheet"} << "in.sheet"
+                                       << "LINE-A,\x93\xFA\r\n\"b 1\",2\r\n" + emptyLines(510);
     }
     void convertsBetweenFormats()
     {
@@ -124,6 +164,8 @@ private Q_SLOTS:
         QTest::newRow("one file") << QStringList{"convert", "a"};
         QTest::newRow("three files") << QStringList{"convert", "a", "b", "c"};
         QTest::newRow("bad format") << QStringList{"convert", "--from", "xml", "a", "b"};
+        QTest::newRow("auto is for loads") << QStringList{"convert", "--to", "auto", "a", "b"};
+        QTest::newRow("check takes one file") << QStringList{"check", "a", "b"};
         QTest::newRow("missing value") << QStringList{"convert", "a", "b", "--to"};
         QTest::newRow("unknown option") << QStringList{"convert", "--fast", "a", "b"};
     }
@@ -133,7 +175,8 @@ private Q_SLOTS:
         const Run r = runCli(args);
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.errLines.join('\n').contains("usage:"));
-        QVERIFY(r.errLines.join('\n').contains("ostrel-cli convert [--from text|binary] [--to text|binary] IN OUT"));
+        QVERIFY(r.errLines.join('\n').contains(
+            "ostrel-cli convert [--from auto|text|binary|sheet] [--to text|binary|sheet] IN OUT"));
         QVERIFY(r.out.isEmpty());
     }
 };

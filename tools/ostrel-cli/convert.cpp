@@ -2,53 +2,88 @@
 
 #include "common/messages.h"
 #include "common/zered_error.h"
+#include "documents/file_recognition.h"
+#include "documents/table_check.h"
 #include "documents/table_document.h"
 
 #include <QFile>
+#include <QMap>
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
 #endif
 
-namespace {
-
-// The editor's file kind codes: text loads with the remembered kind and saves
-// with the first filter of the dialogs, binary is 2 both ways.
-
-} // namespace
-
-bool IsBinaryFormat(const QString &option, const QString &value)
+TableFormat ParseFormat(const QString &option, const QString &value)
 {
-    if (value == u"text")
-        return false;
-    if (value == u"binary")
-        return true;
-    throw UsageError{QStringLiteral("%1 takes text or binary, not '%2'").arg(option, value)};
+    static const QMap<QString, TableFormat> formats{{u"auto"_qs, TableFormat::Auto},
+                                                    {u"text"_qs, TableFormat::Text},
+                                                    {u"binary"_qs, TableFormat::Binary},
+                                                    {u"sheet"_qs, TableFormat::Sheet}};
+    const auto it = formats.find(value);
+    if (it == formats.end() || (option == u"--to" && *it == TableFormat::Auto))
+        throw UsageError{QStringLiteral("%1 takes %2, not '%3'")
+                             .arg(option, option == u"--to" ? u"text, binary or sheet"_qs
+                                                            : u"auto, text, binary or sheet"_qs,
+                                  value)};
+    return *it;
 }
 
-void RunConvert(const QStringList &args)
+// The editor's file kinds: text loads with the remembered kind and saves with
+// the first filter of the dialogs; binary and sheet are their filters both ways.
+int LoadKind(TableFormat format, const QString &fileName)
 {
-    bool fromBinary = false, toBinary = false;
+    switch (format) {
+    case TableFormat::Auto: return ResolveLoadKind(FileKindAuto, fileName);
+    case TableFormat::Text: return FileKindOwn;
+    case TableFormat::Binary: return FileKindBinary;
+    case TableFormat::Sheet: return FileKindSheet;
+    }
+    return FileKindOwn;
+}
+
+int SaveKind(TableFormat format)
+{
+    switch (format) {
+    case TableFormat::Binary: return FileKindBinary;
+    case TableFormat::Sheet: return FileKindSheet;
+    default: return FileKindText;
+    }
+}
+
+namespace {
+
+// The files of args, with --from and --to (where allowed) read into from and to.
+QStringList parseFileArgs(const QStringList &args, TableFormat &from, TableFormat *to)
+{
     QStringList files;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        if (arg == u"--from" || arg == u"--to") {
+        if (arg == u"--from" || (to && arg == u"--to")) {
             if (i + 1 >= args.size())
                 throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
-            (arg == u"--from" ? fromBinary : toBinary) = IsBinaryFormat(arg, args[++i]);
+            (arg == u"--from" ? from : *to) = ParseFormat(arg, args[++i]);
         } else if (arg.startsWith(u"--")) {
             throw UsageError{QStringLiteral("unknown option %1").arg(arg)};
         } else {
             files.append(arg);
         }
     }
+    return files;
+}
+
+} // namespace
+
+void RunConvert(const QStringList &args)
+{
+    TableFormat from = TableFormat::Auto, to = TableFormat::Text;
+    const QStringList files = parseFileArgs(args, from, &to);
     if (files.size() != 2)
         throw UsageError{u"convert takes an input and an output file"_qs};
 
     TableDocument document;
-    document.LoadFromFile(files[0], fromBinary ? FileKindBinary : FileKindOwn);
-    const int saveKind = toBinary ? FileKindBinary : FileKindText;
+    document.LoadFromFile(files[0], LoadKind(from, files[0]));
+    const int saveKind = SaveKind(to);
     if (files[1] != u"-") {
         document.SaveToFile(files[1], saveKind);
         return;
@@ -61,4 +96,20 @@ void RunConvert(const QStringList &args)
     if (!out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw OstrelError(QString::fromUtf8(Msg::CannotOpenFile).arg(u"-"_qs, out.errorString()));
     document.SaveToDevice(out, u"-"_qs, saveKind);
+}
+
+void RunCheck(const QStringList &args)
+{
+    TableFormat from = TableFormat::Auto;
+    const QStringList files = parseFileArgs(args, from, nullptr);
+    if (files.size() != 1)
+        throw UsageError{u"check takes one table file"_qs};
+    TableDocument document;
+    document.LoadFromFile(files[0], LoadKind(from, files[0]));
+    const QList<TableFinding> findings = CheckTable(document.grid());
+    for (const TableFinding &f : findings)
+        std::printf("%s\n", qUtf8Printable(f.text));
+    std::fflush(stdout);
+    if (!findings.isEmpty())
+        throw OstrelError(QString::fromUtf8(Msg::CheckFound).arg(findings.size()));
 }

@@ -8,9 +8,16 @@ struct UsageError
     QString reason;
 };
 
-// "text" or "binary" as the value of a format option.
-bool IsBinaryFormat(const QString &option, const QString &value);
+// The value of a format option: "auto" (loads only), "text", "binary" or "sheet".
+enum class TableFormat { Auto, Text, Binary, Sheet };
+TableFormat ParseFormat(const QString &option, const QString &value);
+// The editor's file kind that loads fileName in format; auto recognises the file.
+int LoadKind(TableFormat format, const QString &fileName);
+// The editor's file kind that saves in format (text for auto).
+int SaveKind(TableFormat format);
 
-// ostrel-cli convert [--from text|binary] [--to text|binary] IN OUT
+// ostrel-cli convert [--from auto|text|binary|sheet] [--to text|binary|sheet] IN OUT
 // Raises OstrelError when a load or save fails, UsageError for bad arguments.
 void RunConvert(const QStringList &args);
+// ostrel-cli check [--from ...] IN: the findings on stdout; fails when there are any.
+void RunCheck(const QStringList &args);

@@ -5,12 +5,10 @@
 #include "device/port_selection.h"
 #include "documents/table_compare.h"
 #include "documents/table_document.h"
-#include "documents/table_files.h"
 #include "documents/table_image.h"
 #include "documents/table_transfer.h"
 #include "tools/ostrel-cli/convert.h"
 
-#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -19,7 +17,7 @@ struct LinkOptions
 {
     QString port = QStringLiteral("USB");
     QString baud = QStringLiteral("115.2k");
-    bool binary = false;
+    TableFormat format = TableFormat::Auto;
     SendSafety safety;
     QStringList files;
 };
@@ -44,7 +42,7 @@ LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOptio
         else if (takesBackup)
             options.safety.backupFolder = args[++i];
         else if (!formatOption.isEmpty() && arg == formatOption)
-            options.binary = IsBinaryFormat(arg, args[++i]);
+            options.format = ParseFormat(arg, args[++i]);
         else if (takesSendOptions && arg == u"--verify")
             options.safety.verify = true;
         else if (arg.startsWith(u"--"))
@@ -83,7 +81,7 @@ void RunRecv(const QStringList &args)
     TableDocument document;
     ReceiveTable(document, host);
     document.ImageToGrid();
-    document.SaveToFile(options.files[0], options.binary ? FileKindBinary : FileKindText);
+    document.SaveToFile(options.files[0], SaveKind(options.format));
 }
 
 void RunSend(const QStringList &args)
@@ -91,24 +89,19 @@ void RunSend(const QStringList &args)
     const LinkOptions options = ParseLinkOptions(args, QStringLiteral("--from"), true);
     CliHost host(options);
     TableDocument document;
-    document.LoadFromFile(options.files[0], options.binary ? FileKindBinary : FileKindOwn);
+    document.LoadFromFile(options.files[0], LoadKind(options.format, options.files[0]));
     SendTable(document, host, options.safety);
 }
 
 namespace {
 
-// A table named on the diff's command line: "controller", a binary image
-// (65,536 bytes holding a 0x00 byte, or named .bin or .dat) or a text file.
+// A table named on the diff's command line: "controller" or a file, its type recognised.
 QByteArray TableNamed(const QString &name, TransferHost &host)
 {
     if (name == u"controller")
         return ReadControllerTable(host);
-    const QFileInfo file(name);
-    const QString suffix = file.suffix().toLower();
-    const bool binary = file.size() == TableImageSize
-                        && (suffix == u"bin" || suffix == u"dat" || ReadFileHead(name, TableImageSize).contains('\0'));
     TableDocument document;
-    document.LoadFromFile(name, binary ? FileKindBinary : FileKindOwn);
+    document.LoadFromFile(name, LoadKind(TableFormat::Auto, name));
     if (document.imageStale())
         document.Update();
     return document.image();

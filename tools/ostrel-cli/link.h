@@ -2,9 +2,9 @@
 
 #include <QStringList>
 
-// ostrel-cli recv [--port P] [--baud B] [--to text|binary] OUT
+// ostrel-cli recv [--port P] [--baud B] [--to text|binary|sheet] OUT
 void RunRecv(const QStringList &args);
-// ostrel-cli send [--port P] [--baud B] [--from text|binary] [--backup DIR] [--verify] IN
+// ostrel-cli send [--port P] [--baud B] [--from auto|text|binary|sheet] [--backup DIR] [--verify] IN
 void RunSend(const QStringList &args);
 // ostrel-cli diff A B [--port P] [--baud B]: A and B are table files or
 // "controller"; prints the fields that differ and raises DifferencesFound.

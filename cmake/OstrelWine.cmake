@@ -1,0 +1,34 @@
+# Tests of the Windows cross build run under Wine: one fresh Wine prefix per test
+# run (the wine_prefix fixture), the Qt and mingw-w64 DLLs found where they lie.
+set(OSTREL_WINE_RUN ${PROJECT_SOURCE_DIR}/tests/windows/wine-run.sh)
+set(OSTREL_WINE_ENVIRONMENT
+  "OSTREL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+  "OSTREL_QT_MINGW=${OSTREL_SHARED_DIR}/qt6-mingw")
+
+# Tests that do not pass under Wine yet, each for a reason of its own (see the
+# README's Windows section); they keep running on Linux, and the windows test
+# preset leaves them out by their label.
+set(OSTREL_WINE_OPEN_TESTS
+  test_recent_lists      # recent folders of '/' paths: fixed, not yet seen passing under Wine
+  test_file_commands
+  test_settings
+  test_main_window       # the About command's scroll to the banner
+  test_settings_store    # finishes, but the process does not end under Wine
+  test_cli_convert)
+
+add_test(NAME wine_prefix COMMAND ${OSTREL_WINE_RUN} --init)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300
+  ENVIRONMENT "${OSTREL_WINE_ENVIRONMENT}")
+
+# ostrel_run_under_wine(TEST [TARGET]): the test runs under Wine, in the prefix;
+# TARGET, a Qt Test program, has its report shown.
+function(ostrel_run_under_wine test)
+  if(ARGC GREATER 1)
+    set_target_properties(${ARGV1} PROPERTIES CROSSCOMPILING_EMULATOR "${OSTREL_WINE_RUN};--qtest")
+  endif()
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ${OSTREL_WINE_ENVIRONMENT})
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine)
+  if(test IN_LIST OSTREL_WINE_OPEN_TESTS)
+    set_property(TEST ${test} APPEND PROPERTY LABELS wine-open)
+  endif()
+endfunction()

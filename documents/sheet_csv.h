@@ -1,0 +1,23 @@
+#pragma once
+
+#include "documents/table_files.h"
+
+#include <QByteArray>
+#include <QString>
+
+class StringGrid;
+
+// CSV as spreadsheets write it (RFC 4180): fields split at commas only, quoted
+// fields may hold commas and doubled quotes. Read as UTF-8 when the file has a
+// byte order mark or is valid UTF-8, else as Shift-JIS; written as UTF-8 with a
+// byte order mark so a spreadsheet keeps the Japanese.
+
+// Puts the records of text into rows 1.. of grid, converted to the table's
+// Shift-JIS bytes. Raises OstrelError naming fileName, the row and the column
+// when a field holds a line break or a character Shift-JIS cannot hold; the
+// grid is then left as it was.
+LeftOutText ParseSheetTable(const QByteArray &text, StringGrid &grid, const QString &fileName);
+// Rows 1..512 of grid as a spreadsheet CSV. Raises OstrelError naming fileName
+// and the row for a cell that holds a line break, a 0x00 byte or bytes that are
+// not Shift-JIS, none of which the file could bring back.
+QByteArray FormatSheetTable(const StringGrid &grid, const QString &fileName);
