@@ -50,6 +50,8 @@ inline constexpr char CheckNoBarcode[] = "row %1: '%2' has no bar code in the ta
 inline constexpr char CheckNotShiftJis[] = "row %1: %2 holds bytes that are not Shift-JIS";
 inline constexpr char CheckFound[] = "check table: %1 finding(s)";
 inline constexpr char CheckClean[] = "check table: nothing found";
+inline constexpr char CliLosingData[] =
+    "nothing written: the table would lose the texts listed above (--force writes it all the same)";
 
 // Single instance (our own wording; written to stderr before any window exists)
 inline constexpr char InstanceLockFailed[] =

@@ -1,5 +1,6 @@
 #include "documents/textlist_form.h"
 
+#include "common/captions.h"
 #include "common/codepage.h"
 #include "common/linked_menu_item.h"
 #include "common/messages.h"
@@ -28,7 +29,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,17 +36,6 @@ namespace {
 QString Text(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// A command's caption as the name of a step: no access key, no trailing dots.
-QString CaptionAsName(QString caption)
-{
-    static const QRegularExpression accessKey(QStringLiteral("\\(&.\\)"));
-    caption.remove(accessKey);
-    caption.remove(u'&');
-    while (caption.endsWith(u'.') || caption.endsWith(u' '))
-        caption.chop(1);
-    return caption;
 }
 
 } // namespace
@@ -272,7 +261,7 @@ void TTextList2Form::CheckTable1Execute()
             TextGrid->setFocus();
         });
     }
-    const QString title = action("CheckTable1")->text().remove(u'&') + QStringLiteral(" - ") + windowTitle();
+    const QString title = CaptionAsName(action("CheckTable1")->text()) + QStringLiteral(" - ") + windowTitle();
     m_checkList->ShowFindings(title, findings, QString::fromUtf8(Msg::CheckClean));
 }
 
