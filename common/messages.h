@@ -124,6 +124,7 @@ inline constexpr char SendTextList[] = "send text list; %dmsec";
 inline constexpr char RecvTextList[] = "recv text list; %dmsec";
 inline constexpr char VerifyMismatch[] = "verify failed: record %1 (row %2) differs from what was sent";
 // Safe send, compare (our own wording)
+inline constexpr char CompareResult[] = "compare with controller: %d fields differ";
 inline constexpr char VerifiedTable[] = "read back: the controller holds the table as sent";
 inline constexpr char BackupSavedTo[] = "backup of the controller's table saved to '%s'";
 inline constexpr char CannotMakeFolder[] = "the folder cannot be made";
