@@ -16,4 +16,6 @@ inline constexpr QLatin1String WindowState{"WindowState"}, Width{"Width"}, Heigh
 inline constexpr QLatin1String FileCount{"FileCount"}, File{"File"}, FolderCount{"FolderCount"}, Folder{"Folder"};
 // \Settings: the selectors' texts and the field-length override (never written).
 inline constexpr QLatin1String SerialPort{"SerialPort"}, BaudRate{"BaudRate"}, DefBarcodeLen{"DEF_BARCODE_LEN"};
+// \Settings: the send's safeguards, 1 on and 0 off.
+inline constexpr QLatin1String SendBackup{"SendBackup"}, SendVerify{"SendVerify"};
 } // namespace SettingsValue

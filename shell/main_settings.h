@@ -20,6 +20,8 @@ struct MainSettings
     QStringList recentFolders;
     QString serialPort = QStringLiteral("USB");
     QString baudRate = QStringLiteral("115.2k");
+    bool sendBackup = true;   // the send's safeguards
+    bool sendVerify = true;
     int barcodeFieldLen = DefaultBarcodeFieldLen;
     int convStrFieldLen = DefaultConvStrFieldLen;
 };
