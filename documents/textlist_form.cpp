@@ -30,6 +30,12 @@
 
 namespace {
 
+// "recv:" or "send:" in the interface's language, then the time of the last transfer.
+QString TransferLabelText(const QString &word, const QString &stamp)
+{
+    return LocaleLookup(word, word) + stamp;
+}
+
 QString Text(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -84,12 +90,12 @@ TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent
     Panel1->setAutoFillBackground(true);   // hides the header text beneath it
     QFont small(QStringLiteral("Tahoma"));
     small.setPointSize(8);
-    RecvLabel = new QLabel(QStringLiteral("recv: --------"), Panel1);
+    RecvLabel = new QLabel(TransferLabelText(QStringLiteral("recv:"), QStringLiteral(" --------")), Panel1);
     RecvLabel->setObjectName(QStringLiteral("RecvLabel"));
     RecvLabel->setStyleSheet(QStringLiteral("color: blue"));
     RecvLabel->setFont(small);
     RecvLabel->setGeometry(3, 1, 124, 14);
-    SendLabel = new QLabel(QStringLiteral("send: --------"), Panel1);
+    SendLabel = new QLabel(TransferLabelText(QStringLiteral("send:"), QStringLiteral(" --------")), Panel1);
     SendLabel->setObjectName(QStringLiteral("SendLabel"));
     SendLabel->setStyleSheet(QStringLiteral("color: red"));
     SendLabel->setFont(small);
@@ -192,7 +198,7 @@ void TTextList2Form::SendTable()
         WaitCursor wait;
         ::SendTable(m_document, transferHost());
     }
-    SendLabel->setText(QStringLiteral("send:") + TransferStamp());
+    SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
 }
 
 void TTextList2Form::ReceiveTable()
@@ -203,7 +209,7 @@ void TTextList2Form::ReceiveTable()
         ::ReceiveTable(m_document, transferHost());
     }
     m_document.ShowReceivedImage();
-    RecvLabel->setText(QStringLiteral("recv:") + TransferStamp());
+    RecvLabel->setText(TransferLabelText(QStringLiteral("recv:"), TransferStamp()));
 }
 
 void TTextList2Form::FindInGrid(const QString &text, const FindOptions &options)

@@ -47,7 +47,8 @@ public:
     ~TOstrelMain() override;
 
     // Placement, pane heights, recent lists, port and baud texts, field lengths:
-    // read once by the constructor, written once by the destructor.
+    // read once by the constructor, written once when the window closes (or is
+    // destroyed without closing).
     virtual void LoadSettings();
     virtual void SaveSettings();
 
@@ -88,7 +89,7 @@ public:
     void updateActions();
 
     DocumentArea *documentArea() const { return m_mdiArea; }
-    QComboBox *portCombo() const { return PortCombo; }
+    PortComboBox *portCombo() const { return PortCombo; }
     QComboBox *baudCombo() const { return BaudCombo; }
     QPlainTextEdit *hintMemo() const { return HintMemo; }
     QTextEdit *messagePane() const { return RichEdit1; }
@@ -154,6 +155,7 @@ private:
     int m_progressTotal = 1;
     bool m_shown = false;
     bool m_destroying = false;
+    bool m_settingsSaved = false;
 };
 
 // Puts each head-bar button's function key in front of its caption

@@ -17,7 +17,7 @@ TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
     QObject::connect(m_main.action(MainAction::Send1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { Send1Execute(); });
     });
-    auto *ports = qobject_cast<PortComboBox *>(m_main.portCombo());
+    PortComboBox *ports = m_main.portCombo();
     QObject::connect(ports, &PortComboBox::aboutToDropDown, &m_main, [this] { PortComboDropDown(); });
     QObject::connect(ports, &QComboBox::activated, &m_main, [this] { PortComboClick(); });
 }
@@ -44,20 +44,20 @@ void TransferCommands::Send1Execute()
 
 void TransferCommands::PortComboDropDown()
 {
-    QComboBox *ports = m_main.portCombo();
+    PortComboBox *ports = m_main.portCombo();
     const QString typed = ports->currentText();
     ports->clear();
     for (const PortEntry &port : AvailablePorts())
         ports->addItem(port.label, port.name);
-    ports->setEditText(typed);   // a typed name stays, listed or not
+    ports->setPortText(typed);   // a typed name stays, listed or not
 }
 
 void TransferCommands::PortComboClick()
 {
     // The list shows what a port is; the selector keeps and passes its name.
-    QComboBox *ports = m_main.portCombo();
+    PortComboBox *ports = m_main.portCombo();
     const QVariant name = ports->currentIndex() >= 0 ? ports->itemData(ports->currentIndex()) : QVariant();
     if (name.isValid())
-        ports->setEditText(name.toString());
+        ports->setPortText(name.toString());
     m_main.baudCombo()->setEnabled(!IsUsbPortName(m_main.portCombo()->currentText()));
 }
