@@ -8,6 +8,15 @@ QString StripAccelSuffix(const QString &caption)
     return caption.left(open) + caption.mid(open + 4);
 }
 
+QString CaptionAsName(const QString &caption)
+{
+    QString name = StripAccelSuffix(caption);
+    name.remove(u'&');
+    while (name.endsWith(u'.') || name.endsWith(u' '))
+        name.chop(1);
+    return name;
+}
+
 QString PathToCaption(const QString &path)
 {
     QString caption = path;

@@ -52,6 +52,8 @@ inline constexpr char CheckNoBarcode[] = "row %1: '%2' has no bar code in the ta
 inline constexpr char CheckNotShiftJis[] = "row %1: %2 holds bytes that are not Shift-JIS";
 inline constexpr char CheckFound[] = "check table: %1 finding(s)";
 inline constexpr char CheckClean[] = "check table: nothing found";
+inline constexpr char CliLosingData[] =
+    "nothing written: the table would lose the texts listed above (--force writes it all the same)";
 
 // Single instance (our own wording; written to stderr before any window exists)
 inline constexpr char InstanceLockFailed[] =
@@ -124,6 +126,7 @@ inline constexpr char SendTextList[] = "send text list; %dmsec";
 inline constexpr char RecvTextList[] = "recv text list; %dmsec";
 inline constexpr char VerifyMismatch[] = "verify failed: record %1 (row %2) differs from what was sent";
 // Safe send, compare (our own wording)
+inline constexpr char CompareResult[] = "compare with controller: %d fields differ";
 inline constexpr char VerifiedTable[] = "read back: the controller holds the table as sent";
 inline constexpr char BackupSavedTo[] = "backup of the controller's table saved to '%s'";
 inline constexpr char CannotMakeFolder[] = "the folder cannot be made";

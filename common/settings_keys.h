@@ -18,4 +18,6 @@ inline constexpr QLatin1String FileCount{"FileCount"}, File{"File"}, FolderCount
 inline constexpr QLatin1String LastFolder{"LastFolder"};
 // \Settings: the selectors' texts and the field-length override (never written).
 inline constexpr QLatin1String SerialPort{"SerialPort"}, BaudRate{"BaudRate"}, DefBarcodeLen{"DEF_BARCODE_LEN"};
+// \Settings: the send's safeguards, 1 on and 0 off.
+inline constexpr QLatin1String SendBackup{"SendBackup"}, SendVerify{"SendVerify"};
 } // namespace SettingsValue

@@ -1,6 +1,8 @@
 #include "documents/check_list_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -32,8 +34,21 @@ void CheckListDialog::ShowFindings(const QString &title, const QList<TableFindin
     if (findings.isEmpty())
         m_list->addItem(emptyText);
     m_list->setCurrentRow(0);
+    growToShowWholeLines();
     show();
     raise();
     activateWindow();
     m_list->setFocus();
+}
+
+void CheckListDialog::growToShowWholeLines()
+{
+    // A finding quotes the text it is about, often wider than the dialog; widen it
+    // (never narrow what the operator chose) up to most of the screen.
+    const int chrome = width() - m_list->viewport()->width() + m_list->verticalScrollBar()->sizeHint().width();
+    int wanted = m_list->sizeHintForColumn(0) + chrome;
+    if (const QScreen *s = screen())
+        wanted = qMin(wanted, s->availableGeometry().width() * 9 / 10);
+    if (wanted > width())
+        resize(wanted, height());
 }

@@ -20,6 +20,8 @@ Q_SIGNALS:
     void cellChosen(int column, int row);
 
 private:
+    void growToShowWholeLines();
+
     QListWidget *m_list;
     QList<TableFinding> m_findings;
 };

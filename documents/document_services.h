@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+struct SendChoices;
 class TFileDialog;
 class TransferHost;
 
@@ -9,4 +12,6 @@ struct DocumentServices
 {
     TransferHost *transfer = nullptr;      // the device port and the progress indicator
     TFileDialog *saveAsDialog = nullptr;   // run by the close prompt of an untitled window
+    SendChoices *sendChoices = nullptr;    // the send's safeguards as the user last left them
+    QString backupFolder;                  // where a send backs up the controller's table
 };

@@ -8,6 +8,7 @@
 inline constexpr std::array TableActionSpecs{
     ActionSpec{"Recv1", "KOV", "&Receive from KOV", "", ""},
     ActionSpec{"Send1", "KOV", "Send to KOV ...", "", ""},
+    ActionSpec{"Compare1", "KOV", "&Compare with KOV", "", ""},
     ActionSpec{"Clear1", "KOV", "Clear ...", "", ""},
     ActionSpec{"GridCut1", "Edit", "Cut", "Ctrl+Alt+X", ""},
     ActionSpec{"GridCopy1", "Edit", "Copy", "Ctrl+Alt+C", ""},
@@ -40,5 +41,6 @@ inline constexpr std::array TablePopupEntries{
     PopupEntry{"N2", ""},                   PopupEntry{"Sort1", "GridSort1"},
     PopupEntry{"Clear2", "Clear1"},         PopupEntry{"N3", ""},
     PopupEntry{"ReceivefromKOV1", "Recv1"}, PopupEntry{"SendtoKOV1", "Send1"},
+    PopupEntry{"ComparewithKOV1", "Compare1"},
     PopupEntry{"N4", ""},                   PopupEntry{"CheckTable2", "CheckTable1"},
 };

@@ -1,5 +1,6 @@
 #include "documents/textlist_form.h"
 
+#include "common/captions.h"
 #include "common/codepage.h"
 #include "common/linked_menu_item.h"
 #include "common/messages.h"
@@ -11,8 +12,11 @@
 #include "documents/grid_clipboard.h"
 #include "documents/grid_commands.h"
 #include "documents/check_list_dialog.h"
+#include "documents/compare_dialog.h"
+#include "documents/document_services.h"
 #include "documents/grid_hints.h"
 #include "documents/table_check.h"
+#include "documents/table_compare.h"
 #include "documents/table_actions.h"
 #include "documents/table_transfer.h"
 
@@ -25,7 +29,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace {
@@ -39,17 +42,6 @@ QString TransferLabelText(const QString &word, const QString &stamp)
 QString Text(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// A command's caption as the name of a step: no access key, no trailing dots.
-QString CaptionAsName(QString caption)
-{
-    static const QRegularExpression accessKey(QStringLiteral("\\(&.\\)"));
-    caption.remove(accessKey);
-    caption.remove(u'&');
-    while (caption.endsWith(u'.') || caption.endsWith(u' '))
-        caption.chop(1);
-    return caption;
 }
 
 } // namespace
@@ -128,6 +120,7 @@ void TTextList2Form::createActions()
         {"GridDelete1", &TTextList2Form::GridDelete1Execute}, {"GridSort1", &TTextList2Form::GridSort1Execute},
         {"SelectAll1", &TTextList2Form::SelectAll1Execute}, {"GridInsert1", &TTextList2Form::GridInsert1Execute},
         {"Recv1", &TTextList2Form::Recv1Execute},           {"Send1", &TTextList2Form::Send1Execute},
+        {"Compare1", &TTextList2Form::Compare1Execute},
         {"Undo1", &TTextList2Form::Undo1Execute},           {"Redo1", &TTextList2Form::Redo1Execute},
         {"CheckTable1", &TTextList2Form::CheckTable1Execute},
     };
@@ -191,12 +184,12 @@ TransferHost &TTextList2Form::transferHost() const
     return *services().transfer;
 }
 
-void TTextList2Form::SendTable()
+void TTextList2Form::SendTable(const SendSafety &safety)
 {
     EndEditing();
     {
         WaitCursor wait;
-        ::SendTable(m_document, transferHost());
+        ::SendTable(m_document, transferHost(), safety);
     }
     SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
 }
@@ -235,8 +228,29 @@ void TTextList2Form::Recv1Execute()
 
 void TTextList2Form::Send1Execute()
 {
-    if (ConfirmSend())
-        SendTable();
+    SendChoices unremembered;
+    SendChoices &choices = services().sendChoices ? *services().sendChoices : unremembered;
+    // The question opens with what the check finds the send would cut or lose.
+    if (Prompts().ConfirmSend(LoggedLossWarning() + QString::fromUtf8(Msg::AskSendTable), choices))
+        SendTable(SendSafety{choices.backup ? services().backupFolder : QString(), choices.verify});
+}
+
+void TTextList2Form::Compare1Execute()
+{
+    EndEditing();
+    // The table as it would be sent, without touching the window's own image.
+    QByteArray table = m_document.image();
+    if (m_document.imageStale())
+        EncodeTableImage(m_document.grid(), table.data());
+    QByteArray controller;
+    {
+        WaitCursor wait;
+        controller = ReadControllerTable(transferHost());
+    }
+    const QList<TableDifference> differences = CompareTableImages(table, controller);
+    zered::LogPrint(zered::clBlack, Msg::CompareResult, int(differences.size()));
+    auto *list = new CompareDialog(windowTitle(), differences, this);
+    list->show();
 }
 
 void TTextList2Form::CheckTable1Execute()
@@ -253,24 +267,23 @@ void TTextList2Form::CheckTable1Execute()
             TextGrid->setFocus();
         });
     }
-    const QString title = action("CheckTable1")->text().remove(u'&') + QStringLiteral(" - ") + windowTitle();
+    const QString title = CaptionAsName(action("CheckTable1")->text()) + QStringLiteral(" - ") + windowTitle();
     m_checkList->ShowFindings(title, findings, QString::fromUtf8(Msg::CheckClean));
 }
 
-bool TTextList2Form::ConfirmSend()
-{
-    return confirmAfterCheck(Msg::AskSendTable, true);
-}
-
-bool TTextList2Form::confirmAfterCheck(const char *question, bool alwaysAsk)
+QString TTextList2Form::LoggedLossWarning()
 {
     const QList<TableFinding> findings = CheckTable(m_document.grid());
     const QString warning = LossWarning(findings);
-    if (warning.isEmpty() && !alwaysAsk)
-        return true;
     if (!warning.isEmpty())
         LogFindings(findings);
-    return Prompts().Confirm(warning + QString::fromUtf8(question));
+    return warning;
+}
+
+bool TTextList2Form::confirmIfLossy(const char *question)
+{
+    const QString warning = LoggedLossWarning();
+    return warning.isEmpty() || Prompts().Confirm(warning + QString::fromUtf8(question));
 }
 
 bool TTextList2Form::IsModified() const
@@ -344,7 +357,7 @@ void TTextList2Form::SaveToFile(const QString &name, int format)
 {
     EndEditing();
     const int kind = format >= 0 ? format : m_document.fileKind();
-    if (kind == FileKindBinary && !confirmAfterCheck(Msg::AskSaveBinaryAnyway, false))
+    if (kind == FileKindBinary && !confirmIfLossy(Msg::AskSaveBinaryAnyway))
         throw OstrelError::cancel();   // the operator goes back to the table
     m_document.SaveToFile(name, format);
     SetFileName(name);

@@ -3,6 +3,7 @@
 #include "documents/child_form.h"
 #include "documents/grid_find.h"
 #include "documents/table_document.h"
+#include "documents/table_transfer.h"
 #include "documents/text_grid_view.h"
 
 #include <QHash>
@@ -29,9 +30,10 @@ public:
     // Image to grid.
     void ImageToGrid();
 
-    // The whole table to and from the controller through the main window's
-    // port; a received table is one undoable step.
-    void SendTable();
+    // The whole table to and from the controller through the main window's port.
+    // Writes the table; the safeguards read and save the controller's table
+    // first and read it back after.
+    void SendTable(const SendSafety &safety = {});
     void ReceiveTable();
     // One search step from the cursor cell; selects the match or raises
     // "NOT FOUND[...]" and leaves the cursor where it was.
@@ -41,9 +43,8 @@ public:
     // The popup's "&Receive from KOV" (no question) and "Send to KOV ..." (asks first).
     void Recv1Execute();
     void Send1Execute();
-    // The question before a send, opened by what the check finds that it would
-    // cut or lose; true when the operator goes on.
-    bool ConfirmSend();
+    // Reads the controller's table and lists where it differs from this one.
+    void Compare1Execute();
     // Check Table: logs the findings and lists them; choosing one goes to its cell.
     void CheckTable1Execute();
 
@@ -103,8 +104,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    // Checks the table; asks question when it finds text to be cut or lost, or always.
-    bool confirmAfterCheck(const char *question, bool alwaysAsk);
+    // Checks the table: the warning naming the text it would cut or lose (the
+    // findings go to the log), or empty when nothing would be.
+    QString LoggedLossWarning();
+    // Asks question after that warning when there is one; true to go on.
+    bool confirmIfLossy(const char *question);
     void createActions();
     TransferHost &transferHost() const;
     void FormResize();

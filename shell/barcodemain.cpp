@@ -1,5 +1,10 @@
 #include "shell/barcodemain.h"
 
+#include "shell/transfer_guard.h"
+#include <QDir>
+#include <QStandardPaths>
+#include <QToolButton>
+
 #include "common/captions.h"
 #include "common/comma_text.h"
 #include "common/messages.h"
@@ -288,6 +293,7 @@ void TOstrelMain::createMenus()
     kov->setObjectName(QStringLiteral("KOV1"));
     kov->addAction(action(MainAction::Recv1));
     kov->addAction(action(MainAction::Send1));
+    kov->addAction(action(MainAction::Compare1));
 
     WindowMenu = bar->addMenu(QStringLiteral("&Window"));
     WindowMenu->setObjectName(QStringLiteral("WindowMenu"));
@@ -401,6 +407,13 @@ QWidget *TOstrelMain::createFooterPanel()
     Shape1->setObjectName(QStringLiteral("Shape1"));
     // Empty until a transfer starts: a full bar at start-up would claim one had finished.
     Shape1->setGeometry(2, 7, 0, 2);
+    // Beside the bar while a transfer that can be cancelled runs.
+    auto *cancel = new QToolButton(FooterPanel);
+    cancel->setObjectName(QStringLiteral("TransferCancel"));
+    cancel->setText(LocaleLookup(QStringLiteral("TransferCancel.Caption"), QStringLiteral("Cancel (Esc)")));
+    cancel->setFocusPolicy(Qt::NoFocus);
+    cancel->hide();
+    TransferCancel = cancel;
     FooterPanel->installEventFilter(this);
     return FooterPanel;
 }
@@ -424,6 +437,9 @@ void TOstrelMain::placeCornerPanels()
     ProgressPanel->move(FooterPanel->width() - ProgressPanel->width(),
                         FooterPanel->height() - ProgressPanel->height());
     ProgressPanel->raise();
+    TransferCancel->adjustSize();
+    TransferCancel->move(ProgressPanel->x() - TransferCancel->width(), FooterPanel->height() - TransferCancel->height());
+    TransferCancel->raise();
     // The logo sits at the right end of the hint pane, its foot on the pane's foot.
     const QPoint hintFoot = HintPanel->mapTo(centralWidget(), QPoint(0, HintPanel->height()));
     LogoPanel->move(centralWidget()->width() - LogoPanel->width(), hintFoot.y() - LogoPanel->height());
@@ -532,7 +548,7 @@ TChildForm *TOstrelMain::activeChild() const
 
 TTextList2Form *TOstrelMain::createTableWindow()
 {
-    auto *form = new TTextList2Form({this, &m_fileCommands->saveAsDialog()});
+    auto *form = new TTextList2Form({this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder()});
     connect(form, &TChildForm::stateChanged, this, &TOstrelMain::updateActions);
     m_mdiArea->addDocument(form, {TableWindowClientWidth, TableWindowClientHeight});
     connect(form->parentWidget(), &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
@@ -585,12 +601,39 @@ void TOstrelMain::ProgressEnd()
 
 TKOVPort &TOstrelMain::OpenPort()
 {
+    // From here to ClosePort the window stays alive but takes no input.
+    if (!m_transferGuard) {
+        m_transferGuard = std::make_unique<TransferGuard>(TransferCancel);
+        TransferCancel->show();
+        placeCornerPanels();
+    }
     return m_ports.OpenPort(PortCombo->currentText(), BaudCombo->currentText());
 }
 
 void TOstrelMain::ClosePort()
 {
+    struct EndGuard
+    {
+        TOstrelMain &main;
+        ~EndGuard()
+        {
+            main.m_transferGuard.reset();
+            main.TransferCancel->hide();
+        }
+    } endGuard{*this};
     m_ports.ClosePort();
+}
+
+void TOstrelMain::KeepAlive(bool cancellable)
+{
+    if (m_transferGuard)
+        m_transferGuard->KeepAlive(cancellable);
+}
+
+QString TOstrelMain::BackupFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+        .filePath(QStringLiteral("backups"));
 }
 
 void TOstrelMain::SelectPort(const QString &name)
@@ -649,7 +692,7 @@ void TOstrelMain::updateActions()
                           MainAction::SearchFindNext1})
         action(id)->setEnabled(hasChild);
     action(MainAction::FileSaveOverwrite1)->setEnabled(hasChild && child->IsModified());
-    for (MainAction id : {MainAction::Send1, MainAction::SearchCheckTable1})
+    for (MainAction id : {MainAction::Send1, MainAction::Compare1, MainAction::SearchCheckTable1})
         action(id)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
     action(MainAction::WindowCloseAll1)->setEnabled(!m_mdiArea->subWindowList().isEmpty());
     m_windowCommands->updateActions();

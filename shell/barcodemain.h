@@ -2,6 +2,7 @@
 
 #include "device/port_selection.h"
 #include "documents/file_recognition.h"
+#include "common/user_prompts.h"
 #include "documents/table_transfer.h"
 #include "shell/document_area.h"
 #include "shell/main_actions.h"
@@ -12,7 +13,9 @@
 #include <QStringList>
 #include <memory>
 
+class QAbstractButton;
 class QAction;
+class TransferGuard;
 class QComboBox;
 class QLabel;
 class QMdiSubWindow;
@@ -62,6 +65,11 @@ public:
     void ProgressStart(int total, int position, int colour) override;
     void ProgressStep(int position, int colour) override;
     void ProgressEnd() override;
+    void KeepAlive(bool cancellable) override;
+    // Where a send backs up the controller's table: "backups" in the user's data folder.
+    static QString BackupFolder();
+    SendChoices &sendChoices() { return m_sendChoices; }
+    QAbstractButton *transferCancelButton() const { return TransferCancel; }
 
     // The port the selectors name, for one transfer.
     TKOVPort &OpenPort() override;
@@ -149,6 +157,9 @@ private:
     std::unique_ptr<HelpCommands> m_helpCommands;
     std::unique_ptr<FindCommands> m_findCommands;
     PortHolder m_ports;
+    SendChoices m_sendChoices;
+    std::unique_ptr<TransferGuard> m_transferGuard;
+    QAbstractButton *TransferCancel = nullptr;
     QStringList m_commandLineFiles;
     QString m_currentHint;
     QString m_portForThisRun, m_portBeforeThisRun;

@@ -28,6 +28,7 @@
     X(SearchFindNext1, "Search", "Find &Next", "Ctrl+G", "") \
     X(Recv1, "KOV", "Recv", "F5", "") \
     X(Send1, "KOV", "Send ...", "F6", "") \
+    X(Compare1, "KOV", "&Compare with controller", "", "") \
     X(WindowCloseAll1, "Window", "Close All", "", "") \
     X(SearchCheckTable1, "Search", "Check &Table", "Ctrl+K", "")
 

@@ -74,7 +74,14 @@ void ReadSelectorsAndLengths(SettingsStore &store, MainSettings &settings)
     }
     if (store.ValueExists(SettingsValue::BaudRate))
         read.baudRate = store.ReadString(SettingsValue::BaudRate);
+    // Settings from before the safeguards existed lack them: they stay on.
+    if (store.ValueExists(SettingsValue::SendBackup))
+        read.sendBackup = store.ReadInteger(SettingsValue::SendBackup) != 0;
+    if (store.ValueExists(SettingsValue::SendVerify))
+        read.sendVerify = store.ReadInteger(SettingsValue::SendVerify) != 0;
     store.CloseKey();
+    settings.sendBackup = read.sendBackup;
+    settings.sendVerify = read.sendVerify;
     settings.serialPort = read.serialPort;
     settings.baudRate = read.baudRate;
     settings.barcodeFieldLen = read.barcodeFieldLen;
@@ -116,6 +123,8 @@ void WriteMainSettings(SettingsStore &store, const MainSettings &settings)
     if (store.OpenKey(SettingsKeyPath(SettingsKey::Settings), true)) {
         store.WriteString(SettingsValue::SerialPort, settings.serialPort);
         store.WriteString(SettingsValue::BaudRate, settings.baudRate);
+        store.WriteInteger(SettingsValue::SendBackup, settings.sendBackup ? 1 : 0);
+        store.WriteInteger(SettingsValue::SendVerify, settings.sendVerify ? 1 : 0);
         store.CloseKey();
     }
 }

@@ -21,6 +21,8 @@ struct MainSettings
     QString lastFolder;       // where the file dialogs start; empty: not known yet
     QString serialPort = QStringLiteral("USB");
     QString baudRate = QStringLiteral("115.2k");
+    bool sendBackup = true;   // the send's safeguards
+    bool sendVerify = true;
     int barcodeFieldLen = DefaultBarcodeFieldLen;
     int convStrFieldLen = DefaultConvStrFieldLen;
 };

@@ -101,6 +101,7 @@ void TOstrelMain::LoadSettings()
     // Only the texts: the constructor runs the port selector's handler afterwards.
     PortCombo->setPortText(settings.serialPort);
     BaudCombo->setEditText(settings.baudRate);
+    m_sendChoices = {settings.sendBackup, settings.sendVerify};
     BarcodeFieldLen = settings.barcodeFieldLen;
     ConvStrFieldLen = settings.convStrFieldLen;
 }
@@ -123,5 +124,7 @@ void TOstrelMain::SaveSettings()
     if (!m_portForThisRun.isEmpty() && settings.serialPort == m_portForThisRun)
         settings.serialPort = m_portBeforeThisRun;
     settings.baudRate = BaudCombo->currentText();
+    settings.sendBackup = m_sendChoices.backup;
+    settings.sendVerify = m_sendChoices.verify;
     WriteMainSettings(*m_settings, settings);
 }

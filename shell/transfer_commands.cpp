@@ -17,6 +17,12 @@ TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
     QObject::connect(m_main.action(MainAction::Send1), &QAction::triggered, &m_main, [this] {
         zered::Guarded([this] { Send1Execute(); });
     });
+    QObject::connect(m_main.action(MainAction::Compare1), &QAction::triggered, &m_main, [this] {
+        zered::Guarded([this] {
+            if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
+                form->Compare1Execute();
+        });
+    });
     PortComboBox *ports = m_main.portCombo();
     QObject::connect(ports, &PortComboBox::aboutToDropDown, &m_main, [this] { PortComboDropDown(); });
     QObject::connect(ports, &QComboBox::activated, &m_main, [this] { PortComboClick(); });
@@ -36,10 +42,8 @@ void TransferCommands::Recv1Execute()
 
 void TransferCommands::Send1Execute()
 {
-    auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild());
-    if (!form || !form->ConfirmSend())
-        return;
-    form->SendTable();
+    if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
+        form->Send1Execute();
 }
 
 void TransferCommands::PortComboDropDown()

@@ -31,7 +31,7 @@ public:
     QStringList shownFolders;          // the folder each file dialog opened in
     QStringList shownNames;            // the file name each dialog opened with
 
-    SendChoices sendChoices;           // what the send confirmation is left with
+    SendChoices sendChoices{false, false};   // what the send confirmation is left with
     QList<SendChoices> sendOffered;    // the choices each send confirmation showed
 
     bool ConfirmSend(const QString &text, SendChoices &choices) override

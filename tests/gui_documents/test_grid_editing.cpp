@@ -304,7 +304,7 @@ private Q_SLOTS:
             names.append(a->objectName());
         QCOMPARE(names, (QStringList{u"Undo2"_qs, u"Redo2"_qs, u"N1"_qs, u"Cut1"_qs, u"Copy1"_qs, u"Paste1"_qs, u"Delete1"_qs,
                                      u"Insert1"_qs, u"SelectAll2"_qs, u"N2"_qs, u"Sort1"_qs, u"Clear2"_qs,
-                                     u"N3"_qs, u"ReceivefromKOV1"_qs, u"SendtoKOV1"_qs, u"N4"_qs, u"CheckTable2"_qs}));
+                                     u"N3"_qs, u"ReceivefromKOV1"_qs, u"SendtoKOV1"_qs, u"ComparewithKOV1"_qs, u"N4"_qs, u"CheckTable2"_qs}));
         QVERIFY(form.popupMenu()->actions()[9]->isSeparator());
         QCOMPARE(form.action("GridDelete1")->shortcut(), QKeySequence(u"Shift+Del"_qs));
         QCOMPARE(form.action("GridCut1")->text(), u"Cut"_qs);

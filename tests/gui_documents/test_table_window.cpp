@@ -29,7 +29,9 @@ struct Frame
 
     TTextList2Form *add()
     {
-        auto *form = new TTextList2Form({nullptr, &saveAs});
+        DocumentServices services;
+        services.saveAsDialog = &saveAs;
+        auto *form = new TTextList2Form(services);
         area.addSubWindow(form)->show();
         forms.append(form);
         return form;

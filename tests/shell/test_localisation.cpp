@@ -280,6 +280,7 @@ private Q_SLOTS:
         QCOMPARE(first->action("Recv1")->text(), u"読込み(&R)"_qs);
         QCOMPARE(first->popupMenu()->findChild<QAction *>(u"SendtoKOV1"_qs)->text(), u"書込み(&W)..."_qs);
         QCOMPARE(first->popupMenu()->actions().last()->text(), u"テーブルの検査(&K)"_qs);
+        QCOMPARE(first->popupMenu()->findChild<QAction *>(u"ComparewithKOV1"_qs)->text(), u"コントローラと比較(&C)"_qs);
         // The table names the popup's item Insert1, not the action behind it.
         QMenu *popup = first->popupMenu();
         QAction *insertItem = popup->findChild<QAction *>(u"Insert1"_qs);

@@ -3,6 +3,7 @@
 #include "fake_prompts.h"
 #include "served_controller.h"
 #include "message_of.h"
+#include "documents/compare_dialog.h"
 #include "shell/barcodemain.h"
 #include "shell/transfer_guard.h"
 
@@ -16,7 +17,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QStandardPaths>
 #include <QTextEdit>
+#include <QTreeWidget>
 
 namespace {
 
@@ -85,6 +88,48 @@ private Q_SLOTS:
         QCOMPARE(main.documentArea()->subWindowList().size(), 0);
         QVERIFY(main.messagePane()->toPlainText().endsWith(u"Read timeout"_qs));
         QVERIFY(!main.ports().ActivePort());
+    }
+
+    // The send's safeguards come from the confirmation, are remembered, and
+    // the backup lands in the user's data folder; Compare lists and changes nothing.
+    void safeSendAndCompareFromTheEditor()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QDir(TOstrelMain::BackupFolder()).removeRecursively();
+        ServedController controller;
+        controller.model.table = QByteArray(65536, '\xFF');
+        controller.model.table.replace(0, 3, "OLD");
+        FakePrompts prompts;
+        prompts.sendChoices = {true, false};
+        TOstrelMain main;
+        main.SelectPort(controller.pty.devicePath());
+        QCOMPARE(main.sendChoices().backup, true);   // both on at first
+        QCOMPARE(main.sendChoices().verify, true);
+        TTextList2Form *form = main.NewDocument(QString());
+        form->document().grid().setCell(2, 1, "NEW");
+        form->SetModified(true);
+        main.action(MainAction::Send1)->trigger();
+        QCOMPARE(prompts.sendOffered.size(), 1);
+        QCOMPARE(main.sendChoices().verify, false);   // remembered as left
+        const QFileInfoList backups = QDir(TOstrelMain::BackupFolder()).entryInfoList(QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QFile backup(backups[0].filePath());
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        QVERIFY(backup.readAll().startsWith("OLD"));
+        QCOMPARE(controller.model.table.first(3), QByteArray("NEW"));
+
+        controller.model.table.replace(0, 3, "XYZ");
+        const QByteArray before = form->document().image();
+        main.action(MainAction::Compare1)->trigger();
+        auto *list = form->findChild<CompareDialog *>();
+        QVERIFY(list);
+        QCOMPARE(list->list()->topLevelItemCount(), 1);
+        QCOMPARE(list->list()->topLevelItem(0)->text(0), u"1"_qs);
+        QCOMPARE(list->list()->topLevelItem(0)->text(2), u"NEW"_qs);
+        QCOMPARE(list->list()->topLevelItem(0)->text(3), u"XYZ"_qs);
+        QCOMPARE(form->document().image(), before);
+        QVERIFY(main.messagePane()->toPlainText().contains(u"compare with controller: 1 fields differ"_qs));
+        QDir(TOstrelMain::BackupFolder()).removeRecursively();
     }
 
     void sendAsksFirstAndWritesTheActiveTable()

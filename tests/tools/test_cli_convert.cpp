@@ -109,6 +109,14 @@ private Q_SLOTS:
         QCOMPARE(toStdout.out, expected);
     }
 
+    void forceWritesATableThatWillBeCut()
+    {
+        writeFile(path("long.csv"), QByteArray(64, 'a') + ",1\r\n");
+        const Run r = runCli({"convert", "--to", "binary", "--force", path("long.csv"), "-"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out.left(128), "1" + QByteArray(67, '\xFF') + QByteArray(60, 'a'));
+    }
+
     void logsLinesWithoutStamps()
     {
         const Run r = runCli({"convert", path("in.csv"), path("logged.csv")});
@@ -128,6 +136,12 @@ private Q_SLOTS:
         QTest::newRow("short binary") << QStringList{"convert", "--from", "binary", "SHORT", "OUT"} << "size missmacthed";
         QTest::newRow("missing input") << QStringList{"convert", "NOFILE", "OUT"}
                                        << "cannot open 'NOFILE': No such file or directory";
+        QTest::newRow("binary that would cut a text") << QStringList{"convert", "--to", "binary", "LONG", "OUT"}
+                                                      << "nothing written: the table would lose the texts listed "
+                                                         "above (--force writes it all the same)";
+        QTest::newRow("send that would cut a text") << QStringList{"send", "--port", "NODIR", "LONG"}
+                                                    << "nothing written: the table would lose the texts listed "
+                                                       "above (--force writes it all the same)";
         QTest::newRow("output in missing folder") << QStringList{"convert", path("in.csv"), "NODIR/x"}
                                                   << "cannot open 'NODIR/x': No such file or directory";
     }
@@ -138,7 +152,8 @@ private Q_SLOTS:
         writeFile(path("empty"), QByteArray());
         writeFile(path("short"), QByteArray(65535, 'x'));
         writeFile(path("kept"), "old");
-        const QMap<QString, QString> names{{"EMPTY", path("empty")}, {"SHORT", path("short")},
+        writeFile(path("long"), QByteArray(64, 'a') + ",1\r\n");
+        const QMap<QString, QString> names{{"EMPTY", path("empty")}, {"SHORT", path("short")}, {"LONG", path("long")},
                                            {"NOFILE", path("nofile")}, {"OUT", path("kept")},
                                            {"NODIR", path("nodir")}};
         auto expand = [&](QString &text) {
@@ -176,7 +191,7 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.errLines.join('\n').contains("usage:"));
         QVERIFY(r.errLines.join('\n').contains(
-            "ostrel-cli convert [--from auto|text|binary|sheet] [--to text|binary|sheet] IN OUT"));
+            "ostrel-cli convert [--from auto|text|binary|sheet] [--to text|binary|sheet] [--force] IN OUT"));
         QVERIFY(r.out.isEmpty());
     }
 };

@@ -51,15 +51,26 @@ int SaveKind(TableFormat format)
     }
 }
 
+void RefuseLosingData(const TableDocument &document, bool force)
+{
+    const QList<TableFinding> findings = CheckTable(document.grid());
+    if (force || LossWarning(findings).isEmpty())
+        return;
+    LogFindings(findings);
+    throw OstrelError(QString::fromUtf8(Msg::CliLosingData));
+}
+
 namespace {
 
-// The files of args, with --from and --to (where allowed) read into from and to.
-QStringList parseFileArgs(const QStringList &args, TableFormat &from, TableFormat *to)
+// The files of args, with --from, --to and --force (where allowed) read into from, to and force.
+QStringList parseFileArgs(const QStringList &args, TableFormat &from, TableFormat *to, bool *force)
 {
     QStringList files;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        if (arg == u"--from" || (to && arg == u"--to")) {
+        if (force && arg == u"--force") {
+            *force = true;
+        } else if (arg == u"--from" || (to && arg == u"--to")) {
             if (i + 1 >= args.size())
                 throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
             (arg == u"--from" ? from : *to) = ParseFormat(arg, args[++i]);
@@ -77,13 +88,16 @@ QStringList parseFileArgs(const QStringList &args, TableFormat &from, TableForma
 void RunConvert(const QStringList &args)
 {
     TableFormat from = TableFormat::Auto, to = TableFormat::Text;
-    const QStringList files = parseFileArgs(args, from, &to);
+    bool force = false;
+    const QStringList files = parseFileArgs(args, from, &to, &force);
     if (files.size() != 2)
         throw UsageError{u"convert takes an input and an output file"_qs};
 
     TableDocument document;
     document.LoadFromFile(files[0], LoadKind(from, files[0]));
     const int saveKind = SaveKind(to);
+    if (saveKind == FileKindBinary)
+        RefuseLosingData(document, force);
     if (files[1] != u"-") {
         document.SaveToFile(files[1], saveKind);
         return;
@@ -101,7 +115,7 @@ void RunConvert(const QStringList &args)
 void RunCheck(const QStringList &args)
 {
     TableFormat from = TableFormat::Auto;
-    const QStringList files = parseFileArgs(args, from, nullptr);
+    const QStringList files = parseFileArgs(args, from, nullptr, nullptr);
     if (files.size() != 1)
         throw UsageError{u"check takes one table file"_qs};
     TableDocument document;

@@ -16,7 +16,13 @@ int LoadKind(TableFormat format, const QString &fileName);
 // The editor's file kind that saves in format (text for auto).
 int SaveKind(TableFormat format);
 
-// ostrel-cli convert [--from auto|text|binary|sheet] [--to text|binary|sheet] IN OUT
+class TableDocument;
+// Before a binary image is written or a table sent: when the check finds texts that
+// would be cut or entries the controller would not see, logs them and refuses,
+// unless force is set.
+void RefuseLosingData(const TableDocument &document, bool force);
+
+// ostrel-cli convert [--from auto|text|binary|sheet] [--to text|binary|sheet] [--force] IN OUT
 // Raises OstrelError when a load or save fails, UsageError for bad arguments.
 void RunConvert(const QStringList &args);
 // ostrel-cli check [--from ...] IN: the findings on stdout; fails when there are any.

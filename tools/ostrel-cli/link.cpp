@@ -19,6 +19,7 @@ struct LinkOptions
     QString baud = QStringLiteral("115.2k");
     TableFormat format = TableFormat::Auto;
     SendSafety safety;
+    bool force = false;
     QStringList files;
 };
 
@@ -45,6 +46,8 @@ LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOptio
             options.format = ParseFormat(arg, args[++i]);
         else if (takesSendOptions && arg == u"--verify")
             options.safety.verify = true;
+        else if (takesSendOptions && arg == u"--force")
+            options.force = true;
         else if (arg.startsWith(u"--"))
             throw UsageError{QStringLiteral("unknown option %1").arg(arg)};
         else
@@ -90,6 +93,7 @@ void RunSend(const QStringList &args)
     CliHost host(options);
     TableDocument document;
     document.LoadFromFile(options.files[0], LoadKind(options.format, options.files[0]));
+    RefuseLosingData(document, options.force);
     SendTable(document, host, options.safety);
 }
 

@@ -1,4 +1,4 @@
-#include "shell/compare_dialog.h"
+#include "documents/compare_dialog.h"
 
 #include "common/codepage.h"
 #include "common/zered_lang.h"
