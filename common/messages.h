@@ -135,6 +135,10 @@ inline constexpr char SendPartlyWritten[] =
     "the controller now holds a partly written table: blocks 0 to %1 of 256 were written";
 inline constexpr char SendBackupIs[] = "; its table from before the send is saved in '%1'";
 inline constexpr char SendNoBackup[] = "; there is no backup of its table from before the send";
+inline constexpr char RecvCancelled[] = "recv text list cancelled; nothing was changed";
+inline constexpr char BackupCancelled[] = "send cancelled while backing up the controller's table; nothing was written";
+inline constexpr char VerifyCancelled[] = "read-back cancelled: the table was written but is not verified";
+inline constexpr char LineStillBusy[] = "the controller was still sending %d s after the transfer stopped";
 
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";

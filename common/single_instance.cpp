@@ -248,8 +248,10 @@ void SingleInstance::acceptConnections()
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         // Idle peers must not use up the descriptors: the oldest waiting one makes room.
         QList<Connection *> waiting;
-        for (Connection *c : findChildren<Connection *>(Qt::FindDirectChildrenOnly))
-            if (c->waiting())
+        // Connection has no meta-object of its own, so findChildren would take the
+        // server for one too.
+        for (QObject *child : children())
+            if (auto *c = dynamic_cast<Connection *>(child); c && c->waiting())
                 waiting.append(c);
         if (waiting.size() >= MaxWaitingConnections)
             waiting.first()->refuse();

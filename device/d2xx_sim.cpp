@@ -79,7 +79,7 @@ bool Simulator::W32_ReadFile(FT_HANDLE handle, void *buffer, quint32 count, quin
     if (quint32(m_input.size()) < count) {
         const qint64 t0 = m_clock.tick();
         while (m_clock.tick() - t0 < qint64(m_readTimeout))
-            m_clock.wait1ms(nullptr);
+            m_clock.wait(nullptr, 1);
     }
     *read = std::min(count, quint32(m_input.size()));
     auto *bytes = static_cast<char *>(buffer);

@@ -18,12 +18,12 @@ class SystemClock final : public Clock
 public:
     SystemClock() { m_timer.start(); }
     qint64 tick() override { return m_timer.elapsed(); }
-    void wait1ms(TKOVPort *port) override
+    void wait(TKOVPort *port, int ms) override
     {
         if (port)
-            port->WaitReadable(1);
+            port->WaitReadable(ms);
         else
-            QThread::msleep(1);
+            QThread::msleep(ms);
     }
 
 private:
@@ -44,7 +44,9 @@ void TKOVPort::SetParams(const QString &) {}
 
 void TKOVPort::WaitReadable(int ms)
 {
-    QThread::msleep(ms);
+    // Without a way to wait on the input, look again after a millisecond.
+    (void)ms;
+    QThread::msleep(1);
 }
 
 quint8 TKOVPort::FrameChecksum(const void *data, int count)
@@ -98,11 +100,39 @@ void TKOVPort::waitForInput(int count, qint64 t0, int timeoutMs)
     for (;;) {
         if (InQueueCount() >= count)
             return;
-        if (m_clock->tick() > t0 + timeoutMs)
+        const qint64 remaining = t0 + timeoutMs - m_clock->tick();
+        if (remaining < 0)
             throw OstrelError(Msg::ReadTimeout);
+        // Wait for the input itself; a keep-alive needs its turn now and then.
+        int slice = int(remaining) + 1;
+        if (WhileWaiting) {
+            WhileWaiting();
+            slice = std::min(slice, KeepAliveIntervalMs);
+        }
+        m_clock->wait(this, slice);
+    }
+}
+
+bool TKOVPort::DrainInput(int quietMs, int limitMs)
+{
+    const qint64 t0 = m_clock->tick();
+    qint64 lastInput = t0;
+    std::array<char, MaxReplySize> sink;
+    for (;;) {
+        const qint64 now = m_clock->tick();
+        const int waiting = InQueueCount();
+        if (waiting > 0) {
+            Read(sink.data(), std::min(waiting, int(sink.size())));
+            lastInput = now;
+        } else if (now - lastInput >= quietMs) {
+            return true;
+        }
+        if (now - t0 >= limitMs)
+            return false;
         if (WhileWaiting)
             WhileWaiting();
-        m_clock->wait1ms(this);
+        if (waiting <= 0)
+            m_clock->wait(this, std::min(int(lastInput + quietMs - now), KeepAliveIntervalMs));
     }
 }
 

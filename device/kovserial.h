@@ -38,9 +38,11 @@ public:
     qintptr Handle = InvalidHandle;
     quint32 CommErrors = 0;
     qint32 ReplyTimeout = 2000;
-    // Runs on every turn of a wait for a reply (a window keeps painting here);
-    // what it raises ends the wait.
+    // Runs on every turn of a wait for a reply, at least every
+    // KeepAliveIntervalMs (a window keeps painting here); what it raises ends
+    // the wait.
     std::function<void()> WhileWaiting;
+    static constexpr int KeepAliveIntervalMs = 10;
 
     // Transport operations, in their fixed order.
     virtual bool IsOpen() const final { return Handle != InvalidHandle; }
@@ -51,7 +53,8 @@ public:
     virtual int Read(void *buffer, int count) = 0;
     virtual int Write(const void *buffer, int count) = 0;
     // Blocks at most ms until new input may be waiting; the real clock's wait.
-    // The base sleeps, a transport that can wait on its input does so.
+    // The base looks again after a millisecond; a transport that can wait on
+    // its input does so.
     virtual void WaitReadable(int ms);
 
     // 0xFF minus the byte sum of the covered bytes.
@@ -63,6 +66,9 @@ public:
     // payload bytes into destination (may be null) and returns 2n. A negative
     // timeout means ReplyTimeout; one deadline covers the whole frame.
     int ReadReply(void *destination, int capacity, int timeoutMs = -1);
+    // Reads and drops input until none has come for quietMs, for at most
+    // limitMs; false when input was still coming at the limit.
+    bool DrainInput(int quietMs, int limitMs);
 
     void SetClock(kov::Clock &clock) { m_clock = &clock; }
     kov::Clock &clock() const { return *m_clock; }

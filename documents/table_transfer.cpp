@@ -17,32 +17,61 @@
 
 namespace {
 
+// A stopped transfer may have cut a reply short that the controller goes on
+// sending; the line counts as clean once it has been quiet this long. A whole
+// table's reply at 115200 baud takes 6 s, hence the limit.
+constexpr int SettleQuietMs = 200;
+constexpr int SettleLimitMs = 8000;
+
+// Drops what the controller still sends after a transfer stopped, so that the
+// next one does not read it as its reply. Never raises: the transfer's own
+// error is the one that goes on.
+void SettleLine(TKOVPort &port, TransferHost &host)
+{
+    port.WhileWaiting = [&host] { host.KeepAlive(false); };
+    try {
+        if (!port.DrainInput(SettleQuietMs, SettleLimitMs))
+            zered::LogPrint(zered::clMagenta, Msg::LineStillBusy, SettleLimitMs / 1000);
+    } catch (const OstrelError &e) {
+        zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.message()));
+    }
+}
+
 // Runs work on the opened port; the port is closed and the progress ended
-// however it ends.
-void WithPort(TransferHost &host, const std::function<void(TKOVPort &)> &work)
+// however it ends. When work is cancelled, cancelled (when given) is logged;
+// when it stops early, the line is drained first.
+void WithPort(TransferHost &host, const char *cancelled, const std::function<void(TKOVPort &)> &work)
 {
     struct EndProgress
     {
         TransferHost &host;
         ~EndProgress() { host.ProgressEnd(); }
     } endProgress{host};
-    try {
-        work(host.OpenPort());
-    } catch (...) {
+    TKOVPort *port = nullptr;
+    const auto stopped = [&](bool cancel) {
+        if (cancel && cancelled)
+            zered::LogPrint(zered::clBlack, "%s", cancelled);
+        if (port)
+            SettleLine(*port, host);
         try {
             host.ClosePort();
-        } catch (const OstrelError &e) {
+        } catch (const OstrelError &closing) {
             // The transfer's own error is the one that goes on; this one is only logged.
-            zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.message()));
+            zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(closing.message()));
         }
+    };
+    try {
+        port = &host.OpenPort();
+        work(*port);
+    } catch (const OstrelError &e) {
+        stopped(e.isCancel());
+        throw;
+    } catch (...) {
+        stopped(false);
         throw;
     }
     host.ClosePort();
 }
-
-} // namespace
-
-namespace {
 
 // Sets the port's wait to keep the host alive, for the work on it.
 void KeepHostAlive(TKOVPort &port, TransferHost &host, bool cancellable)
@@ -63,7 +92,7 @@ QString PartlyWrittenLine(int failedBlock, const QString &backup)
 
 } // namespace
 
-QByteArray ReadControllerTable(TransferHost &host)
+QByteArray ReadControllerTable(TransferHost &host, const char *cancelled)
 {
     using namespace TableLink;
     QElapsedTimer timer;
@@ -71,7 +100,7 @@ QByteArray ReadControllerTable(TransferHost &host)
     // Blocks go into an image of their own: the caller's table changes only
     // when all of them arrived.
     QByteArray image(TableImageSize, Qt::Uninitialized);
-    WithPort(host, [&](TKOVPort &port) {
+    WithPort(host, cancelled, [&](TKOVPort &port) {
         KeepHostAlive(port, host, true);
         host.ProgressStart(BlockCount, 0, zered::clLime);
         port.SendRequest(ReadCommand, Address, BlockWords, BlockCount);
@@ -119,12 +148,12 @@ void SendTable(TableDocument &document, TransferHost &host, const SendSafety &sa
         document.Update();
     QString backup;
     if (!safety.backupFolder.isEmpty())
-        backup = SaveTableBackup(ReadControllerTable(host), safety.backupFolder);
+        backup = SaveTableBackup(ReadControllerTable(host, Msg::BackupCancelled), safety.backupFolder);
     QElapsedTimer timer;
     timer.start();
     int failedBlock = -1;   // the block being written, once writing began
     try {
-        WithPort(host, [&](TKOVPort &port) {
+        WithPort(host, nullptr, [&](TKOVPort &port) {
             // Once started, a send runs to its end or its first error.
             KeepHostAlive(port, host, false);
             host.ProgressStart(BlockCount, 0, zered::clRed);
@@ -150,7 +179,7 @@ void SendTable(TableDocument &document, TransferHost &host, const SendSafety &sa
         throw OstrelError(e.message(), e.detail().isEmpty() ? line : e.detail() + u'\n' + line);
     }
     if (safety.verify)
-        VerifyTable(document.image(), ReadControllerTable(host));
+        VerifyTable(document.image(), ReadControllerTable(host, Msg::VerifyCancelled));
 }
 
 void ReceiveTable(TableDocument &document, TransferHost &host)

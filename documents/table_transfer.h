@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/messages.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -42,8 +44,9 @@ struct SendSafety
 };
 
 // Reads the controller's whole table; returns it only when all 256 blocks
-// arrived (cancellable through the host). Logs "recv text list; %dmsec".
-QByteArray ReadControllerTable(TransferHost &host);
+// arrived. Logs "recv text list; %dmsec"; it may be cancelled through the
+// host, and then logs cancelled.
+QByteArray ReadControllerTable(TransferHost &host, const char *cancelled = Msg::RecvCancelled);
 
 // Writes the document's table into the controller, one acknowledged block at a
 // time (the image is rebuilt first when the grid changed), and logs

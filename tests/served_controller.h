@@ -7,7 +7,8 @@
 #include <thread>
 #include <unistd.h>
 
-// The controller model answering on a pseudo-terminal from its own thread.
+// The controller model answering on a pseudo-terminal from its own thread,
+// at once or, given a rate, as fast as a line of that rate carries the bytes.
 struct ServedController
 {
     ControllerModel model;
@@ -15,11 +16,12 @@ struct ServedController
     int stop[2] = {-1, -1};
     std::thread thread;
 
-    ServedController()
+    explicit ServedController(int baud = 0)
     {
         QString error;
         if (!pty.open(&error) || ::pipe(stop) != 0)
             qFatal("no pseudo-terminal: %s", qPrintable(error));
+        pty.setBaud(baud);
         thread = std::thread([this] { pty.serve(stop[0]); });
     }
     ~ServedController()

@@ -209,6 +209,34 @@ private Q_SLOTS:
         }
     }
 
+    // After a stopped transfer the rest of a reply is dropped until the line
+    // has been quiet for a while, or until the limit.
+    void drainDropsInputUntilTheLineIsQuiet_data()
+    {
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<bool>("quiet");
+        QTest::addColumn<qint64>("endsAt");
+        QTest::newRow("nothing comes") << Script{} << true << qint64(20);
+        QTest::newRow("a reply's rest") << Script{{0, hex("0680AA")}, {15, hex("BB")}, {30, hex("CC")}} << true
+                                        << qint64(50);
+        Script endless;
+        for (qint64 at = 0; at < 1000; at += 10)
+            endless.append({at, hex("55")});
+        QTest::newRow("never stops") << endless << false << qint64(100);
+    }
+    void drainDropsInputUntilTheLineIsQuiet()
+    {
+        QFETCH(Script, script);
+        FakeClock clock;
+        ScriptedPort port(clock);
+        port.script = script;
+        QTEST(port.DrainInput(20, 100), "quiet");
+        QTEST(clock.now, "endsAt");
+        QVERIFY(!port.readBeyondQueue);
+        if (clock.now < 100)
+            QCOMPARE(port.InQueueCount(), 0);
+    }
+
     void readReplyOnClosedPortTimesOut()
     {
         FakeClock clock;
