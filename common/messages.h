@@ -117,6 +117,8 @@ inline constexpr char UsbControllerPresent[] = "%1 attached";
 inline constexpr char UsbControllerAbsent[] = "no %1 found";
 inline constexpr char SerialBusy[] = "the port is busy: another program has it open";
 inline constexpr char SerialHeldBy[] = " (process %1, %2)";
+inline constexpr char PortPluggedIn[] = "port plugged in: %s";
+inline constexpr char PortUnplugged[] = "port unplugged: %s";
 
 // Table transfer
 inline constexpr char SendError[] = "send error";

@@ -69,6 +69,7 @@ public:
     // Where a send backs up the controller's table: "backups" in the user's data folder.
     static QString BackupFolder();
     SendChoices &sendChoices() { return m_sendChoices; }
+    TransferCommands &transferCommands() { return *m_transferCommands; }
     QAbstractButton *transferCancelButton() const { return TransferCancel; }
 
     // The port the selectors name, for one transfer.

@@ -1,13 +1,18 @@
 #include "shell/transfer_commands.h"
 
+#include "common/messages.h"
 #include "common/zered_gui.h"
+#include "common/zered_log.h"
 #include "device/port_selection.h"
 #include "documents/textlist_form.h"
 #include "shell/barcodemain.h"
 #include "shell/port_combo.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
 {
@@ -25,7 +30,15 @@ TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
     });
     PortComboBox *ports = m_main.portCombo();
     QObject::connect(ports, &PortComboBox::aboutToDropDown, &m_main, [this] { PortComboDropDown(); });
-    QObject::connect(ports, &QComboBox::activated, &m_main, [this] { PortComboClick(); });
+    QObject::connect(ports, &QComboBox::activated, &m_main, [this](int index) { PortComboClick(index); });
+    auto *watch = new QTimer(&m_main);
+    watch->setInterval(PortWatchIntervalMs);
+    QObject::connect(watch, &QTimer::timeout, &m_main, [this] {
+        // Not while a transfer holds a port, nor under the user's open list.
+        if (!m_main.ports().ActivePort() && !m_main.portCombo()->view()->isVisible())
+            zered::Guarded([this] { RefreshPortList(); });
+    });
+    watch->start();
 }
 
 void TransferCommands::Recv1Execute()
@@ -48,19 +61,51 @@ void TransferCommands::Send1Execute()
 
 void TransferCommands::PortComboDropDown()
 {
-    PortComboBox *ports = m_main.portCombo();
-    const QString typed = ports->currentText();
-    ports->clear();
-    for (const PortEntry &port : AvailablePorts())
-        ports->addItem(port.label, port.name);
-    ports->setPortText(typed);   // a typed name stays, listed or not
+    RefreshPortList();
 }
 
-void TransferCommands::PortComboClick()
+void TransferCommands::RefreshPortList()
+{
+    const QList<PortEntry> listed = m_listPorts();
+    QComboBox *ports = m_main.portCombo();
+    QStringList before, now;
+    for (int i = 0; i < ports->count(); ++i)
+        before.append(ports->itemData(i).toString());
+    for (const PortEntry &port : listed)
+        now.append(port.name);
+    bool same = before == now;
+    for (int i = 0; same && i < listed.size(); ++i)
+        same = ports->itemText(i) == listed[i].label;
+    if (same)
+        return;
+    if (m_portsListed) {
+        for (const PortEntry &port : listed)
+            if (!before.contains(port.name))
+                zered::LogPrint(zered::clBlack, Msg::PortPluggedIn, qUtf8Printable(port.label));
+        for (int i = 0; i < ports->count(); ++i)
+            if (!now.contains(before[i]))
+                zered::LogPrint(zered::clBlack, Msg::PortUnplugged, qUtf8Printable(ports->itemText(i)));
+    }
+    m_portsListed = true;
+    // A typed or chosen name stays, listed or not, with the caret where it was.
+    const QString typed = ports->currentText();
+    const int caret = ports->lineEdit() ? ports->lineEdit()->cursorPosition() : 0;
+    const QSignalBlocker quiet(ports);
+    ports->clear();
+    for (const PortEntry &port : listed)
+        ports->addItem(port.label, port.name);
+    ports->setEditText(typed);
+    if (ports->lineEdit())
+        ports->lineEdit()->setCursorPosition(caret);
+}
+
+void TransferCommands::PortComboClick(int chosen)
 {
     // The list shows what a port is; the selector keeps and passes its name.
+    // Only an entry just chosen sets it: the list's current entry may be an
+    // old one under a name typed or selected since.
     PortComboBox *ports = m_main.portCombo();
-    const QVariant name = ports->currentIndex() >= 0 ? ports->itemData(ports->currentIndex()) : QVariant();
+    const QVariant name = chosen >= 0 ? ports->itemData(chosen) : QVariant();
     if (name.isValid())
         ports->setPortText(name.toString());
     m_main.baudCombo()->setEnabled(!IsUsbPortName(m_main.portCombo()->currentText()));

@@ -1,21 +1,37 @@
 #pragma once
 
+#include "device/port_selection.h"
+
+#include <QList>
+#include <functional>
+
+class QTimer;
 class TOstrelMain;
 
 // The main window's KOV commands and the port selector: "Recv" reads the
 // controller's table into a new window, "Send ..." writes the active table;
-// the selector's list is refreshed as it drops down, and choosing USB
-// disables the baud selector.
+// the selector's list is refreshed as it drops down and, while no transfer
+// runs, every few seconds (ports plugged in or out are logged), and choosing
+// USB disables the baud selector.
 class TransferCommands
 {
 public:
+    static constexpr int PortWatchIntervalMs = 2000;
+
     explicit TransferCommands(TOstrelMain &main);
 
     void Recv1Execute();
     void Send1Execute();
     void PortComboDropDown();
-    void PortComboClick();
+    // After a choice from the list (its index) or a name set otherwise.
+    void PortComboClick(int chosen = -1);
+    // Lists the ports again; the text in the selector stays as it is.
+    void RefreshPortList();
+    // Where the port list comes from; tests hand in their own.
+    void setPortLister(std::function<QList<PortEntry>()> lister) { m_listPorts = std::move(lister); }
 
 private:
     TOstrelMain &m_main;
+    std::function<QList<PortEntry>()> m_listPorts = AvailablePorts;
+    bool m_portsListed = false;   // the first listing is not news
 };

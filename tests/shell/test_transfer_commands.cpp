@@ -5,6 +5,7 @@
 #include "message_of.h"
 #include "documents/compare_dialog.h"
 #include "shell/barcodemain.h"
+#include "shell/transfer_commands.h"
 #include "shell/transfer_guard.h"
 
 #include <QAction>
@@ -255,6 +256,33 @@ private Q_SLOTS:
         // Each entry shows what the port is and keeps its bare name for the link.
         QVERIFY(main.portCombo()->itemText(0).startsWith(u"USB — "_qs));
         QCOMPARE(main.portCombo()->itemData(0).toString(), u"USB"_qs);
+    }
+
+    void portsPluggedInOrOutUpdateTheListAndKeepTheChoice()
+    {
+        TOstrelMain main;
+        QList<PortEntry> system{{u"USB"_qs, u"USB — no KOV Vision Sensor found"_qs}, {u"ttyS0"_qs, u"ttyS0"_qs}};
+        main.transferCommands().setPortLister([&system] { return system; });
+        main.transferCommands().RefreshPortList();
+        main.SelectPort(u"ttyS0"_qs);
+        main.portCombo()->lineEdit()->setCursorPosition(3);
+        system.removeLast();
+        system.append({u"ttyUSB0"_qs, u"ttyUSB0 — FT232R USB UART, FTDI"_qs});
+        main.transferCommands().RefreshPortList();
+        main.transferCommands().RefreshPortList();   // nothing new: no news
+        QCOMPARE(main.portCombo()->count(), 2);
+        QCOMPARE(main.portCombo()->itemData(1).toString(), u"ttyUSB0"_qs);
+        QCOMPARE(main.portCombo()->currentText(), u"ttyS0"_qs);
+        QCOMPARE(main.portCombo()->lineEdit()->cursorPosition(), 3);
+        const QString log = main.messagePane()->toPlainText();
+        // The first listing is not news, nor a look that finds nothing new.
+        QCOMPARE(log.count(u"port plugged in: "_qs), 1);
+        QVERIFY(log.contains(u"port plugged in: ttyUSB0 — FT232R USB UART, FTDI"_qs));
+        QCOMPARE(log.count(u"port unplugged: "_qs), 1);
+        QVERIFY(log.contains(u"port unplugged: ttyS0"_qs));
+        Q_EMIT main.portCombo()->activated(1);   // chosen from the list: its bare name
+        QCOMPARE(main.portCombo()->currentText(), u"ttyUSB0"_qs);
+        QVERIFY(main.baudCombo()->isEnabled());
     }
 };
 
