@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <QTimer>
 
 TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
@@ -94,6 +95,10 @@ void TransferCommands::RefreshPortList()
     ports->clear();
     for (const PortEntry &port : listed)
         ports->addItem(port.label, port.name);
+    // The list drops down wide enough for whole descriptions, the box stays narrow.
+    QAbstractItemView *list = ports->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth()
+                          + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     ports->setEditText(typed);
     if (ports->lineEdit())
         ports->lineEdit()->setCursorPosition(caret);

@@ -8,6 +8,7 @@
 #include "shell/transfer_commands.h"
 #include "shell/transfer_guard.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -274,6 +275,7 @@ private Q_SLOTS:
         QCOMPARE(main.portCombo()->itemData(1).toString(), u"ttyUSB0"_qs);
         QCOMPARE(main.portCombo()->currentText(), u"ttyS0"_qs);
         QCOMPARE(main.portCombo()->lineEdit()->cursorPosition(), 3);
+        QVERIFY(main.portCombo()->view()->minimumWidth() > main.portCombo()->width());   // labels not cut
         const QString log = main.messagePane()->toPlainText();
         // The first listing is not news, nor a look that finds nothing new.
         QCOMPARE(log.count(u"port plugged in: "_qs), 1);
