@@ -1,5 +1,6 @@
 #include "common/codepage.h"
 #include "common/linked_menu_item.h"
+#include "common/user_prompts.h"
 #include "common/zered_lang.h"
 #include "common/zered_locale.h"
 #include "documents/grid_hints.h"
@@ -21,7 +22,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QStatusTipEvent>
@@ -265,6 +268,32 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents();
         const QStringList english = EnglishTexts(&main);
         QVERIFY2(english.isEmpty(), qPrintable(english.join(u'\n')));
+    }
+
+    void promptMeaningShownOutsideJapanese_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("meaning");
+        QTest::newRow("English") << English << u"This deletes the 2 selected rows."_qs;
+        QTest::newRow("Japanese") << Japanese << QString();
+    }
+    void promptMeaningShownOutsideJapanese()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, meaning);
+        const DefaultLocale pinned(locale);
+        TOstrelMain main;
+        QString shown, informative;
+        QTimer::singleShot(0, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                informative = box->informativeText();
+                box->reject();
+            }
+        });
+        Prompts().Confirm(u"選択された2行を削除します。"_qs);
+        QCOMPARE(shown, u"選択された2行を削除します。"_qs);
+        QCOMPARE(informative, meaning);
     }
 
     void japaneseTableWindows()
