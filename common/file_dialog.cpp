@@ -2,6 +2,8 @@
 
 #include "common/user_prompts.h"
 
+#include <QFileInfo>
+
 TFileDialog::TFileDialog(Kind kind, QWidget *parent)
     : QFileDialog(parent, QString(), QString(), FileDialogFilters())
 {
@@ -21,7 +23,10 @@ TFileDialog::TFileDialog(Kind kind, QWidget *parent)
 
 bool TFileDialog::Execute()
 {
-    return Prompts().RunFileDialog(*this);
+    if (!Prompts().RunFileDialog(*this))
+        return false;
+    Q_EMIT folderChosen(QFileInfo(FileName()).absolutePath());
+    return true;
 }
 
 int TFileDialog::FilterIndex() const

@@ -21,4 +21,8 @@ public:
     QString FileName() const;
     void SetFileName(const QString &name);
     void SetInitialDir(const QString &folder);
+
+Q_SIGNALS:
+    // The folder of the file just chosen; the next file dialog starts there.
+    void folderChosen(const QString &folder);
 };

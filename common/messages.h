@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 // Every fixed text the program raises, logs or asks, in one place. The English
 // technical texts are kept exactly as operators and their tools know them,
 // misspellings included; prompts are fixed Japanese texts in every language.
@@ -174,5 +176,18 @@ inline constexpr char AskSaveDocument[] = "[%1]は保存されていません。
 // Before a binary save or a send that would cut or lose text: the count, then the first findings.
 inline constexpr char WarnLosingData[] = "%1件のテキストが切り詰められるか、コントローラから見えなくなります。\n%2\n\n";
 inline constexpr char AskSaveBinaryAnyway[] = "このままバイナリで保存しますか？";
+
+// What each Japanese prompt above means, shown below it when the interface is not
+// Japanese; %1, %2 stand for what the Japanese text holds in the same places.
+inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
+    {AskClearTable, "This clears the whole table. Are you sure?"},
+    {AskDeleteRows, "This deletes the %1 selected rows."},
+    {AskInsertRows, "This inserts %1 rows."},
+    {InsertDropsFilledRows, "%1 filled rows at the end (row %2) are pushed out and lost."},
+    {AskSendTable, "This overwrites the KOV's barcode table. Are you sure?"},
+    {AskSaveDocument, "[%1] has not been saved. Save it?"},
+    {WarnLosingData, "%1 texts would be cut short or no longer seen by the controller (listed above)."},
+    {AskSaveBinaryAnyway, "Save as binary anyway?"},
+};
 
 } // namespace Msg

@@ -14,6 +14,8 @@ inline constexpr QLatin1String WindowState{"WindowState"}, Width{"Width"}, Heigh
     Top{"Top"}, Visible{"Visible"}, Floating{"Floating"}, LogHeight{"LogHeight"}, MessageHeight{"MessageHeight"};
 // \Recent: FileCount and File0, File1, ...; FolderCount and Folder0, Folder1, ...
 inline constexpr QLatin1String FileCount{"FileCount"}, File{"File"}, FolderCount{"FolderCount"}, Folder{"Folder"};
+// \Recent: the folder the file dialogs start in, the one a file was last chosen in.
+inline constexpr QLatin1String LastFolder{"LastFolder"};
 // \Settings: the selectors' texts and the field-length override (never written).
 inline constexpr QLatin1String SerialPort{"SerialPort"}, BaudRate{"BaudRate"}, DefBarcodeLen{"DEF_BARCODE_LEN"};
 // \Settings: the send's safeguards, 1 on and 0 off.

@@ -1,5 +1,6 @@
 #include "common/user_prompts.h"
 
+#include "common/prompt_meaning.h"
 #include "common/zered_lang.h"
 
 #include <QApplication>
@@ -22,14 +23,29 @@ QPointer<QWidget> &promptParent()
     return parent;
 }
 
+// The fixed Japanese prompt, with its English meaning below it outside a
+// Japanese interface.
+QString MeaningBelow(const QString &text)
+{
+    return InterfaceIsJapanese() ? QString() : PromptMeaning(text);
+}
+
+QMessageBox::StandardButton Ask(const QString &text, QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(QMessageBox::Question, QString(), text, buttons, promptParent());
+    box.setObjectName(QStringLiteral("PromptBox"));
+    box.setDefaultButton(defaultButton);
+    box.setInformativeText(MeaningBelow(text));
+    return QMessageBox::StandardButton(box.exec());
+}
+
 class MessageBoxPrompts : public UserPrompts
 {
 public:
     bool Confirm(const QString &text) override
     {
-        return QMessageBox::question(promptParent(), QString(), text,
-                                     QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
-               == QMessageBox::Ok;
+        return Ask(text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
     }
 
     bool ConfirmSend(const QString &text, SendChoices &choices) override
@@ -40,6 +56,9 @@ public:
         const int size = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
         icon->setPixmap(dialog.style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, &dialog).pixmap(size));
         auto *question = new QLabel(text);
+        auto *meaning = new QLabel(MeaningBelow(text));
+        meaning->setObjectName(QStringLiteral("PromptMeaning"));
+        meaning->setVisible(!meaning->text().isEmpty());
         auto *backup = new QCheckBox(LocaleLookup(QStringLiteral("SendBackupCheck.Caption"),
                                                   QStringLiteral("&Back up the controller's table first")));
         auto *verify = new QCheckBox(LocaleLookup(QStringLiteral("SendVerifyCheck.Caption"),
@@ -54,7 +73,10 @@ public:
         QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
         auto *top = new QHBoxLayout;
         top->addWidget(icon, 0, Qt::AlignTop);
-        top->addWidget(question, 1);
+        auto *texts = new QVBoxLayout;
+        texts->addWidget(question);
+        texts->addWidget(meaning);
+        top->addLayout(texts, 1);
         auto *layout = new QVBoxLayout(&dialog);
         layout->addLayout(top);
         layout->addWidget(backup);
@@ -72,7 +94,7 @@ public:
         QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         if (offerAll)
             buttons |= QMessageBox::YesToAll | QMessageBox::NoToAll;
-        switch (QMessageBox::question(promptParent(), QString(), text, buttons, QMessageBox::Yes)) {
+        switch (Ask(text, buttons, QMessageBox::Yes)) {
         case QMessageBox::Yes: return SaveAnswer::Yes;
         case QMessageBox::No: return SaveAnswer::No;
         case QMessageBox::YesToAll: return SaveAnswer::YesToAll;

@@ -33,6 +33,12 @@
 
 namespace {
 
+// "recv:" or "send:" in the interface's language, then the time of the last transfer.
+QString TransferLabelText(const QString &word, const QString &stamp)
+{
+    return LocaleLookup(word, word) + stamp;
+}
+
 QString Text(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -76,12 +82,12 @@ TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent
     Panel1->setAutoFillBackground(true);   // hides the header text beneath it
     QFont small(QStringLiteral("Tahoma"));
     small.setPointSize(8);
-    RecvLabel = new QLabel(QStringLiteral("recv: --------"), Panel1);
+    RecvLabel = new QLabel(TransferLabelText(QStringLiteral("recv:"), QStringLiteral(" --------")), Panel1);
     RecvLabel->setObjectName(QStringLiteral("RecvLabel"));
     RecvLabel->setStyleSheet(QStringLiteral("color: blue"));
     RecvLabel->setFont(small);
     RecvLabel->setGeometry(3, 1, 124, 14);
-    SendLabel = new QLabel(QStringLiteral("send: --------"), Panel1);
+    SendLabel = new QLabel(TransferLabelText(QStringLiteral("send:"), QStringLiteral(" --------")), Panel1);
     SendLabel->setObjectName(QStringLiteral("SendLabel"));
     SendLabel->setStyleSheet(QStringLiteral("color: red"));
     SendLabel->setFont(small);
@@ -185,7 +191,7 @@ void TTextList2Form::SendTable(const SendSafety &safety)
         WaitCursor wait;
         ::SendTable(m_document, transferHost(), safety);
     }
-    SendLabel->setText(QStringLiteral("send:") + TransferStamp());
+    SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
 }
 
 void TTextList2Form::ReceiveTable()
@@ -196,7 +202,7 @@ void TTextList2Form::ReceiveTable()
         ::ReceiveTable(m_document, transferHost());
     }
     m_document.ShowReceivedImage();
-    RecvLabel->setText(QStringLiteral("recv:") + TransferStamp());
+    RecvLabel->setText(TransferLabelText(QStringLiteral("recv:"), TransferStamp()));
 }
 
 void TTextList2Form::FindInGrid(const QString &text, const FindOptions &options)

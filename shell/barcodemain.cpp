@@ -180,17 +180,26 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
 
     m_mdiArea = new DocumentArea(client);
     m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    // Each splitter resizes only the pane below it; the document area gives way.
+    // Nested, so that dragging the message splitter leaves the hint pane as it is.
     m_splitter = new QSplitter(Qt::Vertical, client);
-    m_splitter->setHandleWidth(3);
-    m_splitter->setChildrenCollapsible(false);
-    m_splitter->addWidget(m_mdiArea);
-    m_splitter->addWidget(createHintPanel());
+    m_splitter->setObjectName(QStringLiteral("FooterSplitter"));
+    auto *upper = new QSplitter(Qt::Vertical, m_splitter);
+    upper->setObjectName(QStringLiteral("HintPaneSplitter"));
+    for (QSplitter *splitter : {m_splitter, upper}) {
+        splitter->setHandleWidth(3);
+        splitter->setChildrenCollapsible(false);
+    }
+    upper->addWidget(m_mdiArea);
+    upper->addWidget(createHintPanel());
+    upper->setStretchFactor(0, 1);
+    upper->setStretchFactor(1, 0);
+    upper->handle(1)->setObjectName(QStringLiteral("SplitterB"));
+    m_splitter->addWidget(upper);
     m_splitter->addWidget(createFooterPanel());
     m_splitter->setStretchFactor(0, 1);
     m_splitter->setStretchFactor(1, 0);
-    m_splitter->setStretchFactor(2, 0);
-    m_splitter->handle(1)->setObjectName(QStringLiteral("SplitterB"));
-    m_splitter->handle(2)->setObjectName(QStringLiteral("MessageSplitter"));
+    m_splitter->handle(1)->setObjectName(QStringLiteral("MessageSplitter"));
     column->addWidget(m_splitter, 1);
     setCentralWidget(client);
     LogoPanel = createLogoPanel();
@@ -219,7 +228,8 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     qApp->installEventFilter(this);   // hints follow the mouse over every control
     resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
     move(0, 0);
-    m_splitter->setSizes({DesignClientHeight, 34, 17});
+    upper->setSizes({DesignClientHeight, 34});
+    m_splitter->setSizes({DesignClientHeight + 34, 17});
     LoadSettings();
     m_helpCommands->HelpAboutExecute();
     m_transferCommands->PortComboClick();
@@ -228,7 +238,8 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
 
 TOstrelMain::~TOstrelMain()
 {
-    SaveSettings();
+    if (!m_settingsSaved)
+        SaveSettings();
     // The windows and actions die after this body; nothing may update them then.
     m_destroying = true;
     disconnect(qApp, nullptr, this, nullptr);
@@ -454,8 +465,10 @@ bool TOstrelMain::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest) {
         if (watched == centralWidget() && event->type() == QEvent::Resize)
             FormResize();
-        if (watched == centralWidget() || watched == FooterPanel || watched == m_splitter)
+        if (watched == centralWidget() || watched == FooterPanel || watched == m_splitter || watched == HintPanel)
             placeCornerPanels();
+    } else if (event->type() == QEvent::Move && watched == HintPanel) {
+        placeCornerPanels();   // the logo stands on the hint pane's foot
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -488,6 +501,7 @@ bool TOstrelMain::event(QEvent *event)
 void TOstrelMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    m_settingsSaved = false;   // shown again after a close: the next close saves anew
     if (!m_shown) {
         m_shown = true;
         FormShow();
@@ -513,9 +527,12 @@ void TOstrelMain::FormShow()
 
 void TOstrelMain::closeEvent(QCloseEvent *event)
 {
-    if (zered::Guarded([this] { TChildForm::CloseAllChildren(children()); }))
+    if (zered::Guarded([this] { TChildForm::CloseAllChildren(children()); })) {
+        // While the window is still shown: a hidden one would be stored as hidden.
+        SaveSettings();
+        m_settingsSaved = true;
         event->accept();
-    else
+    } else
         event->ignore();
 }
 

@@ -50,7 +50,8 @@ public:
     ~TOstrelMain() override;
 
     // Placement, pane heights, recent lists, port and baud texts, field lengths:
-    // read once by the constructor, written once by the destructor.
+    // read once by the constructor, written once when the window closes (or is
+    // destroyed without closing).
     virtual void LoadSettings();
     virtual void SaveSettings();
 
@@ -97,7 +98,7 @@ public:
     void updateActions();
 
     DocumentArea *documentArea() const { return m_mdiArea; }
-    QComboBox *portCombo() const { return PortCombo; }
+    PortComboBox *portCombo() const { return PortCombo; }
     QComboBox *baudCombo() const { return BaudCombo; }
     QPlainTextEdit *hintMemo() const { return HintMemo; }
     QTextEdit *messagePane() const { return RichEdit1; }
@@ -166,6 +167,7 @@ private:
     int m_progressTotal = 1;
     bool m_shown = false;
     bool m_destroying = false;
+    bool m_settingsSaved = false;
 };
 
 // Puts each head-bar button's function key in front of its caption

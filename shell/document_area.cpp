@@ -3,6 +3,7 @@
 #include "documents/child_form.h"
 
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QScrollBar>
 
 DocumentArea::DocumentArea(QWidget *parent) : QMdiArea(parent)
@@ -24,6 +25,17 @@ void DocumentArea::addDocument(TChildForm *form, QSize clientSize)
     const bool maximized = previous && previous->isMaximized();
     QMdiSubWindow *frame = addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    // A key of the main window's commands (Ctrl+W for Close) stays theirs: a
+    // second owner in the frame's own menu would make it ambiguous, and it would do nothing.
+    QList<QKeySequence> owned;
+    for (const QAction *command : window()->actions())
+        owned += command->shortcuts();
+    if (QMenu *menu = frame->systemMenu())
+        for (QAction *item : menu->actions()) {
+            QList<QKeySequence> keys = item->shortcuts();
+            if (keys.removeIf([&](const QKeySequence &key) { return owned.contains(key); }))
+                item->setShortcuts(keys);
+        }
     if (maximized) {
         // Like the one before it; a maximized window has no place of its own.
         frame->showMaximized();

@@ -29,6 +29,10 @@ FileCommands::FileCommands(TOstrelMain &main)
         zered::Guarded([this] { FileSaveOverwrite1Execute(); });
     });
     QObject::connect(m_recentMenu, &QMenu::aboutToShow, &m_main, [this] { FileRecentMenuClick(); });
+    for (TFileDialog *dialog : {m_openDialog, m_saveDialog, m_saveAsDialog})
+        QObject::connect(dialog, &TFileDialog::folderChosen, &m_main, [this](const QString &folder) {
+            SetLastFolder(folder);
+        });
 }
 
 FileCommands::~FileCommands() = default;
@@ -122,6 +126,13 @@ void FileCommands::FileSaveOverwrite1Execute()
     else if (!SaveAsExecute(*m_saveAsDialog))
         return;   // nothing was saved, so there is nothing to report
     zered::LogPrint(zered::clBlack, Msg::SaveTo, qUtf8Printable(child->FileName()));
+}
+
+void FileCommands::SetLastFolder(const QString &folder)
+{
+    m_lastFolder = folder;
+    for (TFileDialog *dialog : {m_openDialog, m_saveDialog, m_saveAsDialog})
+        dialog->SetInitialDir(folder);
 }
 
 void FileCommands::AddRecent(const QString &path)

@@ -26,6 +26,10 @@ public:
     // The entries as the submenu holds them, for storing the lists.
     const RecentLists &recentLists() const { return m_lists; }
 
+    // The folder of the file last chosen in any of the dialogs; each of them starts there.
+    const QString &lastFolder() const { return m_lastFolder; }
+    void SetLastFolder(const QString &folder);
+
     TFileDialog &openDialog() const { return *m_openDialog; }
     TFileDialog &saveAsDialog() const { return *m_saveAsDialog; }
     TFileDialog &saveDialog() const { return *m_saveDialog; }
@@ -55,4 +59,5 @@ private:
     QAction *m_recentSeparator;
     RecentLists m_lists;
     QHash<int, QAction *> m_entries;   // by entry id
+    QString m_lastFolder;
 };

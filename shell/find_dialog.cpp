@@ -5,31 +5,44 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace {
+
+// Every control that shows a text is named, so the locale table can reach it.
+template <typename Control>
+Control *Named(Control *control, const char *name)
+{
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+} // namespace
 
 TFindDialog::TFindDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FindDialog1"));
     setWindowTitle(tr("Find"));
     setModal(false);
-    m_text = new QLineEdit(this);
-    m_matchCase = new QCheckBox(tr("Match &case"), this);
-    m_wholeWord = new QCheckBox(tr("Match &whole word only"), this);
-    auto *direction = new QGroupBox(tr("Direction"), this);
-    m_up = new QRadioButton(tr("&Up"), direction);
-    m_down = new QRadioButton(tr("&Down"), direction);
+    m_text = Named(new QLineEdit(this), "FindText");
+    m_matchCase = Named(new QCheckBox(tr("Match &case"), this), "FindMatchCase");
+    m_wholeWord = Named(new QCheckBox(tr("Match &whole word only"), this), "FindWholeWord");
+    auto *direction = Named(new QGroupBox(tr("Direction"), this), "FindDirection");
+    m_up = Named(new QRadioButton(tr("&Up"), direction), "FindUp");
+    m_down = Named(new QRadioButton(tr("&Down"), direction), "FindDown");
     m_down->setChecked(true);
     auto *directions = new QHBoxLayout(direction);
     directions->addWidget(m_up);
     directions->addWidget(m_down);
 
     auto *buttons = new QDialogButtonBox(Qt::Vertical, this);
-    QPushButton *findNext = buttons->addButton(tr("&Find Next"), QDialogButtonBox::ActionRole);
+    QPushButton *findNext = Named(buttons->addButton(tr("&Find Next"), QDialogButtonBox::ActionRole), "FindNext");
     findNext->setDefault(true);
-    buttons->addButton(QDialogButtonBox::Cancel);
+    Named(buttons->addButton(QDialogButtonBox::Cancel), "FindCancel");
     connect(findNext, &QPushButton::clicked, this, [this] {
         m_findNext = true;   // the button always searches on from the current cell
         Q_EMIT find();
@@ -37,7 +50,9 @@ TFindDialog::TFindDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
 
     auto *form = new QFormLayout;
-    form->addRow(tr("Fi&nd what:"), m_text);
+    auto *label = Named(new QLabel(tr("Fi&nd what:"), this), "FindTextLabel");
+    label->setBuddy(m_text);
+    form->addRow(label, m_text);
     auto *options = new QHBoxLayout;
     auto *checks = new QVBoxLayout;
     checks->addWidget(m_wholeWord);

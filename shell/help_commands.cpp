@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QEvent>
 #include <QLabel>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QUrl>
 
@@ -27,7 +28,9 @@ void HelpCommands::BuildVersionCaption()
     const QString comments = VersionValue(keys[0]), notice = VersionValue(keys[1]), version = VersionValue(keys[2]);
     const QString tail = comments.isEmpty() ? QStringLiteral(";") : comments + u';';
     const QString caption = m_main.windowTitle();
-    m_versionLogPos = m_main.messagePane()->document()->characterCount() - 1;
+    // The banner starts a line of its own: after the break that ends the text so far.
+    const QTextDocument *log = m_main.messagePane()->document();
+    m_versionLogPos = log->isEmpty() ? 0 : log->characterCount();
     zered::LogPrint(zered::clNavy, Msg::VersionBanner, qUtf8Printable(caption), qUtf8Printable(version),
                     qUtf8Printable(tail));
     zered::LogPrint(zered::clNavy, "%s", qUtf8Printable(notice));

@@ -48,9 +48,13 @@ void ReadRecentLists(SettingsStore &store, MainSettings &settings)
     QStringList folders;
     if (store.ValueExists(SettingsValue::FolderCount))
         folders = ReadList(store, SettingsValue::Folder, store.ReadInteger(SettingsValue::FolderCount));
+    QString lastFolder = settings.lastFolder;
+    if (store.ValueExists(SettingsValue::LastFolder))
+        lastFolder = store.ReadString(SettingsValue::LastFolder);
     store.CloseKey();
     settings.recentFiles = files;
     settings.recentFolders = folders;
+    settings.lastFolder = lastFolder;
 }
 
 void ReadSelectorsAndLengths(SettingsStore &store, MainSettings &settings)
@@ -112,6 +116,8 @@ void WriteMainSettings(SettingsStore &store, const MainSettings &settings)
     if (store.OpenKey(SettingsKeyPath(SettingsKey::Recent), true)) {
         WriteList(store, SettingsValue::FileCount, SettingsValue::File, settings.recentFiles);
         WriteList(store, SettingsValue::FolderCount, SettingsValue::Folder, settings.recentFolders);
+        if (!settings.lastFolder.isEmpty())
+            store.WriteString(SettingsValue::LastFolder, settings.lastFolder);
         store.CloseKey();
     }
     if (store.OpenKey(SettingsKeyPath(SettingsKey::Settings), true)) {

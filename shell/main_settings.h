@@ -18,6 +18,7 @@ struct MainSettings
     int messageHeight = 17;   // message pane
     QStringList recentFiles;  // paths, most recent first
     QStringList recentFolders;
+    QString lastFolder;       // where the file dialogs start; empty: not known yet
     QString serialPort = QStringLiteral("USB");
     QString baudRate = QStringLiteral("115.2k");
     bool sendBackup = true;   // the send's safeguards
@@ -35,5 +36,6 @@ inline constexpr int MaxStoredEntriesRead = 1024;
 // wrong-kind value is logged and leaves its group at what settings held.
 // A field-length override outside 1 to 64 is logged and not taken.
 void ReadMainSettings(SettingsStore &store, MainSettings &settings);
-// Writes what ReadMainSettings reads, except the field lengths; removes nothing.
+// Writes what ReadMainSettings reads, except the field lengths and a last folder
+// not known yet; removes nothing.
 void WriteMainSettings(SettingsStore &store, const MainSettings &settings);

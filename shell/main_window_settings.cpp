@@ -13,8 +13,8 @@
 
 namespace {
 
-// The splitter's sections: document area, hint pane, footer pane.
-constexpr int FooterSection = 2;
+// The footer splitter's sections: the document area with the hint pane, and the footer pane.
+constexpr int FooterSection = 1;
 
 // A splitter rescales the sizes it is given before it has its real height, so
 // the footer's height waits for the first show; the document area takes the rest.
@@ -46,7 +46,7 @@ public:
         int total = 0;
         for (int size : std::as_const(sizes))
             total += size;
-        sizes[0] = std::max(total - sizes[1] - height, 0);
+        sizes[0] = std::max(total - height, 0);
         sizes[FooterSection] = height;
         splitter->setSizes(sizes);
     }
@@ -96,6 +96,8 @@ void TOstrelMain::LoadSettings()
         m_fileCommands->AddRecentFile(*it);
     for (auto it = settings.recentFolders.crbegin(); it != settings.recentFolders.crend(); ++it)
         m_fileCommands->AddRecentFolder(*it);
+    if (!settings.lastFolder.isEmpty())
+        m_fileCommands->SetLastFolder(settings.lastFolder);
     // Only the texts: the constructor runs the port selector's handler afterwards.
     PortCombo->setPortText(settings.serialPort);
     BaudCombo->setEditText(settings.baudRate);
@@ -116,6 +118,7 @@ void TOstrelMain::SaveSettings()
         settings.recentFiles.append(CaptionToPath(entry.caption));
     for (const RecentLists::Entry &entry : m_fileCommands->recentLists().folders())
         settings.recentFolders.append(CaptionToPath(entry.caption));
+    settings.lastFolder = m_fileCommands->lastFolder();
     settings.serialPort = PortCombo->currentText();
     // A port given for one run only (the simulator's) is not the user's choice.
     if (!m_portForThisRun.isEmpty() && settings.serialPort == m_portForThisRun)

@@ -29,7 +29,7 @@ TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
                 form->Compare1Execute();
         });
     });
-    auto *ports = qobject_cast<PortComboBox *>(m_main.portCombo());
+    PortComboBox *ports = m_main.portCombo();
     QObject::connect(ports, &PortComboBox::aboutToDropDown, &m_main, [this] { PortComboDropDown(); });
     QObject::connect(ports, &QComboBox::activated, &m_main, [this](int index) { PortComboClick(index); });
     auto *watch = new QTimer(&m_main);
@@ -109,9 +109,9 @@ void TransferCommands::PortComboClick(int chosen)
     // The list shows what a port is; the selector keeps and passes its name.
     // Only an entry just chosen sets it: the list's current entry may be an
     // old one under a name typed or selected since.
-    QComboBox *ports = m_main.portCombo();
+    PortComboBox *ports = m_main.portCombo();
     const QVariant name = chosen >= 0 ? ports->itemData(chosen) : QVariant();
     if (name.isValid())
-        ports->setEditText(name.toString());
+        ports->setPortText(name.toString());
     m_main.baudCombo()->setEnabled(!IsUsbPortName(m_main.portCombo()->currentText()));
 }

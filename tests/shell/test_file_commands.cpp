@@ -1,5 +1,6 @@
 #include "common/captions.h"
 #include "common/file_dialog.h"
+#include "common/settings_store.h"
 #include "common/zered_gui.h"
 #include "documents/table_document.h"
 #include "documents/textlist_form.h"
@@ -523,6 +524,34 @@ private Q_SLOTS:
         // The dialog keeps the folder for the next Open.
         main.action(MainAction::FileOpen1)->trigger();
         QCOMPARE(prompts.shownFolders.last(), opened.isEmpty() ? dir.filePath(u"a"_qs) : dir.filePath(opened));
+    }
+
+    void dialogsStartInTheLastFolderUsedNextRun_data()
+    {
+        QTest::addColumn<bool>("binary");   // a binary file enters no recent list, yet its folder counts
+        QTest::newRow("text") << false;
+        QTest::newRow("binary") << true;
+    }
+    void dialogsStartInTheLastFolderUsedNextRun()
+    {
+        QFETCH(bool, binary);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(u"picked"_qs);
+        const QString file = binary ? WriteBinaryTable(dir, u"picked/t.bin"_qs) : WriteFile(dir, u"picked/t.csv"_qs, "x,y\r\n");
+        MemorySettingsStore store;
+        FakePrompts prompts;
+        {
+            TOstrelMain main({}, &store);
+            prompts.fileAnswers = {{{file}, binary ? BinaryFilter : CsvFilter}};
+            main.action(MainAction::FileOpen1)->trigger();
+            QCOMPARE(WindowCount(main), 1);
+        }
+        TOstrelMain main({}, &store);
+        main.NewDocument(QString());
+        for (MainAction id : {MainAction::FileOpen1, MainAction::FileSave1, MainAction::FileSaveAs1})
+            main.action(id)->trigger();   // each cancelled
+        const QString folder = dir.filePath(u"picked"_qs);
+        QCOMPARE(prompts.shownFolders.mid(1), (QStringList{folder, folder, folder}));
     }
 
     void menuNumbersItsEntriesWhenItOpens()

@@ -1,5 +1,6 @@
 #include "common/codepage.h"
 #include "common/linked_menu_item.h"
+#include "common/user_prompts.h"
 #include "common/zered_lang.h"
 #include "common/zered_locale.h"
 #include "documents/grid_hints.h"
@@ -21,7 +22,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTableView>
@@ -63,6 +67,37 @@ QStringList HintedNames(const TOstrelMain &main)
     }
     names.sort();
     return names;
+}
+
+// "name: text" for each text under root that holds an English word; the
+// product's own names and key names pass.
+QStringList EnglishTexts(QObject *root)
+{
+    static const QRegularExpression word(u"[A-Za-z]{2,}"_qs), names(u"KOV-Ostrel Manager ver|KOV|\\(Esc\\)"_qs);
+    QStringList found;
+    QObjectList objects = root->findChildren<QObject *>();
+    objects.append(root);
+    for (QObject *o : std::as_const(objects)) {
+        QStringList texts;
+        if (auto *button = qobject_cast<QAbstractButton *>(o))
+            texts << button->text();
+        else if (auto *label = qobject_cast<QLabel *>(o))
+            texts << label->text();
+        else if (auto *box = qobject_cast<QGroupBox *>(o))
+            texts << box->title();
+        else if (auto *menu = qobject_cast<QMenu *>(o))
+            texts << menu->title();
+        else if (auto *action = qobject_cast<QAction *>(o))
+            for (QObject *shownIn : action->associatedObjects())
+                if (qobject_cast<QMenu *>(shownIn) && !texts.contains(action->text()))
+                    texts << action->text();
+        if (auto *widget = qobject_cast<QWidget *>(o); widget && widget->isWindow())
+            texts << widget->windowTitle();
+        for (const QString &text : std::as_const(texts))
+            if (QString(text).remove(names).contains(word))
+                found << o->objectName() + u": "_qs + text;
+    }
+    return found;
 }
 
 } // namespace
@@ -219,6 +254,48 @@ private Q_SLOTS:
         QCOMPARE(main.hintMemo()->toPlainText(), u"指定された文字列を検索する"_qs);
     }
 
+    void japaneseEverywhere()
+    {
+        const DefaultLocale pinned(Japanese);
+        FakePrompts prompts;
+        TOstrelMain main;
+        main.show();
+        TTextList2Form *form = main.NewDocument(QString());
+        form->document().grid().setCell(1, 1, "a");
+        form->CheckTable1Execute();
+        form->document().InsertSelectedRows();   // the undo command names the step
+        QCoreApplication::sendPostedEvents();    // Qt's own dialogs take the language change
+        QCoreApplication::sendPostedEvents();
+        const QStringList english = EnglishTexts(&main);
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(u'\n')));
+    }
+
+    void promptMeaningShownOutsideJapanese_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("meaning");
+        QTest::newRow("English") << English << u"This deletes the 2 selected rows."_qs;
+        QTest::newRow("Japanese") << Japanese << QString();
+    }
+    void promptMeaningShownOutsideJapanese()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, meaning);
+        const DefaultLocale pinned(locale);
+        TOstrelMain main;
+        QString shown, informative;
+        QTimer::singleShot(0, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                informative = box->informativeText();
+                box->reject();
+            }
+        });
+        Prompts().Confirm(u"選択された2行を削除します。"_qs);
+        QCOMPARE(shown, u"選択された2行を削除します。"_qs);
+        QCOMPARE(informative, meaning);
+    }
+
     void japaneseTableWindows()
     {
         const DefaultLocale pinned(Japanese);
@@ -239,7 +316,7 @@ private Q_SLOTS:
         QAction *insertItem = popup->findChild<QAction *>(u"Insert1"_qs);
         QCOMPARE(insertItem->text(), u"行挿入(&I)..."_qs);
         QCOMPARE(insertItem->statusTip(), u"指定行数空データを挿入します。以降一行ずつ後ろにずれ込み、最下行のデータは失われます。"_qs);
-        QCOMPARE(first->action("GridInsert1")->text(), u"Insert"_qs);
+        QCOMPARE(first->action("GridInsert1")->text(), u"行挿入(&I)..."_qs);
         QCOMPARE(popup->findChild<QAction *>(u"ReceivefromKOV1"_qs)->text(), u"読込み(&R)"_qs);
         QCOMPARE(first->recvLabel()->statusTip(), u"受信日時"_qs);
         QCOMPARE(HeaderText(first, 0), u"変換文字列"_qs);

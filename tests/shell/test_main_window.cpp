@@ -2,6 +2,7 @@
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 #include "documents/textlist_form.h"
+#include "default_locale.h"
 #include "fake_prompts.h"
 #include "shell/barcodemain.h"
 #include "shell/help_commands.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QSplitterHandle>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -106,6 +108,35 @@ private Q_SLOTS:
         QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(editor.text(), u"a b"_qs);
         QCOMPARE(grid.cell(1, 7), QByteArray("a b"));
+    }
+
+    void ctrlWClosesTheActiveWindow()
+    {
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        main.NewDocument(QString());
+        TTextList2Form *second = main.NewDocument(QString());
+        second->grid()->setFocus();
+        QTest::keyClick(second->grid(), Qt::Key_W, Qt::ControlModifier);
+        QTRY_COMPARE(main.children().size(), 1);
+        QVERIFY(!main.children().contains(second));
+    }
+
+    void messageSplitterLeavesTheHintPane()
+    {
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QWidget *hintPane = main.hintMemo()->parentWidget();
+        const int hint = hintPane->height(), log = main.messagePane()->height(), area = main.documentArea()->height();
+        auto *handle = main.findChild<QSplitterHandle *>(u"MessageSplitter"_qs);
+        QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(5, 1));
+        QTest::mouseMove(handle, QPoint(5, -59));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(5, -59));
+        QTRY_VERIFY(main.messagePane()->height() >= log + 55);
+        QCOMPARE(hintPane->height(), hint);
+        QCOMPARE(main.documentArea()->height(), area - (main.messagePane()->height() - log));
     }
 
     void headBarShowsFunctionKeys()
@@ -219,8 +250,17 @@ private Q_SLOTS:
         QCOMPARE(LogLines(main).mid(1), (QStringList{u"serial port cannot open"_qs, u"permission denied"_qs}));
     }
 
+    void aboutScrollsBackToTheBanner_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+        // A language without a table logs a line before the banner.
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+    }
     void aboutScrollsBackToTheBanner()
     {
+        QFETCH(QLocale, locale);
+        const DefaultLocale pinned(locale);
         TOstrelMain main;
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
@@ -232,6 +272,8 @@ private Q_SLOTS:
         main.action(MainAction::HelpAbout)->trigger();
         QCOMPARE(main.messagePane()->textCursor().position(), main.helpCommands().VersionLogPos());
         QVERIFY(main.messagePane()->viewport()->rect().contains(main.messagePane()->cursorRect()));
+        const QTextBlock line = main.messagePane()->textCursor().block();
+        QVERIFY2(line.text().mid(9).startsWith(u"KOV-Ostrel Manager version"_qs), qPrintable(line.text()));
     }
 
     void logoDoubleClickLogsTheAddress()

@@ -83,7 +83,9 @@ private Q_SLOTS:
             QTRY_COMPARE(main.centralWidget()->size(), QSize(640, 480));
             QTRY_COMPARE(main.messagePane()->height(), 17);
             shownBounds = main.frameGeometry();
+            QVERIFY(main.close());   // as the user closes it: stored while still shown
         }
+        QCOMPARE(store.StoredValue(MainForm, u"Visible"_qs), QVariant(1));
         QCOMPARE(store.ValueNames(MainForm),
                  (QStringList{u"Floating"_qs, u"Height"_qs, u"Left"_qs, u"LogHeight"_qs, u"MessageHeight"_qs,
                               u"Top"_qs, u"Visible"_qs, u"Width"_qs, u"WindowState"_qs}));
@@ -110,10 +112,10 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowExposed(&main));
             main.setGeometry(40, 30, 900, 700);
             bounds = main.frameGeometry();
-            auto *splitter = main.findChild<QSplitter *>();
+            auto *splitter = main.findChild<QSplitter *>(u"FooterSplitter"_qs);
             QList<int> sizes = splitter->sizes();
             sizes[0] -= 73;
-            sizes[2] += 73;
+            sizes[1] += 73;
             splitter->setSizes(sizes);
             main.fileCommands().AddRecent(u"/data/b/two.csv"_qs);
             main.fileCommands().AddRecent(u"/data/a/one.csv"_qs);
@@ -299,13 +301,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("changedByTheUser");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("left as given") << false << u"COM3"_qs;
-        QTest::newRow("chosen again by the user") << true << u"COM7"_qs;
+        QTest::addColumn<bool>("otherChanges");   // the list dropped down, the baud rate and panes changed
+        QTest::newRow("left as given") << false << u"COM3"_qs << false;
+        QTest::newRow("left, other settings changed") << false << u"COM3"_qs << true;
+        QTest::newRow("chosen again by the user") << true << u"COM7"_qs << false;
     }
     void aPortForOneRunIsNotSaved()
     {
         QFETCH(bool, changedByTheUser);
         QFETCH(QString, saved);
+        QFETCH(bool, otherChanges);
         MemorySettingsStore store;
         QVERIFY(store.OpenKey(Settings, true));
         store.CloseKey();
@@ -314,8 +319,18 @@ private Q_SLOTS:
             TOstrelMain main({}, &store);
             main.SelectPortForThisRun(u"/dev/pts/7"_qs);
             QCOMPARE(main.portCombo()->currentText(), u"/dev/pts/7"_qs);
+            main.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&main));
+            if (otherChanges) {
+                QVERIFY(QMetaObject::invokeMethod(main.portCombo(), "aboutToDropDown"));
+                QCOMPARE(main.portCombo()->lineEdit()->cursorPosition(), 0);   // the path's start stays in sight
+                main.baudCombo()->setEditText(u"38400"_qs);
+                auto *splitter = main.findChild<QSplitter *>(u"FooterSplitter"_qs);
+                splitter->setSizes({splitter->sizes()[0] - 40, splitter->sizes()[1] + 40});
+            }
             if (changedByTheUser)
                 main.SelectPort(u"COM7"_qs);
+            main.close();
         }
         QCOMPARE(store.StoredValue(Settings, u"SerialPort"_qs).toString(), saved);
     }
