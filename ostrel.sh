@@ -46,7 +46,7 @@ PROGRAMS=(ostrel ostrel-cli kov-sim)
 case "${1:-}" in
   windows)
     shift
-    PACKAGES+=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix wine64 wine nsis)
+    PACKAGES+=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix wine64 wine nsis fonts-dejavu-core)
     install_missing
     # The Qt built for Windows lies beside the checkout unless named.
     export OSTREL_SHARED_DIR=${OSTREL_SHARED_DIR:-$(readlink -f "$root/../shared")}

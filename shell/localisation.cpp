@@ -14,8 +14,10 @@ MainLocalisation::MainLocalisation(QWidget *mainWindow)
     ZeredLang = &m_lang;
     SetTableTextLookup([](const QString &key) { return LocaleLookup(key, QString()); });
     // The file dialogs and message box buttons speak the same language as the tables.
+    // A Windows build carries Qt's catalogues inside (its Qt installs none).
     if (m_qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || m_qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"), QStringLiteral(":/qt-translations")))
         m_qtTranslationInstalled = QCoreApplication::installTranslator(&m_qtTranslator);
     ApplyLocale(m_lang, mainWindow);
 }

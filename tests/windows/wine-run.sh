@@ -14,8 +14,9 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 export WINEPATH="$(windows_path "$OSTREL_QT_MINGW/bin");$(windows_path /usr/lib/gcc/x86_64-w64-mingw32/12-posix);$(windows_path /usr/x86_64-w64-mingw32/lib)"
 export QT_PLUGIN_PATH="$(windows_path "$OSTREL_QT_MINGW/plugins")"
 # The offscreen platform of a Windows Qt finds no system fonts (text would lay out
-# without glyphs): the CJK fonts that ostrel.sh installs serve.
-export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-$(windows_path /usr/share/fonts/opentype/noto)}
+# without glyphs): it gets the fonts the Linux test run draws with, so pixel checks
+# of text placement measure the same glyphs.
+export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-$(windows_path /usr/share/fonts/truetype/dejavu)}
 # Wine keeps QT_* variables from its programs and hands on WINEQT_* as QT_*.
 for name in $(compgen -e | grep '^QT_' || true); do
   export "WINE$name=${!name}"
