@@ -26,7 +26,8 @@ struct ActionSpec
 #define OSTREL_ACTION_SPEC(name, category, caption, shortcut, secondary) \
     ActionSpec{#name, category, caption, shortcut, secondary},
 
-// The QAction of an entry, owned by parent.
+// The QAction of an entry, owned by parent: the one a form made under the
+// entry's name, or a new one; either way with the entry's caption and keys.
 QAction *CreateAction(const ActionSpec &spec, QObject *parent);
 
 // A window's actions made from its command table, reached by the table's

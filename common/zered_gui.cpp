@@ -132,8 +132,13 @@ QString LongHint(const QString &hint)
 QAction *CreateAction(const ActionSpec &spec, QObject *parent)
 {
     const auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); };
-    auto *action = new QAction(text(spec.caption), parent);
-    action->setObjectName(text(spec.name));
+    // A form may have placed the action in its menus already, under the entry's name.
+    auto *action = parent->findChild<QAction *>(text(spec.name), Qt::FindDirectChildrenOnly);
+    if (!action) {
+        action = new QAction(parent);
+        action->setObjectName(text(spec.name));
+    }
+    action->setText(text(spec.caption));
     action->setProperty("category", text(spec.category));
     QList<QKeySequence> keys;
     if (!spec.shortcut.empty())

@@ -3,7 +3,6 @@
 #include "shell/transfer_guard.h"
 #include <QDir>
 #include <QStandardPaths>
-#include <QToolButton>
 
 #include "common/captions.h"
 #include "common/comma_text.h"
@@ -24,6 +23,7 @@
 #include "shell/shape.h"
 #include "shell/transfer_commands.h"
 #include "shell/window_commands.h"
+#include "ui_barcodemain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,7 +31,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -43,53 +42,39 @@
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTextEdit>
-#include <QVBoxLayout>
 
 namespace {
 
 constexpr char LinkedActionProperty[] = "linkedAction";
 
-// A push button that runs an action and follows its enabled state; its caption
+// Makes the button run the action and follow its enabled state; its caption
 // is set by LabelHeadButtons.
-QPushButton *LinkedButton(const char *name, QAction *action, QWidget *parent)
+void LinkButton(QPushButton *button, QAction *action)
 {
-    auto *button = new QPushButton(action->text(), parent);
-    button->setObjectName(QLatin1String(name));
+    button->setText(action->text());
     button->setProperty(LinkedActionProperty, QVariant::fromValue<QObject *>(action));
-    button->setFixedSize(75, 25);
-    button->setFocusPolicy(Qt::NoFocus);
-    QFont bold = button->font();
-    bold.setBold(true);
-    button->setFont(bold);
     button->setEnabled(action->isEnabled());
     QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
     QObject::connect(action, &QAction::changed, button, [button, action] {
         button->setEnabled(action->isEnabled());
         button->setStatusTip(action->statusTip());
     });
-    return button;
 }
 
-QLabel *HeadLabel(const char *name, const QString &caption, int width, QWidget *parent)
+QFont TahomaPixels(int pixels, bool bold)
 {
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setMinimumWidth(width);   // wider when the face in use needs it
-    label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setStyleSheet(QStringLiteral("color: white; font-weight: bold"));
-    return label;
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
 }
 
-template <typename Combo = QComboBox>
-Combo *HeadCombo(const char *name, int width, QWidget *parent)
+// The window's widgets and menus as the form lays them out.
+std::unique_ptr<Ui::TOstrelMain> SetUpForm(QMainWindow &window)
 {
-    auto *combo = new Combo(parent);
-    combo->setObjectName(QLatin1String(name));
-    combo->setEditable(true);
-    combo->setFixedSize(width, 21);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    return combo;
+    auto form = std::make_unique<Ui::TOstrelMain>();
+    form->setupUi(&window);
+    return form;
 }
 
 QPixmap LogoPicture()
@@ -155,81 +140,46 @@ void LabelHeadButtons(QWidget *container)
 
 TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *settings, QWidget *parent)
     : QMainWindow(parent),
+      m_form(SetUpForm(*this)),
       m_actions(MainActionSpecs, this),
       m_ownSettings(settings ? nullptr : std::make_unique<MemorySettingsStore>()),
       m_settings(settings ? settings : m_ownSettings.get()),
       m_commandLineFiles(commandLineFiles)
 {
-    setObjectName(QStringLiteral("TOstrelMain"));
-    setWindowTitle(QStringLiteral("KOV-Ostrel Manager"));
     createActions();
-    createMenus();
-
-    auto *client = new QWidget(this);
-    client->setObjectName(QStringLiteral("ClientArea"));
-    auto *column = new QVBoxLayout(client);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    auto *bevel = new QFrame(client);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
-    bevel->setFrameShape(QFrame::HLine);
-    bevel->setFrameShadow(QFrame::Raised);
-    bevel->setFixedHeight(2);
-    column->addWidget(bevel);
-    column->addWidget(createHeadPanel());
-
-    m_mdiArea = new DocumentArea(client);
-    m_mdiArea->setBackground(palette().brush(QPalette::Dark));
-    // Each splitter resizes only the pane below it; the document area gives way.
-    // Nested, so that dragging the message splitter leaves the hint pane as it is.
-    m_splitter = new QSplitter(Qt::Vertical, client);
-    m_splitter->setObjectName(QStringLiteral("FooterSplitter"));
-    auto *upper = new QSplitter(Qt::Vertical, m_splitter);
-    upper->setObjectName(QStringLiteral("HintPaneSplitter"));
-    for (QSplitter *splitter : {m_splitter, upper}) {
-        splitter->setHandleWidth(3);
-        splitter->setChildrenCollapsible(false);
-    }
-    upper->addWidget(m_mdiArea);
-    upper->addWidget(createHintPanel());
-    upper->setStretchFactor(0, 1);
-    upper->setStretchFactor(1, 0);
-    upper->handle(1)->setObjectName(QStringLiteral("SplitterB"));
-    m_splitter->addWidget(upper);
-    m_splitter->addWidget(createFooterPanel());
-    m_splitter->setStretchFactor(0, 1);
-    m_splitter->setStretchFactor(1, 0);
-    m_splitter->handle(1)->setObjectName(QStringLiteral("MessageSplitter"));
-    column->addWidget(m_splitter, 1);
-    setCentralWidget(client);
-    LogoPanel = createLogoPanel();
-    client->installEventFilter(this);
-    m_splitter->installEventFilter(this);
+    linkHeadButtons();
+    applyFaces();
+    // The splitters make their handles themselves; the hints find them by these names.
+    m_form->HintPaneSplitter->handle(1)->setObjectName(QStringLiteral("SplitterB"));
+    m_form->FooterSplitter->handle(1)->setObjectName(QStringLiteral("MessageSplitter"));
+    centralWidget()->installEventFilter(this);
+    m_form->FooterSplitter->installEventFilter(this);
+    m_form->FooterPanel->installEventFilter(this);
 
     m_editCommands = std::make_unique<EditCommands>(*this);
-    m_windowCommands = std::make_unique<WindowCommands>(*this, WindowMenu);
+    m_windowCommands = std::make_unique<WindowCommands>(*this, m_form->WindowMenu);
     m_fileCommands = std::make_unique<FileCommands>(*this);
     m_transferCommands = std::make_unique<TransferCommands>(*this);
     m_helpCommands = std::make_unique<HelpCommands>(*this);
     m_findCommands = std::make_unique<FindCommands>(*this);
 
     // The log exists from here on, so everything later can report.
-    m_log = std::make_unique<zered::RichEditLog>(RichEdit1);
+    m_log = std::make_unique<zered::RichEditLog>(m_form->RichEdit1);
     zered::LogAttach(m_log.get());
-    RichEdit1->clear();
-    zered::SetErrorPane(RichEdit1);
+    m_form->RichEdit1->clear();
+    zered::SetErrorPane(m_form->RichEdit1);
     SetPromptParent(this);
     setAcceptDrops(true);
     m_localisation = std::make_unique<MainLocalisation>(this);
     m_helpCommands->BuildVersionCaption();
 
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
+    connect(documentArea(), &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
     connect(qApp, &QApplication::focusChanged, this, &TOstrelMain::updateActions);
     qApp->installEventFilter(this);   // hints follow the mouse over every control
     resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
     move(0, 0);
-    upper->setSizes({DesignClientHeight, 34});
-    m_splitter->setSizes({DesignClientHeight + 34, 17});
+    m_form->HintPaneSplitter->setSizes({DesignClientHeight, 34});
+    m_form->FooterSplitter->setSizes({DesignClientHeight + 34, 17});
     LoadSettings();
     m_helpCommands->HelpAboutExecute();
     m_transferCommands->PortComboClick();
@@ -265,185 +215,55 @@ void TOstrelMain::createActions()
     connect(action(MainAction::FileExit1), &QAction::triggered, this, &QWidget::close);
 }
 
-void TOstrelMain::createMenus()
+void TOstrelMain::linkHeadButtons()
 {
-    QMenuBar *bar = menuBar();
-    QMenu *file = bar->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("FileMenu"));
-    file->addAction(action(MainAction::FileNew1));
-    file->addAction(action(MainAction::FileOpen1));
-    QMenu *recent = file->addMenu(QStringLiteral("&Recent Files"));
-    recent->setObjectName(QStringLiteral("FileRecentMenu"));
-    recent->addSeparator()->setObjectName(QStringLiteral("FileRecentSep"));
-    file->addSeparator();
-    file->addAction(action(MainAction::FileSaveOverwrite1));
-    file->addAction(action(MainAction::FileSaveAs1));
-    file->addAction(action(MainAction::WindowClose1));
-    file->addAction(action(MainAction::WindowCloseAll1));
-    file->addSeparator();
-    file->addAction(action(MainAction::FileExit1));
-
-    QMenu *search = bar->addMenu(QStringLiteral("&Search"));
-    search->setObjectName(QStringLiteral("SearchMenu"));
-    search->addAction(action(MainAction::SearchFind1));
-    search->addAction(action(MainAction::SearchFindNext1));
-    search->addAction(action(MainAction::SearchCheckTable1));
-
-    QMenu *kov = bar->addMenu(QStringLiteral("&KOV"));
-    kov->setObjectName(QStringLiteral("KOV1"));
-    kov->addAction(action(MainAction::Recv1));
-    kov->addAction(action(MainAction::Send1));
-    kov->addAction(action(MainAction::Compare1));
-
-    WindowMenu = bar->addMenu(QStringLiteral("&Window"));
-    WindowMenu->setObjectName(QStringLiteral("WindowMenu"));
-    WindowMenu->addAction(action(MainAction::WindowCascade1));
-    WindowMenu->addAction(action(MainAction::WindowTileHorizontal1));
-    WindowMenu->addAction(action(MainAction::WindowTileVertical1));
-
-    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("Help1"));
-    help->addAction(action(MainAction::HelpAbout));
+    const std::pair<QPushButton *, MainAction> links[] = {
+        {m_form->ButtonF2, MainAction::FileOpen1}, {m_form->ButtonF3, MainAction::FileSave1},
+        {m_form->Button1, MainAction::Recv1},      {m_form->Button2, MainAction::Send1},
+        {m_form->Button5, MainAction::FileExit1},
+    };
+    for (const auto &[button, id] : links)
+        LinkButton(button, action(id));
 }
 
-QWidget *TOstrelMain::createHeadPanel()
+void TOstrelMain::applyFaces()
 {
-    HeadPanel = new QWidget;
-    HeadPanel->setObjectName(QStringLiteral("HeadPanel"));
-    HeadPanel->setFixedHeight(27);
-    HeadPanel->setAutoFillBackground(true);
-    QPalette p = HeadPanel->palette();
-    p.setColor(QPalette::Window, palette().color(QPalette::Dark));
-    HeadPanel->setPalette(p);
-    auto *row = new QHBoxLayout(HeadPanel);
-    row->setContentsMargins(0, 1, 0, 1);
-    row->setSpacing(0);
-    row->addWidget(LinkedButton("ButtonF2", action(MainAction::FileOpen1), HeadPanel));
-    row->addWidget(LinkedButton("ButtonF3", action(MainAction::FileSave1), HeadPanel));
-    row->addWidget(HeadLabel("PortLabel", QStringLiteral("Port:"), 27, HeadPanel));
-    PortCombo = HeadCombo<PortComboBox>("PortCombo", 65, HeadPanel);
-    PortCombo->setEditText(QStringLiteral("USB"));
-    row->addWidget(PortCombo);
-    row->addWidget(HeadLabel("BaudLabel", QStringLiteral("Baud:"), 31, HeadPanel));
-    BaudCombo = HeadCombo("BaudCombo", 65, HeadPanel);
-    BaudCombo->addItems({QStringLiteral("default"), QStringLiteral("9600"), QStringLiteral("19200"),
-                         QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("115.2k"),
-                         QStringLiteral("250k"), QStringLiteral("312.5k"), QStringLiteral("500k")});
-    BaudCombo->setCurrentIndex(5);
-    row->addWidget(BaudCombo);
-    QLabel *headLabel = HeadLabel("HeadNoLabel", QStringLiteral("Head:"), 32, HeadPanel);
-    headLabel->hide();
-    row->addWidget(headLabel);
-    QComboBox *headCombo = HeadCombo("HeadCombo", 33, HeadPanel);
-    headCombo->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
-    headCombo->setCurrentIndex(0);
-    headCombo->hide();
-    row->addWidget(headCombo);
-    row->addWidget(LinkedButton("Button1", action(MainAction::Recv1), HeadPanel));
-    row->addWidget(LinkedButton("Button2", action(MainAction::Send1), HeadPanel));
-    row->addStretch(1);
-    row->addWidget(LinkedButton("Button5", action(MainAction::FileExit1), HeadPanel));
-    return HeadPanel;
-}
+    // Colours taken from the desktop's palette and faces sized in pixels, which a form cannot hold.
+    documentArea()->setBackground(palette().brush(QPalette::Dark));
+    QPalette head = m_form->HeadPanel->palette();
+    head.setColor(QPalette::Window, palette().color(QPalette::Dark));
+    m_form->HeadPanel->setPalette(head);
 
-QWidget *TOstrelMain::createHintPanel()
-{
-    HintPanel = new QWidget;
-    HintPanel->setObjectName(QStringLiteral("HintPanel"));
-    HintPanel->setMinimumHeight(17);
-    HintPanel->setAutoFillBackground(true);
-    QPalette p = HintPanel->palette();
-    p.setColor(QPalette::Window, p.color(QPalette::ToolTipBase));
-    p.setColor(QPalette::Base, p.color(QPalette::ToolTipBase));
-    p.setColor(QPalette::Text, QColor(0, 128, 0));
-    HintPanel->setPalette(p);
-    auto *box = new QVBoxLayout(HintPanel);
-    box->setContentsMargins(3, 0, 110, 0);   // keeps the text clear of the logo
-    HintMemo = new QPlainTextEdit(QStringLiteral("Hint"), HintPanel);
-    HintMemo->setObjectName(QStringLiteral("HintMemo"));
-    HintMemo->setReadOnly(true);
-    HintMemo->setFrameShape(QFrame::NoFrame);
-    HintMemo->setPalette(p);
-    HintMemo->setFocusPolicy(Qt::NoFocus);
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(11);
-    f.setBold(true);
-    HintMemo->setFont(f);
-    box->addWidget(HintMemo);
-    return HintPanel;
-}
+    QPalette hint = m_form->HintPanel->palette();
+    hint.setColor(QPalette::Window, hint.color(QPalette::ToolTipBase));
+    hint.setColor(QPalette::Base, hint.color(QPalette::ToolTipBase));
+    hint.setColor(QPalette::Text, QColor(0, 128, 0));
+    m_form->HintPanel->setPalette(hint);
+    m_form->HintMemo->setPalette(hint);
+    m_form->HintMemo->setFont(TahomaPixels(11, true));
 
-QWidget *TOstrelMain::createFooterPanel()
-{
-    FooterPanel = new QWidget;
-    FooterPanel->setObjectName(QStringLiteral("FooterPanel"));
-    FooterPanel->setMinimumHeight(17);
-    auto *box = new QVBoxLayout(FooterPanel);
-    box->setContentsMargins(0, 0, 0, 0);
-    RichEdit1 = new QTextEdit(QStringLiteral("messages"), FooterPanel);
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setReadOnly(true);
-    RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
-    RichEdit1->setFrameShape(QFrame::NoFrame);
-    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    QPalette p = RichEdit1->palette();
-    p.setColor(QPalette::Base, p.color(QPalette::Button));
-    p.setColor(QPalette::Text, Qt::black);
-    RichEdit1->setPalette(p);
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(11);
-    RichEdit1->setFont(f);
-    box->addWidget(RichEdit1);
+    QPalette messages = m_form->RichEdit1->palette();
+    messages.setColor(QPalette::Base, messages.color(QPalette::Button));
+    messages.setColor(QPalette::Text, Qt::black);
+    m_form->RichEdit1->setPalette(messages);
+    m_form->RichEdit1->setFont(TahomaPixels(11, false));
 
-    ProgressPanel = new QWidget(FooterPanel);
-    ProgressPanel->setObjectName(QStringLiteral("ProgressPanel"));
-    ProgressPanel->setFixedSize(122, 16);
-    ProgressPanel->setAutoFillBackground(true);
-    Shape2 = new TShape(Qt::black, Qt::black, ProgressPanel);
-    Shape2->setObjectName(QStringLiteral("Shape2"));
-    Shape2->setGeometry(1, 6, 102, 4);
-    Shape1 = new TShape(QColor(0, 255, 0), QColor(0, 255, 0), ProgressPanel);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    // Empty until a transfer starts: a full bar at start-up would claim one had finished.
-    Shape1->setGeometry(2, 7, 0, 2);
-    // Beside the bar while a transfer that can be cancelled runs.
-    auto *cancel = new QToolButton(FooterPanel);
-    cancel->setObjectName(QStringLiteral("TransferCancel"));
-    cancel->setText(LocaleLookup(QStringLiteral("TransferCancel.Caption"), QStringLiteral("Cancel (Esc)")));
-    cancel->setFocusPolicy(Qt::NoFocus);
-    cancel->hide();
-    TransferCancel = cancel;
-    FooterPanel->installEventFilter(this);
-    return FooterPanel;
-}
-
-QWidget *TOstrelMain::createLogoPanel()
-{
-    auto *panel = new QWidget(centralWidget());
-    panel->setObjectName(QStringLiteral("LogoPanel"));
-    panel->setFixedSize(84, 50);
-    auto *logo = new QLabel(panel);
-    logo->setObjectName(QStringLiteral("LogoImage"));
-    logo->setPixmap(LogoPicture());
-    logo->setScaledContents(true);
-    logo->setGeometry(0, 0, 84, 50);
-    logo->setCursor(Qt::PointingHandCursor);
-    return panel;
+    m_form->LogoImage->setPixmap(LogoPicture());
 }
 
 void TOstrelMain::placeCornerPanels()
 {
-    ProgressPanel->move(FooterPanel->width() - ProgressPanel->width(),
-                        FooterPanel->height() - ProgressPanel->height());
-    ProgressPanel->raise();
-    TransferCancel->adjustSize();
-    TransferCancel->move(ProgressPanel->x() - TransferCancel->width(), FooterPanel->height() - TransferCancel->height());
-    TransferCancel->raise();
+    QWidget *footer = m_form->FooterPanel, *progress = m_form->ProgressPanel, *logo = m_form->LogoPanel;
+    QAbstractButton *cancel = m_form->TransferCancel;
+    progress->move(footer->width() - progress->width(), footer->height() - progress->height());
+    progress->raise();
+    cancel->adjustSize();
+    cancel->move(progress->x() - cancel->width(), footer->height() - cancel->height());
+    cancel->raise();
     // The logo sits at the right end of the hint pane, its foot on the pane's foot.
-    const QPoint hintFoot = HintPanel->mapTo(centralWidget(), QPoint(0, HintPanel->height()));
-    LogoPanel->move(centralWidget()->width() - LogoPanel->width(), hintFoot.y() - LogoPanel->height());
-    LogoPanel->raise();
+    const QPoint hintFoot = m_form->HintPanel->mapTo(centralWidget(), QPoint(0, m_form->HintPanel->height()));
+    logo->move(centralWidget()->width() - logo->width(), hintFoot.y() - logo->height());
+    logo->raise();
 }
 
 bool TOstrelMain::eventFilter(QObject *watched, QEvent *event)
@@ -465,9 +285,9 @@ bool TOstrelMain::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest) {
         if (watched == centralWidget() && event->type() == QEvent::Resize)
             FormResize();
-        if (watched == centralWidget() || watched == FooterPanel || watched == m_splitter || watched == HintPanel)
+        if (watched == centralWidget() || watched == m_form->FooterPanel || watched == m_form->FooterSplitter || watched == m_form->HintPanel)
             placeCornerPanels();
-    } else if (event->type() == QEvent::Move && watched == HintPanel) {
+    } else if (event->type() == QEvent::Move && watched == m_form->HintPanel) {
         placeCornerPanels();   // the logo stands on the hint pane's foot
     }
     return QMainWindow::eventFilter(watched, event);
@@ -476,7 +296,7 @@ bool TOstrelMain::eventFilter(QObject *watched, QEvent *event)
 void TOstrelMain::FormResize()
 {
     const QSize client = centralWidget()->size();
-    HintMemo->setPlainText(QStringLiteral("%1x%2").arg(client.width()).arg(client.height()));
+    m_form->HintMemo->setPlainText(QStringLiteral("%1x%2").arg(client.width()).arg(client.height()));
 }
 
 void TOstrelMain::ShowHint(const QString &hint)
@@ -486,7 +306,7 @@ void TOstrelMain::ShowHint(const QString &hint)
     if (text == m_currentHint)
         return;
     m_currentHint = text;
-    HintMemo->setPlainText(text);
+    m_form->HintMemo->setPlainText(text);
 }
 
 bool TOstrelMain::event(QEvent *event)
@@ -510,7 +330,7 @@ void TOstrelMain::showEvent(QShowEvent *event)
 
 void TOstrelMain::FormShow()
 {
-    LabelHeadButtons(HeadPanel);
+    LabelHeadButtons(m_form->HeadPanel);
     int count = 0;
     for (const QString &path : std::as_const(m_commandLineFiles)) {
         ++count;
@@ -536,21 +356,30 @@ void TOstrelMain::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
+DocumentArea *TOstrelMain::documentArea() const { return m_form->documentArea; }
+PortComboBox *TOstrelMain::portCombo() const { return m_form->PortCombo; }
+QComboBox *TOstrelMain::baudCombo() const { return m_form->BaudCombo; }
+QPlainTextEdit *TOstrelMain::hintMemo() const { return m_form->HintMemo; }
+QTextEdit *TOstrelMain::messagePane() const { return m_form->RichEdit1; }
+TShape *TOstrelMain::progressBar() const { return m_form->Shape1; }
+QWidget *TOstrelMain::headPanel() const { return m_form->HeadPanel; }
+QAbstractButton *TOstrelMain::transferCancelButton() const { return m_form->TransferCancel; }
+
 QList<TChildForm *> TOstrelMain::children() const
 {
-    return m_mdiArea->documents();
+    return m_form->documentArea->documents();
 }
 
 TChildForm *TOstrelMain::activeChild() const
 {
-    return m_mdiArea->activeDocument();
+    return m_form->documentArea->activeDocument();
 }
 
 TTextList2Form *TOstrelMain::createTableWindow()
 {
     auto *form = new TTextList2Form({this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder()});
     connect(form, &TChildForm::stateChanged, this, &TOstrelMain::updateActions);
-    m_mdiArea->addDocument(form, {TableWindowClientWidth, TableWindowClientHeight});
+    m_form->documentArea->addDocument(form, {TableWindowClientWidth, TableWindowClientHeight});
     connect(form->parentWidget(), &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
     updateActions();
     return form;
@@ -574,40 +403,40 @@ TTextList2Form *TOstrelMain::NewDocument(const QString &name)
 
 void TOstrelMain::SetActiveChildState(bool normal)
 {
-    m_mdiArea->setActiveDocumentState(normal);
+    m_form->documentArea->setActiveDocumentState(normal);
 }
 
 void TOstrelMain::ProgressStart(int total, int position, int colour)
 {
     m_progressTotal = total > 0 ? total : 1;
-    Shape1->setFixedWidth(position * 100 / m_progressTotal);
-    Shape1->setFill(zered::ToQColor(colour));
-    Shape1->show();
+    m_form->Shape1->setFixedWidth(position * 100 / m_progressTotal);
+    m_form->Shape1->setFill(zered::ToQColor(colour));
+    m_form->Shape1->show();
 }
 
 void TOstrelMain::ProgressStep(int position, int colour)
 {
-    Shape1->setFixedWidth(position * 100 / m_progressTotal);
-    Shape1->setFill(zered::ToQColor(colour));
-    Shape1->setOutline(zered::ToQColor(colour));
+    m_form->Shape1->setFixedWidth(position * 100 / m_progressTotal);
+    m_form->Shape1->setFill(zered::ToQColor(colour));
+    m_form->Shape1->setOutline(zered::ToQColor(colour));
     // The caller runs a blocking loop: paint now, not when the loop returns.
-    Shape1->repaint();
+    m_form->Shape1->repaint();
 }
 
 void TOstrelMain::ProgressEnd()
 {
-    Shape1->setOutline(zered::ToQColor(zered::clGray));
+    m_form->Shape1->setOutline(zered::ToQColor(zered::clGray));
 }
 
 TKOVPort &TOstrelMain::OpenPort()
 {
     // From here to ClosePort the window stays alive but takes no input.
     if (!m_transferGuard) {
-        m_transferGuard = std::make_unique<TransferGuard>(TransferCancel);
-        TransferCancel->show();
+        m_transferGuard = std::make_unique<TransferGuard>(m_form->TransferCancel);
+        m_form->TransferCancel->show();
         placeCornerPanels();
     }
-    return m_ports.OpenPort(PortCombo->currentText(), BaudCombo->currentText());
+    return m_ports.OpenPort(m_form->PortCombo->currentText(), m_form->BaudCombo->currentText());
 }
 
 void TOstrelMain::ClosePort()
@@ -618,7 +447,7 @@ void TOstrelMain::ClosePort()
         ~EndGuard()
         {
             main.m_transferGuard.reset();
-            main.TransferCancel->hide();
+            main.m_form->TransferCancel->hide();
         }
     } endGuard{*this};
     m_ports.ClosePort();
@@ -638,13 +467,13 @@ QString TOstrelMain::BackupFolder()
 
 void TOstrelMain::SelectPort(const QString &name)
 {
-    PortCombo->setPortText(name);
+    m_form->PortCombo->setPortText(name);
     m_transferCommands->PortComboClick();
 }
 
 void TOstrelMain::SelectPortForThisRun(const QString &name)
 {
-    m_portBeforeThisRun = PortCombo->currentText();
+    m_portBeforeThisRun = m_form->PortCombo->currentText();
     m_portForThisRun = name;
     SelectPort(name);
 }
@@ -694,7 +523,7 @@ void TOstrelMain::updateActions()
     action(MainAction::FileSaveOverwrite1)->setEnabled(hasChild && child->IsModified());
     for (MainAction id : {MainAction::Send1, MainAction::Compare1, MainAction::SearchCheckTable1})
         action(id)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
-    action(MainAction::WindowCloseAll1)->setEnabled(!m_mdiArea->subWindowList().isEmpty());
+    action(MainAction::WindowCloseAll1)->setEnabled(!m_form->documentArea->subWindowList().isEmpty());
     m_windowCommands->updateActions();
     m_editCommands->updateActions();
 }

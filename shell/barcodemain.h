@@ -36,6 +36,7 @@ class MainLocalisation;
 class TransferCommands;
 class WindowCommands;
 namespace zered { class RichEditLog; }
+namespace Ui { class TOstrelMain; }
 
 // The multiple-document main window: head bar, document area, hint pane,
 // message pane with the progress indicator, and the command table.
@@ -70,7 +71,7 @@ public:
     static QString BackupFolder();
     SendChoices &sendChoices() { return m_sendChoices; }
     TransferCommands &transferCommands() { return *m_transferCommands; }
-    QAbstractButton *transferCancelButton() const { return TransferCancel; }
+    QAbstractButton *transferCancelButton() const;
 
     // The port the selectors name, for one transfer.
     TKOVPort &OpenPort() override;
@@ -97,13 +98,13 @@ public:
     // Re-evaluates every command's enabled state.
     void updateActions();
 
-    DocumentArea *documentArea() const { return m_mdiArea; }
-    PortComboBox *portCombo() const { return PortCombo; }
-    QComboBox *baudCombo() const { return BaudCombo; }
-    QPlainTextEdit *hintMemo() const { return HintMemo; }
-    QTextEdit *messagePane() const { return RichEdit1; }
-    TShape *progressBar() const { return Shape1; }
-    QWidget *headPanel() const { return HeadPanel; }
+    DocumentArea *documentArea() const;
+    PortComboBox *portCombo() const;
+    QComboBox *baudCombo() const;
+    QPlainTextEdit *hintMemo() const;
+    QTextEdit *messagePane() const;
+    TShape *progressBar() const;
+    QWidget *headPanel() const;
 
     static constexpr int DesignClientWidth = 640;
     static constexpr int DesignClientHeight = 480;
@@ -121,32 +122,17 @@ protected:
 
 private:
     void createActions();
-    void createMenus();
-    QWidget *createHeadPanel();
-    QWidget *createHintPanel();
-    QWidget *createFooterPanel();
-    QWidget *createLogoPanel();
+    void linkHeadButtons();
+    void applyFaces();
     void FormShow();
     void FormResize();
     void placeCornerPanels();
     void ShowHint(const QString &hint);
     TTextList2Form *createTableWindow();
 
+    // Laid out first: the command table takes over the actions the form names.
+    std::unique_ptr<Ui::TOstrelMain> m_form;
     MainActions m_actions;
-    DocumentArea *m_mdiArea = nullptr;
-    QSplitter *m_splitter = nullptr;
-    QWidget *HeadPanel = nullptr;
-    PortComboBox *PortCombo = nullptr;
-    QComboBox *BaudCombo = nullptr;
-    QWidget *HintPanel = nullptr;
-    QPlainTextEdit *HintMemo = nullptr;
-    QWidget *FooterPanel = nullptr;
-    QTextEdit *RichEdit1 = nullptr;
-    QWidget *ProgressPanel = nullptr;
-    TShape *Shape1 = nullptr;
-    TShape *Shape2 = nullptr;
-    QWidget *LogoPanel = nullptr;
-    QMenu *WindowMenu = nullptr;
     std::unique_ptr<SettingsStore> m_ownSettings;
     SettingsStore *m_settings;
     std::unique_ptr<zered::RichEditLog> m_log;
@@ -160,7 +146,6 @@ private:
     PortHolder m_ports;
     SendChoices m_sendChoices;
     std::unique_ptr<TransferGuard> m_transferGuard;
-    QAbstractButton *TransferCancel = nullptr;
     QStringList m_commandLineFiles;
     QString m_currentHint;
     QString m_portForThisRun, m_portBeforeThisRun;

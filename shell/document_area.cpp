@@ -8,7 +8,6 @@
 
 DocumentArea::DocumentArea(QWidget *parent) : QMdiArea(parent)
 {
-    setObjectName(QStringLiteral("DocumentArea"));
     // Windows larger than the area, moved or cascaded past its edges stay reachable.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

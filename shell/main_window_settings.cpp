@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QSplitter>
 
+#include "ui_barcodemain.h"
+
 namespace {
 
 // The footer splitter's sections: the document area with the hint pane, and the footer pane.
@@ -84,14 +86,14 @@ void TOstrelMain::LoadSettings()
     ReadSettingsGroup(*m_settings, mainFormKey, [&] { LoadFormPlacement(*m_settings, mainFormKey, *this); });
 
     MainSettings settings;
-    settings.serialPort = PortCombo->currentText();
-    settings.baudRate = BaudCombo->currentText();
+    settings.serialPort = m_form->PortCombo->currentText();
+    settings.baudRate = m_form->BaudCombo->currentText();
     settings.barcodeFieldLen = BarcodeFieldLen;
     settings.convStrFieldLen = ConvStrFieldLen;
     ReadMainSettings(*m_settings, settings);
 
     // The message pane fills the footer, so the footer's height sets both.
-    SetFooterHeight(m_splitter, settings.logHeight);
+    SetFooterHeight(m_form->FooterSplitter, settings.logHeight);
     for (auto it = settings.recentFiles.crbegin(); it != settings.recentFiles.crend(); ++it)
         m_fileCommands->AddRecentFile(*it);
     for (auto it = settings.recentFolders.crbegin(); it != settings.recentFolders.crend(); ++it)
@@ -99,8 +101,8 @@ void TOstrelMain::LoadSettings()
     if (!settings.lastFolder.isEmpty())
         m_fileCommands->SetLastFolder(settings.lastFolder);
     // Only the texts: the constructor runs the port selector's handler afterwards.
-    PortCombo->setPortText(settings.serialPort);
-    BaudCombo->setEditText(settings.baudRate);
+    m_form->PortCombo->setPortText(settings.serialPort);
+    m_form->BaudCombo->setEditText(settings.baudRate);
     m_sendChoices = {settings.sendBackup, settings.sendVerify};
     BarcodeFieldLen = settings.barcodeFieldLen;
     ConvStrFieldLen = settings.convStrFieldLen;
@@ -112,18 +114,18 @@ void TOstrelMain::SaveSettings()
 
     MainSettings settings;
     // The message pane fills the footer.
-    settings.logHeight = FooterHeight(m_splitter);
+    settings.logHeight = FooterHeight(m_form->FooterSplitter);
     settings.messageHeight = settings.logHeight;
     for (const RecentLists::Entry &entry : m_fileCommands->recentLists().files())
         settings.recentFiles.append(CaptionToPath(entry.caption));
     for (const RecentLists::Entry &entry : m_fileCommands->recentLists().folders())
         settings.recentFolders.append(CaptionToPath(entry.caption));
     settings.lastFolder = m_fileCommands->lastFolder();
-    settings.serialPort = PortCombo->currentText();
+    settings.serialPort = m_form->PortCombo->currentText();
     // A port given for one run only (the simulator's) is not the user's choice.
     if (!m_portForThisRun.isEmpty() && settings.serialPort == m_portForThisRun)
         settings.serialPort = m_portBeforeThisRun;
-    settings.baudRate = BaudCombo->currentText();
+    settings.baudRate = m_form->BaudCombo->currentText();
     settings.sendBackup = m_sendChoices.backup;
     settings.sendVerify = m_sendChoices.verify;
     WriteMainSettings(*m_settings, settings);

@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-TShape::TShape(const QColor &fill, const QColor &outline, QWidget *parent)
-    : QWidget(parent), m_fill(fill), m_outline(outline)
+TShape::TShape(QWidget *parent) : QWidget(parent), m_fill(Qt::black), m_outline(Qt::black)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }

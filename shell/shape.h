@@ -8,7 +8,7 @@ class TShape : public QWidget
 {
     Q_OBJECT
 public:
-    TShape(const QColor &fill, const QColor &outline, QWidget *parent = nullptr);
+    explicit TShape(QWidget *parent = nullptr);
     void setFill(const QColor &c);
     void setOutline(const QColor &c);
     QColor fill() const { return m_fill; }

@@ -157,6 +157,19 @@ private Q_SLOTS:
         for (QAction *a : main.menuBar()->actions())
             titles.append(a->text());
         QCOMPARE(titles, (QStringList{u"&File"_qs, u"&Search"_qs, u"&KOV"_qs, u"&Window"_qs, u"&Help"_qs}));
+        // A command the form names in a menu is the command table's own action: a name
+        // the table does not know would show as an empty item.
+        QSet<QAction *> table;
+        for (std::size_t i = 0; i < MainActionSpecs.size(); ++i)
+            table.insert(main.action(static_cast<MainAction>(i)));
+        int commands = 0;
+        for (QMenu *menu : main.menuBar()->findChildren<QMenu *>())
+            for (QAction *a : menu->actions())
+                if (!a->isSeparator() && !a->menu()) {
+                    QVERIFY2(table.contains(a), qPrintable(a->objectName()));
+                    ++commands;
+                }
+        QCOMPARE(commands, 17);
     }
 
     void designSizeAndResizeHint()
