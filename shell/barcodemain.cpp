@@ -126,6 +126,17 @@ QString HintAt(QWidget *widget)
     return QString();
 }
 
+// The transfer cancel button's caption, and what it says while a stopped
+// transfer waits for the controller to end its reply.
+QString CancelCaption()
+{
+    return LocaleLookup(QStringLiteral("TransferCancel.Caption"), QStringLiteral("Cancel (Esc)"));
+}
+QString SettlingCaption()
+{
+    return LocaleLookup(QStringLiteral("TransferSettling"),
+                        QStringLiteral("Waiting for the controller to finish its reply..."));
+}
 } // namespace
 
 void LabelHeadButtons(QWidget *container)
@@ -410,7 +421,7 @@ QWidget *TOstrelMain::createFooterPanel()
     // Beside the bar while a transfer that can be cancelled runs.
     auto *cancel = new QToolButton(FooterPanel);
     cancel->setObjectName(QStringLiteral("TransferCancel"));
-    cancel->setText(LocaleLookup(QStringLiteral("TransferCancel.Caption"), QStringLiteral("Cancel (Esc)")));
+    cancel->setText(CancelCaption());
     cancel->setFocusPolicy(Qt::NoFocus);
     cancel->hide();
     TransferCancel = cancel;
@@ -628,6 +639,13 @@ void TOstrelMain::KeepAlive(bool cancellable)
 {
     if (m_transferGuard)
         m_transferGuard->KeepAlive(cancellable);
+}
+
+void TOstrelMain::LineSettling(bool settling)
+{
+    // The cancel button is greyed meanwhile; its caption says what is awaited.
+    TransferCancel->setText(settling ? SettlingCaption() : CancelCaption());
+    placeCornerPanels();
 }
 
 QString TOstrelMain::BackupFolder()

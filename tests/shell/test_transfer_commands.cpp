@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QStandardPaths>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -233,6 +234,30 @@ private Q_SLOTS:
         QCOMPARE(received, 0);
         QTest::keyClicks(edit, u"x"_qs);   // and input works again afterwards
         QCOMPARE(edit->text(), u"x"_qs);
+    }
+
+    // A cancelled receive waits for the controller to end its reply; the
+    // greyed cancel button says so meanwhile, and is itself again after.
+    void aCancelledReceiveSaysItWaitsForTheController()
+    {
+        ServedController controller(500000);   // a whole table takes 1.3 s
+        TOstrelMain main;
+        main.SelectPort(controller.pty.devicePath());
+        QAbstractButton *cancel = main.transferCancelButton();
+        const QString caption = cancel->text();
+        QStringList shown;   // the caption while the button is greyed
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (!cancel->isHidden() && !cancel->isEnabled() && !shown.contains(cancel->text()))
+                shown.append(cancel->text());
+        });
+        watch.start(5);
+        QTimer::singleShot(200, cancel, &QAbstractButton::click);
+        main.action(MainAction::Recv1)->trigger();
+        QCOMPARE(shown, QStringList{u"Waiting for the controller to finish its reply..."_qs});
+        QVERIFY(cancel->isHidden());
+        QCOMPARE(cancel->text(), caption);
+        QCOMPARE(main.documentArea()->subWindowList().size(), 0);
     }
 
     void portSelectorPicksTheLinkAndKeepsTypedNames_data()
