@@ -9,6 +9,7 @@
 #include <deque>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <time.h>
@@ -64,21 +65,30 @@ struct TimedByte
     char byte;
 };
 
-// Bytes of the front of queue that are due by now.
-QByteArray takeDue(std::deque<TimedByte> &queue, qint64 now)
+// Bytes of the front of queue that are due by now; lastDue gets the time the
+// last of them was due.
+QByteArray takeDue(std::deque<TimedByte> &queue, qint64 now, qint64 *lastDue = nullptr)
 {
     QByteArray bytes;
     while (!queue.empty() && queue.front().due <= now) {
         bytes.append(queue.front().byte);
+        if (lastDue)
+            *lastDue = queue.front().due;
         queue.pop_front();
     }
     return bytes;
 }
 } // namespace
 
+// The wire's timing is kept by the clock, not by when this thread gets to run:
+// a request's bytes are timed from the moment they were noticed, a reply
+// starts when the request's last byte was due (however late the thread woke
+// for it), and the timers carry no slack, which a line does not have either.
 void ControllerPty::serve(int stopFd)
 {
     const qint64 byteNs = m_baud > 0 ? 10'000'000'000LL / m_baud : 0;
+    if (byteNs > 0)
+        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::deque<TimedByte> incoming, outgoing;
     QByteArray unwritten;   // due but not yet taken by the pty
     qint64 rxFree = 0, txFree = 0;
@@ -86,10 +96,11 @@ void ControllerPty::serve(int stopFd)
 
     for (;;) {
         qint64 now = nowNs();
-        const QByteArray request = takeDue(incoming, now);
+        qint64 requestEnd = now;
+        const QByteArray request = takeDue(incoming, now, &requestEnd);
         if (!request.isEmpty()) {
             for (char c : m_model.receive(request)) {
-                txFree = std::max(txFree, now) + byteNs;
+                txFree = std::max(txFree, requestEnd) + byteNs;
                 outgoing.push_back({txFree, c});
             }
         }
@@ -107,7 +118,7 @@ void ControllerPty::serve(int stopFd)
         timespec timeout{};
         timespec *timeoutPtr = nullptr;
         if (nextDue >= 0) {
-            const qint64 wait = std::max<qint64>(0, nextDue - now);
+            const qint64 wait = std::max<qint64>(0, nextDue - nowNs());
             timeout = {time_t(wait / 1'000'000'000), long(wait % 1'000'000'000)};
             timeoutPtr = &timeout;
         }
@@ -118,8 +129,8 @@ void ControllerPty::serve(int stopFd)
         if (stopFd >= 0 && (fds[1].revents & (POLLIN | POLLHUP)))
             return;
         if (fds[0].revents & POLLIN) {
-            const ssize_t n = ::read(m_pty.master, chunk, sizeof chunk);
             now = nowNs();
+            const ssize_t n = ::read(m_pty.master, chunk, sizeof chunk);
             for (ssize_t i = 0; i < n; ++i) {
                 rxFree = std::max(rxFree, now) + byteNs;
                 incoming.push_back({rxFree, chunk[i]});

@@ -3,11 +3,18 @@
 #include "common/codepage.h"
 #include "common/zered_lang.h"
 
+#include <QAction>
 #include <QBoxLayout>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
+#include <algorithm>
 
 CompareDialog::CompareDialog(const QString &windowName, const QList<TableDifference> &differences, QWidget *parent)
     : QDialog(parent), m_list(new QTreeWidget)
@@ -33,13 +40,54 @@ CompareDialog::CompareDialog(const QString &windowName, const QList<TableDiffere
             QStringList{QString::number(d.row), field, DecodeCp932(d.left), DecodeCp932(d.right)}));
     }
     m_list->addTopLevelItems(items);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_list->setVisible(!differences.isEmpty());
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *copy = new QAction(LocaleLookup(QStringLiteral("CompareCopy"), QStringLiteral("&Copy")), this);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(listText()); });
+    addAction(copy);
+    auto *copyButton = buttons->addButton(copy->text(), QDialogButtonBox::ActionRole);
+    copyButton->setVisible(!differences.isEmpty());
+    connect(copyButton, &QPushButton::clicked, copy, &QAction::trigger);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_list, 1);
     layout->addWidget(buttons);
-    resize(560, differences.isEmpty() ? 120 : 360);
+
+    // Wide enough for whole texts (a 68-byte bar code beside a 60-byte
+    // string), within the screen; the list scrolls beyond that.
+    m_list->header()->resizeSections(QHeaderView::ResizeToContents);
+    const int columns = m_list->header()->length();
+    const QMargins margins = layout->contentsMargins();
+    const int wanted = columns + 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width()
+                       + margins.left() + margins.right();
+    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() * 9 / 10 : wanted;
+    resize(std::clamp(wanted, 560, std::max(560, room)), differences.isEmpty() ? 120 : 360);
+}
+
+QString CompareDialog::listText() const
+{
+    QList<QTreeWidgetItem *> lines = m_list->selectedItems();
+    if (lines.isEmpty())
+        for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+            lines.append(m_list->topLevelItem(i));
+    else
+        std::sort(lines.begin(), lines.end(), [this](QTreeWidgetItem *a, QTreeWidgetItem *b) {
+            return m_list->indexOfTopLevelItem(a) < m_list->indexOfTopLevelItem(b);
+        });
+    const auto line = [this](auto &&cell) {
+        QStringList cells;
+        for (int column = 0; column < m_list->columnCount(); ++column)
+            cells.append(cell(column));
+        return cells.join(u'\t') + u'\n';
+    };
+    QString text = line([this](int column) { return m_list->headerItem()->text(column); });
+    for (const QTreeWidgetItem *item : lines)
+        text += line([item](int column) { return item->text(column); });
+    return text;
 }

@@ -15,6 +15,9 @@ public:
     CompareDialog(const QString &windowName, const QList<TableDifference> &differences, QWidget *parent = nullptr);
 
     QTreeWidget *list() const { return m_list; }
+    // The selected lines, or all when none is selected, tab-separated under
+    // the column titles: ready to paste into a spreadsheet or a mail.
+    QString listText() const;
 
 private:
     QTreeWidget *m_list;

@@ -29,12 +29,14 @@ constexpr int SettleLimitMs = 8000;
 void SettleLine(TKOVPort &port, TransferHost &host)
 {
     port.WhileWaiting = [&host] { host.KeepAlive(false); };
+    host.LineSettling(true);
     try {
         if (!port.DrainInput(SettleQuietMs, SettleLimitMs))
             zered::LogPrint(zered::clMagenta, Msg::LineStillBusy, SettleLimitMs / 1000);
     } catch (const OstrelError &e) {
         zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.message()));
     }
+    host.LineSettling(false);
 }
 
 // Runs work on the opened port; the port is closed and the progress ended

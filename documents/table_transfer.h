@@ -23,6 +23,10 @@ public:
     // painting here. When the step may be cancelled and the user asked for
     // it, it raises the silent cancel.
     virtual void KeepAlive(bool cancellable) { (void)cancellable; }
+    // True while a stopped transfer waits for the controller to end a reply it
+    // had begun (seconds at low rates), false once the line is quiet: a window
+    // host says why it is still busy.
+    virtual void LineSettling(bool settling) { (void)settling; }
 };
 
 // The table on the wire: 256 blocks of 128 words at 0x010000 + 256 * block.

@@ -111,6 +111,17 @@ QString HintAt(QWidget *widget)
     return QString();
 }
 
+// The transfer cancel button's caption, and what it says while a stopped
+// transfer waits for the controller to end its reply.
+QString CancelCaption()
+{
+    return LocaleLookup(QStringLiteral("TransferCancel.Caption"), QStringLiteral("Cancel (Esc)"));
+}
+QString SettlingCaption()
+{
+    return LocaleLookup(QStringLiteral("TransferSettling"),
+                        QStringLiteral("Waiting for the controller to finish its reply..."));
+}
 } // namespace
 
 void LabelHeadButtons(QWidget *container)
@@ -148,6 +159,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
 {
     createActions();
     linkHeadButtons();
+    m_form->TransferCancel->setText(CancelCaption());
     applyFaces();
     // The splitters make their handles themselves; the hints find them by these names.
     m_form->HintPaneSplitter->handle(1)->setObjectName(QStringLiteral("SplitterB"));
@@ -457,6 +469,13 @@ void TOstrelMain::KeepAlive(bool cancellable)
 {
     if (m_transferGuard)
         m_transferGuard->KeepAlive(cancellable);
+}
+
+void TOstrelMain::LineSettling(bool settling)
+{
+    // The cancel button is greyed meanwhile; its caption says what is awaited.
+    m_form->TransferCancel->setText(settling ? SettlingCaption() : CancelCaption());
+    placeCornerPanels();
 }
 
 QString TOstrelMain::BackupFolder()

@@ -67,6 +67,7 @@ public:
     void ProgressStep(int position, int colour) override;
     void ProgressEnd() override;
     void KeepAlive(bool cancellable) override;
+    void LineSettling(bool settling) override;
     // Where a send backs up the controller's table: "backups" in the user's data folder.
     static QString BackupFolder();
     SendChoices &sendChoices() { return m_sendChoices; }

@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QPointer>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QStyle>
@@ -44,12 +45,18 @@ TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
 
 void TransferCommands::Recv1Execute()
 {
+    // The new window takes over a maximized window's state; a failed receive
+    // gives it back.
+    QPointer<QWidget> previous = m_main.activeChild() ? m_main.activeChild()->parentWidget() : nullptr;
+    const bool previousMaximized = previous && previous->isMaximized();
     TTextList2Form *form = m_main.NewDocument(QString());
     try {
         form->ReceiveTable();
     } catch (...) {
         // A failed receive leaves no empty window behind.
         delete form->parentWidget();
+        if (previous && previousMaximized)
+            previous->showMaximized();
         throw;
     }
 }

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QStandardPaths>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -85,9 +86,14 @@ private Q_SLOTS:
         TOstrelMain main;
         main.ports().setFactory(CountedSerial(nullptr, 100));
         main.SelectPort(silent.devicePath);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        TTextList2Form *kept = main.NewDocument(QString());
+        kept->parentWidget()->showMaximized();
         main.action(MainAction::Recv1)->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(main.documentArea()->subWindowList().size(), 0);
+        QCOMPARE(main.documentArea()->subWindowList().size(), 1);
+        QVERIFY(kept->parentWidget()->isMaximized());   // as it was before
         QVERIFY(main.messagePane()->toPlainText().endsWith(u"Read timeout"_qs));
         QVERIFY(!main.ports().ActivePort());
     }
@@ -121,16 +127,25 @@ private Q_SLOTS:
         QCOMPARE(controller.model.table.first(3), QByteArray("NEW"));
 
         controller.model.table.replace(0, 3, "XYZ");
+        controller.model.table.replace(128, 3, "ABC");
         const QByteArray before = form->document().image();
         main.action(MainAction::Compare1)->trigger();
         auto *list = form->findChild<CompareDialog *>();
         QVERIFY(list);
-        QCOMPARE(list->list()->topLevelItemCount(), 1);
+        QCOMPARE(list->list()->topLevelItemCount(), 2);
         QCOMPARE(list->list()->topLevelItem(0)->text(0), u"1"_qs);
         QCOMPARE(list->list()->topLevelItem(0)->text(2), u"NEW"_qs);
         QCOMPARE(list->list()->topLevelItem(0)->text(3), u"XYZ"_qs);
+        // Copied in the list's order, whatever the order of selecting.
+        const QString head = u"Row\tField\tuntitled*\tController\n"_qs, row1 = u"1\tbar code\tNEW\tXYZ\n"_qs,
+                      row2 = u"2\tbar code\t\tABC\n"_qs;
+        QCOMPARE(list->listText(), head + row1 + row2);
+        list->list()->topLevelItem(1)->setSelected(true);
+        QCOMPARE(list->listText(), head + row2);
+        list->list()->topLevelItem(0)->setSelected(true);
+        QCOMPARE(list->listText(), head + row1 + row2);
         QCOMPARE(form->document().image(), before);
-        QVERIFY(main.messagePane()->toPlainText().contains(u"compare with controller: 1 fields differ"_qs));
+        QVERIFY(main.messagePane()->toPlainText().contains(u"compare with controller: 2 fields differ"_qs));
         QDir(TOstrelMain::BackupFolder()).removeRecursively();
     }
 
@@ -233,6 +248,30 @@ private Q_SLOTS:
         QCOMPARE(received, 0);
         QTest::keyClicks(edit, u"x"_qs);   // and input works again afterwards
         QCOMPARE(edit->text(), u"x"_qs);
+    }
+
+    // A cancelled receive waits for the controller to end its reply; the
+    // greyed cancel button says so meanwhile, and is itself again after.
+    void aCancelledReceiveSaysItWaitsForTheController()
+    {
+        ServedController controller(500000);   // a whole table takes 1.3 s
+        TOstrelMain main;
+        main.SelectPort(controller.pty.devicePath());
+        QAbstractButton *cancel = main.transferCancelButton();
+        const QString caption = cancel->text();
+        QStringList shown;   // the caption while the button is greyed
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (!cancel->isHidden() && !cancel->isEnabled() && !shown.contains(cancel->text()))
+                shown.append(cancel->text());
+        });
+        watch.start(5);
+        QTimer::singleShot(200, cancel, &QAbstractButton::click);
+        main.action(MainAction::Recv1)->trigger();
+        QCOMPARE(shown, QStringList{u"Waiting for the controller to finish its reply..."_qs});
+        QVERIFY(cancel->isHidden());
+        QCOMPARE(cancel->text(), caption);
+        QCOMPARE(main.documentArea()->subWindowList().size(), 0);
     }
 
     void portSelectorPicksTheLinkAndKeepsTypedNames_data()
