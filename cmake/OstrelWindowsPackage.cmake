@@ -22,7 +22,13 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 endforeach()
 
 set(CPACK_GENERATOR NSIS ZIP)
+# A 64-bit installer for 64-bit programs: it runs without WOW64, so it sees the real
+# Program Files folder and writes the 64-bit view of the registry.
+set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS [=[-XTarget\\ amd64-unicode]=])   # CPack splits its command line at blanks
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_PACKAGE_FILE_NAME ostrel-${PROJECT_VERSION}-windows-x64)
+# The installer, for its test (CPack's own variables change when it writes its source set-up).
+set(OSTREL_WINDOWS_INSTALLER ${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.exe)
 set(CPACK_PACKAGE_EXECUTABLES ostrel "KOV Ostrel")   # the Start-menu entry
 set(CPACK_NSIS_DISPLAY_NAME "KOV Ostrel")
 set(CPACK_NSIS_PACKAGE_NAME "KOV Ostrel ${PROJECT_VERSION}")
@@ -32,7 +38,7 @@ set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY KOV-Ostrel)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN "bin\\\\ostrel.exe")
 # "Installed size" in the system's list of programs: the size of the files installed, in KiB.
 # (Escaped once more: CPack writes the value into a quoted CMake string.)
-set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
+string(REPLACE @KEY@ ${CPACK_PACKAGE_INSTALL_REGISTRY_KEY} CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   SectionGetSize 0 $0
-  WriteRegDWORD SHCTX \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KOV-Ostrel\" \"EstimatedSize\" $0
+  WriteRegDWORD SHCTX \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\@KEY@\" \"EstimatedSize\" $0
 ]=])

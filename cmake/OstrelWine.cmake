@@ -5,12 +5,6 @@ set(OSTREL_WINE_ENVIRONMENT
   "OSTREL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
   "OSTREL_QT_MINGW=${OSTREL_SHARED_DIR}/qt6-mingw")
 
-# Tests that do not pass under Wine yet, each for a reason of its own (see the
-# README's Windows section); they keep running on Linux, and the windows test
-# preset leaves them out by their label.
-set(OSTREL_WINE_OPEN_TESTS
-  test_single_instance)  # the two-process hand-over: not yet seen passing under Wine
-
 add_test(NAME wine_prefix COMMAND ${OSTREL_WINE_RUN} --init)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300
   ENVIRONMENT "${OSTREL_WINE_ENVIRONMENT}")
@@ -23,7 +17,4 @@ function(ostrel_run_under_wine test)
   endif()
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ${OSTREL_WINE_ENVIRONMENT})
   set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine)
-  if(test IN_LIST OSTREL_WINE_OPEN_TESTS)
-    set_property(TEST ${test} APPEND PROPERTY LABELS wine-open)
-  endif()
 endfunction()

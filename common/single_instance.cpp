@@ -30,7 +30,7 @@
 //            kind 1: come to the front, no payload;
 //            kind 2: come to the front, then take the payload, a UTF-8 comma text
 //   reply:   one byte 0x06 once every slot has returned, or 0x15 when the
-//            request is too long to be taken; then the server closes.
+//            request is too long to be taken; then the client closes.
 // Anything else is refused by closing the connection; so is a connection
 // pushed out by newer ones or that takes too long to send its request, and
 // the later start then tries again.
@@ -77,12 +77,10 @@ public:
     Connection(QLocalSocket *socket, QObject *parent) : QObject(parent), socket(socket)
     {
         socket->setParent(this);
-        // A peer that sends nothing, or dribbles, gives up its place.
+        // A peer that sends nothing, or dribbles, gives up its place; so does
+        // one that does not close once it has its reply.
         deadline.setSingleShot(true);
-        deadline.callOnTimeout(this, [this] {
-            if (!requestRead)
-                refuse();
-        });
+        deadline.callOnTimeout(this, &Connection::refuse);
         deadline.start(RequestTimeoutMs);
     }
 
@@ -94,15 +92,15 @@ public:
         deleteLater();
     }
 
-    // Says why before closing, so the later start does not try again.
-    void refuseWith(char reply)
+    // The peer closes once it has read the reply. Closing first here could throw
+    // the reply away (a Windows pipe drops what its client has not read yet),
+    // and the later start would then send its request again.
+    void reply(char byte)
     {
-        socket->write(&reply, 1);
+        socket->write(&byte, 1);
         socket->flush();
         requestRead = true;
-        deadline.stop();
-        socket->disconnectFromServer();
-        deleteLater();
+        deadline.start(RequestTimeoutMs);
     }
 
     bool waiting() const { return !requestRead; }
@@ -289,7 +287,7 @@ void SingleInstance::readRequest(Connection *connection)
     if (kind == KindFiles && length > quint32(MaxForwardedBytes)) {
         zered::LogPrint(zered::clMagenta, Msg::ForwardedTooLong, int(std::min<quint32>(length, INT_MAX)),
                         MaxForwardedBytes);
-        connection->refuseWith(Nak);
+        connection->reply(Nak);
         return;
     }
     const bool valid = (kind == KindActivate && length == 0) || kind == KindFiles;
@@ -309,7 +307,7 @@ void SingleInstance::readRequest(Connection *connection)
     for (const QString &path : CommaTextSplit(commaText)) {
         if (path.size() > MaxForwardedPathLength) {
             zered::LogPrint(zered::clMagenta, Msg::ForwardedPathTooLong, int(path.size()), MaxForwardedPathLength);
-            connection->refuseWith(Nak);
+            connection->reply(Nak);
             return;
         }
     }
@@ -332,9 +330,7 @@ void SingleInstance::handleRequest(Connection *connection, bool withFiles, const
                 connection->deleteLater();
                 return;
             }
-            connection->socket->write(&Ack, 1);
-            connection->socket->flush();   // the later start waits for it; do not leave it to the next loop turn
-            connection->socket->disconnectFromServer();
+            connection->reply(Ack);
         }
     } guard{connection};
 

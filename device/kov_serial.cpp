@@ -1,5 +1,5 @@
 // What the serial transport does the same on every platform: the debug copy of
-// the bytes sent and the error for refused line settings.
+// the bytes sent and the checks and error for line settings.
 #include "device/kovserial.h"
 
 #include "common/messages.h"
@@ -29,7 +29,16 @@ void TKOVSerial::copyToDebug(const void *buffer, int count)
         m_debugCopy->write(static_cast<const char *>(buffer), count);
 }
 
-void TKOVSerial::raiseSetParamsFailure(int code)
+void TKOVSerial::SetParams(const QString &text)
 {
-    throw OstrelError(QString::fromUtf8(Msg::SetCommStateRet) + QString::number(code));
+    const TKOVLineParams params = KovParseLineParams(text);
+    int code = 0;
+    if (!IsOpen())
+        code = ClosedPortCode;
+    else if (params.DataBits < 5 || params.DataBits > 8 || params.Rate <= 0)
+        code = RefusedSettingCode;
+    else
+        code = applyLineParams(params);
+    if (code != 0)
+        throw OstrelError(QString::fromUtf8(Msg::SetCommStateRet) + QString::number(code));
 }

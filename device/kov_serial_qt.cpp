@@ -170,20 +170,20 @@ void TKOVSerial::Open(const QString &name, int baud)
     openDebugCopy();
 }
 
-void TKOVSerial::SetParams(const QString &text)
+const int TKOVSerial::ClosedPortCode = EBADF;
+const int TKOVSerial::RefusedSettingCode = EINVAL;
+
+int TKOVSerial::applyLineParams(const TKOVLineParams &params)
 {
-    const TKOVLineParams params = KovParseLineParams(text);
-    if (!IsOpen())
-        raiseSetParamsFailure(EBADF);
-    if (params.DataBits < 5 || params.DataBits > 8 || params.Rate <= 0)
-        raiseSetParamsFailure(EINVAL);
+    errno = 0;
     if (!m_port->setBaudRate(params.Rate) || !m_port->setDataBits(QSerialPort::DataBits(params.DataBits))
         || !m_port->setParity(toQtParity(params.Parity))
         || !m_port->setStopBits(params.StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop)
         || (params.Dtr && !m_port->setDataTerminalReady(true))
         || (params.Rts && !m_port->setRequestToSend(true))) {
-        raiseSetParamsFailure(errno ? errno : EINVAL);
+        return errno ? errno : RefusedSettingCode;
     }
+    return 0;
 }
 
 void TKOVSerial::Close()

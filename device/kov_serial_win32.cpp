@@ -110,13 +110,11 @@ void TKOVSerial::Open(const QString &name, int baud)
     openDebugCopy();
 }
 
-void TKOVSerial::SetParams(const QString &text)
+const int TKOVSerial::ClosedPortCode = ERROR_INVALID_HANDLE;
+const int TKOVSerial::RefusedSettingCode = ERROR_INVALID_PARAMETER;
+
+int TKOVSerial::applyLineParams(const TKOVLineParams &params)
 {
-    const TKOVLineParams params = KovParseLineParams(text);
-    if (!IsOpen())
-        raiseSetParamsFailure(ERROR_INVALID_HANDLE);
-    if (params.DataBits < 5 || params.DataBits > 8 || params.Rate <= 0)
-        raiseSetParamsFailure(ERROR_INVALID_PARAMETER);
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     GetCommState(handleOf(Handle), &dcb);
@@ -132,8 +130,9 @@ void TKOVSerial::SetParams(const QString &text)
         dcb.fRtsControl = RTS_CONTROL_ENABLE;
     if (!SetCommState(handleOf(Handle), &dcb)) {
         const DWORD code = GetLastError();
-        raiseSetParamsFailure(code ? int(code) : ERROR_INVALID_PARAMETER);
+        return code ? int(code) : RefusedSettingCode;
     }
+    return 0;
 }
 
 void TKOVSerial::Close()

@@ -120,7 +120,12 @@ public:
 #endif
 
 private:
-    [[noreturn]] static void raiseSetParamsFailure(int code);
+    // The system's codes SetParams reports for a closed port and for settings
+    // that no line takes (the error number on Linux, the Win32 error on Windows).
+    static const int ClosedPortCode;
+    static const int RefusedSettingCode;
+    // Sets the line to already checked settings: 0, or the system's code for the refusal.
+    int applyLineParams(const TKOVLineParams &params);
     // "dbg.out" afresh in the working folder; a failure is logged and the port stays usable.
     void openDebugCopy();
     void copyToDebug(const void *buffer, int count);

@@ -18,12 +18,21 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
 namespace {
 
 constexpr int ProcessTimeoutMs = 30000;
+
+#ifdef Q_OS_WIN
+// A Windows program gets at most 32,767 characters of command line, its own path
+// and the quoting of each argument included.
+constexpr qsizetype CommandLineRoom = 32767 - 1024;
+#else
+constexpr qsizetype CommandLineRoom = std::numeric_limits<qsizetype>::max();
+#endif
 
 QByteArray Header(char kind, quint32 length)
 {
@@ -166,10 +175,17 @@ private Q_SLOTS:
         QTest::newRow("no parameters") << QStringList{};
         QTest::newRow("awkward names") << QStringList{
             "/t/\"quoted\" name.csv", "/t/a,b.csv", " leading blank", "表 テーブル.csv", "", "/t/last\t.csv"};
+        // Far more than one read brings in, as much as the command line carries.
         QStringList many;
-        for (int i = 0; i < 1500; ++i)
-            many << QStringLiteral("/data/Ordner %1/Überschrift, \"Tabelle\" %1 表.csv").arg(i);
-        QTest::newRow("1500 long paths") << many;
+        qsizetype room = CommandLineRoom;
+        for (int i = 0; i < 1500; ++i) {
+            const QString path = QStringLiteral("/data/Ordner %1/Überschrift, \"Tabelle\" %1 表.csv").arg(i);
+            room -= path.size() + 8;   // the blank, quotes and escaped quotes around it
+            if (room < 0)
+                break;
+            many << path;
+        }
+        QTest::newRow("many long paths") << many;
     }
     void forwardsToFirstInstance()
     {
@@ -306,6 +322,8 @@ private Q_SLOTS:
     // side; the later start ends and does not try again.
     void overlongPathIsRefused()
     {
+        if (SingleInstance::MaxForwardedPathLength >= CommandLineRoom)
+            QSKIP("no command line carries a path over the limit here; brokenPeersAreHarmless sends one");
         startFirst();
         runLater({u"/t/"_qs + QString(SingleInstance::MaxForwardedPathLength, u'x')});
         QCOMPARE(eventNames(records()), QStringList{});
@@ -372,13 +390,23 @@ private Q_SLOTS:
         QSignalSpy closed(&peer, &QLocalSocket::disconnected);
         peer.connectToServer(SingleInstance::ServerName(m_lockName));
         QVERIFY(peer.waitForConnected(ProcessTimeoutMs));
+        QSignalSpy replied(&peer, &QLocalSocket::readyRead);
         peer.write(bytes);
         peer.flush();
-        if (refused)
+        // A request too long to take is answered, and the peer closes as a later
+        // start does; anything else refused is cut off.
+        const bool tooLong = QByteArray(QTest::currentDataTag()).endsWith("over limit");
+        if (tooLong) {
+            QVERIFY(replied.wait(ProcessTimeoutMs));
+            QCOMPARE(peer.readAll(), QByteArray("\x15"));
+            QVERIFY(!closed.wait(100));   // closing first could lose the reply on Windows
+            peer.disconnectFromServer();
+        } else if (refused) {
             QVERIFY(closed.wait(ProcessTimeoutMs));
+        }
         QCOMPARE(activated.count(), 0);
         // Only a request that is too long is worth a line in the log.
-        QCOMPARE(log.messages().size(), QByteArray(QTest::currentDataTag()).endsWith("over limit") ? 1 : 0);
+        QCOMPARE(log.messages().size(), tooLong ? 1 : 0);
 
         const QStringList args{"/t/x y.csv", "/t/z.csv"};
         auto later = startProbe(args);
