@@ -8,7 +8,6 @@
 #include "shell/main_actions.h"
 #include "shell/port_combo.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 #include <memory>
@@ -17,12 +16,7 @@ class QAbstractButton;
 class QAction;
 class TransferGuard;
 class QComboBox;
-class QLabel;
-class QMdiSubWindow;
-class QMenu;
 class QPlainTextEdit;
-class QPushButton;
-class QSplitter;
 class QTextEdit;
 class SettingsStore;
 class TChildForm;
