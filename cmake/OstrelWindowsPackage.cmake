@@ -34,7 +34,10 @@ set(CPACK_NSIS_DISPLAY_NAME "KOV Ostrel")
 set(CPACK_NSIS_PACKAGE_NAME "KOV Ostrel ${PROJECT_VERSION}")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\ostrel.exe")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY KOV-Ostrel)
+# The installer's own key (Software\Brenvik\<key>, and the uninstall entry) must not be
+# the editor's settings key "KOV-Ostrel": the uninstaller deletes that key in the hive
+# it installed to, which is the user's own hive when installed without administrator rights.
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "KOV Ostrel")
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN "bin\\\\ostrel.exe")
 # "Installed size" in the system's list of programs: the size of the files installed, in KiB.
 # (Escaped once more: CPack writes the value into a quoted CMake string.)

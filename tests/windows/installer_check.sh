@@ -25,7 +25,7 @@ wine_run() {
   wine "$@"
   wineserver -w
 }
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KOV-Ostrel'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KOV Ostrel'
 registry_value() {
   wine reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 \+REG_[A-Z_]\+ \+//p"
 }
@@ -61,6 +61,11 @@ files_kib=$(find "$bin" -type f -printf '%s\n' | awk '{ kib += int(($1 + 1023) /
 estimated_kib=$(( $(registry_value EstimatedSize) ))
 echo "installed size: EstimatedSize $estimated_kib KiB, files $files_kib KiB"
 check "installed size is the size of the files" test "$estimated_kib" -eq "$files_kib"
+# The uninstaller deletes the installer's key, so it must not be the editor's settings key.
+registry_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+check "installer's key is its own" registry_key_exists 'HKLM\Software\Brenvik\KOV Ostrel'
+check "nothing written into the editor's settings key" \
+  eval '! registry_key_exists "HKLM\Software\Brenvik\KOV-Ostrel"'
 cli_version=$(wine "$home/bin/ostrel-cli.exe" --version 2>&1 | tr -d '\r') || true
 echo "installed ostrel-cli.exe --version: $cli_version"
 check "installed command-line tool runs" grep -qF " $version" <<<"$cli_version"
