@@ -25,7 +25,43 @@ int FromQColor(const QColor &colour)
     return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
 }
 
-RichEditLog::RichEditLog(QTextEdit *pane) : m_pane(pane) {}
+namespace {
+// At its usual one-line height the message pane would show nothing but the
+// horizontal scroll bar once a line is wider than the pane, hiding every later
+// message: the bar only comes while the pane has room for a line beside it.
+class RoomForALine : public QObject
+{
+public:
+    explicit RoomForALine(QTextEdit *pane) : QObject(pane), m_pane(pane)
+    {
+        pane->installEventFilter(this);
+        fit();
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::FontChange)
+            fit();
+        return false;
+    }
+
+private:
+    void fit()
+    {
+        const int needed = m_pane->fontMetrics().lineSpacing() + m_pane->horizontalScrollBar()->sizeHint().height()
+                           + 2 * m_pane->frameWidth();
+        m_pane->setHorizontalScrollBarPolicy(m_pane->height() >= needed ? Qt::ScrollBarAsNeeded
+                                                                        : Qt::ScrollBarAlwaysOff);
+    }
+
+    QTextEdit *m_pane;
+};
+} // namespace
+
+RichEditLog::RichEditLog(QTextEdit *pane) : m_pane(pane)
+{
+    new RoomForALine(pane);
+}
 
 void RichEditLog::appendLine(const QString &stamp, const QString &message, int colour, bool bold)
 {
@@ -50,8 +86,11 @@ void RichEditLog::appendLine(const QString &stamp, const QString &message, int c
         cursor.insertText(lines[i], coloured);
     }
     m_pane->setUpdatesEnabled(true);
+    // The newest line is shown from its start, time stamp first, however long it is.
+    cursor.movePosition(QTextCursor::StartOfBlock);
     m_pane->setTextCursor(cursor);
     m_pane->ensureCursorVisible();
+    m_pane->horizontalScrollBar()->setValue(0);
 }
 
 int RichEditLog::backgroundColour() const

@@ -5,6 +5,8 @@
 #include "shell/file_commands.h"
 
 #include <QFile>
+#include <QSplitterHandle>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -57,4 +59,13 @@ inline QStringList RecentFiles(const TOstrelMain &main)
 inline QStringList RecentFolders(const TOstrelMain &main)
 {
     return Paths(main.fileCommands().recentLists().folderCaptions());
+}
+
+// Drags the handle above the message pane up by pixels, as the mouse would.
+inline void DragMessageSplitter(TOstrelMain &main, int pixels)
+{
+    auto *handle = main.findChild<QSplitterHandle *>(QStringLiteral("MessageSplitter"));
+    QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(5, 1));
+    QTest::mouseMove(handle, QPoint(5, 1 - pixels));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(5, 1 - pixels));
 }

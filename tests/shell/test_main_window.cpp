@@ -130,13 +130,35 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QWidget *hintPane = main.hintMemo()->parentWidget();
         const int hint = hintPane->height(), log = main.messagePane()->height(), area = main.documentArea()->height();
-        auto *handle = main.findChild<QSplitterHandle *>(u"MessageSplitter"_qs);
-        QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(5, 1));
-        QTest::mouseMove(handle, QPoint(5, -59));
-        QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(5, -59));
+        DragMessageSplitter(main, 60);
         QTRY_VERIFY(main.messagePane()->height() >= log + 55);
         QCOMPARE(hintPane->height(), hint);
         QCOMPARE(main.documentArea()->height(), area - (main.messagePane()->height() - log));
+    }
+
+    void aLongLineLeavesTheNewestMessageReadable_data()
+    {
+        QTest::addColumn<int>("taller");
+        QTest::addColumn<bool>("horizontalBar");
+        QTest::newRow("one-line pane") << 0 << false;
+        QTest::newRow("pane dragged taller") << 60 << true;
+    }
+    void aLongLineLeavesTheNewestMessageReadable()
+    {
+        QFETCH(int, taller);
+        QFETCH(bool, horizontalBar);
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        if (taller)
+            DragMessageSplitter(main, taller);
+        const QByteArray path(300, 'p');
+        zered::LogPrint(zered::clBlack, "backup: %s", path.constData());
+        QTextEdit *pane = main.messagePane();
+        QTRY_COMPARE(pane->horizontalScrollBar()->isVisible(), horizontalBar);
+        QCOMPARE(pane->horizontalScrollBar()->value(), 0);   // the time stamp is in view
+        QVERIFY(pane->viewport()->rect().intersects(pane->cursorRect()));
+        QCOMPARE(pane->textCursor().block().text().mid(9, 7), u"backup:"_qs);
     }
 
     void headBarShowsFunctionKeys()
