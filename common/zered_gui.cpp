@@ -7,6 +7,7 @@
 #include <QKeySequence>
 
 #include <QApplication>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -96,6 +97,12 @@ void RichEditLog::appendLine(const QString &stamp, const QString &message, int c
 int RichEditLog::backgroundColour() const
 {
     return FromQColor(m_pane->viewport()->palette().color(m_pane->viewport()->backgroundRole()));
+}
+
+int WidthWithinScreen(const QWidget *window, int wanted)
+{
+    const QScreen *screen = window->screen();
+    return screen ? std::min(wanted, screen->availableGeometry().width() * 9 / 10) : wanted;
 }
 
 void FlashControl(QWidget *control)

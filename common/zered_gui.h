@@ -29,6 +29,10 @@ private:
     QTextEdit *m_pane;
 };
 
+// A window width that shows wanted pixels of content where the screen has room:
+// at most 9/10 of the screen the window is on.
+int WidthWithinScreen(const QWidget *window, int wanted);
+
 // Blinks the control's background black and white twice (about 264 ms).
 void FlashControl(QWidget *control);
 

@@ -1,7 +1,8 @@
 #include "documents/check_list_dialog.h"
 
+#include "common/zered_gui.h"
+
 #include <QDialogButtonBox>
-#include <QScreen>
 #include <QScrollBar>
 #include <QListWidget>
 #include <QPushButton>
@@ -46,9 +47,7 @@ void CheckListDialog::growToShowWholeLines()
     // A finding quotes the text it is about, often wider than the dialog; widen it
     // (never narrow what the operator chose) up to most of the screen.
     const int chrome = width() - m_list->viewport()->width() + m_list->verticalScrollBar()->sizeHint().width();
-    int wanted = m_list->sizeHintForColumn(0) + chrome;
-    if (const QScreen *s = screen())
-        wanted = qMin(wanted, s->availableGeometry().width() * 9 / 10);
+    const int wanted = zered::WidthWithinScreen(this, m_list->sizeHintForColumn(0) + chrome);
     if (wanted > width())
         resize(wanted, height());
 }

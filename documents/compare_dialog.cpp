@@ -1,6 +1,7 @@
 #include "documents/compare_dialog.h"
 
 #include "common/codepage.h"
+#include "common/zered_gui.h"
 #include "common/zered_lang.h"
 
 #include <QAction>
@@ -8,7 +9,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -65,21 +65,12 @@ CompareDialog::CompareDialog(const QString &windowName, const QList<TableDiffere
     const QMargins margins = layout->contentsMargins();
     const int wanted = columns + 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width()
                        + margins.left() + margins.right();
-    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    const int room = screen ? screen->availableGeometry().width() * 9 / 10 : wanted;
-    resize(std::clamp(wanted, 560, std::max(560, room)), differences.isEmpty() ? 120 : 360);
+    resize(std::max(560, zered::WidthWithinScreen(this, wanted)), differences.isEmpty() ? 120 : 360);
 }
 
 QString CompareDialog::listText() const
 {
-    QList<QTreeWidgetItem *> lines = m_list->selectedItems();
-    if (lines.isEmpty())
-        for (int i = 0; i < m_list->topLevelItemCount(); ++i)
-            lines.append(m_list->topLevelItem(i));
-    else
-        std::sort(lines.begin(), lines.end(), [this](QTreeWidgetItem *a, QTreeWidgetItem *b) {
-            return m_list->indexOfTopLevelItem(a) < m_list->indexOfTopLevelItem(b);
-        });
+    const bool all = m_list->selectedItems().isEmpty();
     const auto line = [this](auto &&cell) {
         QStringList cells;
         for (int column = 0; column < m_list->columnCount(); ++column)
@@ -87,7 +78,8 @@ QString CompareDialog::listText() const
         return cells.join(u'\t') + u'\n';
     };
     QString text = line([this](int column) { return m_list->headerItem()->text(column); });
-    for (const QTreeWidgetItem *item : lines)
-        text += line([item](int column) { return item->text(column); });
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        if (const QTreeWidgetItem *item = m_list->topLevelItem(i); all || item->isSelected())
+            text += line([item](int column) { return item->text(column); });
     return text;
 }

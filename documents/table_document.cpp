@@ -38,6 +38,16 @@ void TableDocument::Update()
     m_imageStale = false;
 }
 
+QByteArray TableDocument::CurrentImage() const
+{
+    if (!m_imageStale)
+        return m_image;
+    QByteArray image = m_image;
+    image.resize(TableImageSize, '\xFF');
+    EncodeTableImage(m_grid, image.data());
+    return image;
+}
+
 void TableDocument::ImageToGrid()
 {
     keepImageSize();

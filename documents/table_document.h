@@ -38,6 +38,9 @@ public:
     int fileKind() const { return m_fileKind; }
 
     void Update();        // grid -> image
+    // The image as a send would write it (the grid encoded when it changed
+    // since), leaving the document as it is.
+    QByteArray CurrentImage() const;
     void ImageToGrid();   // image -> grid
     void ClearTable();    // empty image and cells, numbers 1..512, header kept
 

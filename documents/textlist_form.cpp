@@ -238,10 +238,7 @@ void TTextList2Form::Send1Execute()
 void TTextList2Form::Compare1Execute()
 {
     EndEditing();
-    // The table as it would be sent, without touching the window's own image.
-    QByteArray table = m_document.image();
-    if (m_document.imageStale())
-        EncodeTableImage(m_document.grid(), table.data());
+    const QByteArray table = m_document.CurrentImage();
     QByteArray controller;
     {
         WaitCursor wait;

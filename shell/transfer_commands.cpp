@@ -31,7 +31,7 @@ TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
         });
     });
     PortComboBox *ports = m_main.portCombo();
-    QObject::connect(ports, &PortComboBox::aboutToDropDown, &m_main, [this] { PortComboDropDown(); });
+    QObject::connect(ports, &PortComboBox::aboutToDropDown, &m_main, [this] { RefreshPortList(); });
     QObject::connect(ports, &QComboBox::activated, &m_main, [this](int index) { PortComboClick(index); });
     auto *watch = new QTimer(&m_main);
     watch->setInterval(PortWatchIntervalMs);
@@ -65,11 +65,6 @@ void TransferCommands::Send1Execute()
 {
     if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
         form->Send1Execute();
-}
-
-void TransferCommands::PortComboDropDown()
-{
-    RefreshPortList();
 }
 
 void TransferCommands::RefreshPortList()

@@ -5,7 +5,6 @@
 #include <QList>
 #include <functional>
 
-class QTimer;
 class TOstrelMain;
 
 // The main window's KOV commands and the port selector: "Recv" reads the
@@ -22,7 +21,6 @@ public:
 
     void Recv1Execute();
     void Send1Execute();
-    void PortComboDropDown();
     // After a choice from the list (its index) or a name set otherwise.
     void PortComboClick(int chosen = -1);
     // Lists the ports again; the text in the selector stays as it is.

@@ -106,9 +106,7 @@ QByteArray TableNamed(const QString &name, TransferHost &host)
         return ReadControllerTable(host);
     TableDocument document;
     document.LoadFromFile(name, LoadKind(TableFormat::Auto, name));
-    if (document.imageStale())
-        document.Update();
-    return document.image();
+    return document.CurrentImage();
 }
 
 } // namespace
