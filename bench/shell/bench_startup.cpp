@@ -5,6 +5,7 @@
 #include "documents/textlist_form.h"
 #include "shell/barcodemain.h"
 #include "shell/ostrel_application.h"
+#include "test_support.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,16 +16,6 @@
 
 namespace {
 
-long ResidentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 int Child(int argc, char **argv)
 {

@@ -2,6 +2,7 @@
 #include "common/settings_store.h"
 #include "common/zered_error.h"
 #include "log_capture.h"
+#include "test_support.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -25,11 +26,6 @@ QString ErrorOf(const std::function<void()> &read)
     return u"(no error)"_qs;
 }
 
-QByteArray FileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 

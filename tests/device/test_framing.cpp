@@ -1,16 +1,13 @@
 #include "common/zered_error.h"
 #include "device/kovserial.h"
 #include "fake_clock.h"
+#include "test_support.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 #include <cstring>
 
 namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
 
 QByteArray withChecksum(QByteArray frame)
 {

@@ -1,6 +1,7 @@
 #include "common/zered_error.h"
 #include "device/controller_model.h"
 #include "device/kovserial.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,48 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-// build/kov-sim running with the given options; its first line names the pty.
-struct Simulator
-{
-    QProcess process;
-    QString devicePath;
-
-    explicit Simulator(const QStringList &arguments)
-    {
-        process.start(qEnvironmentVariable("OSTREL_BUILD_DIR") + u"/kov-sim"_qs, arguments);
-        if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
-            devicePath = QString::fromUtf8(process.readLine()).trimmed();
-    }
-    bool stop()
-    {
-        process.terminate();
-        return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit
-               && process.exitCode() == 0;
-    }
-    ~Simulator()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-};
-
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char(i * 13 + i / 256);
-    return bytes;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-} // namespace
 
 class TestKovSim : public QObject
 {
@@ -73,10 +32,10 @@ private Q_SLOTS:
         table.close();
         Simulator sim({u"--table"_qs, u"table.bin"_qs, u"--save"_qs, u"saved.bin"_qs, u"--capture"_qs,
                        u"capture.bin"_qs});
-        QVERIFY(sim.devicePath.startsWith(u"/dev/"_qs));
+        QVERIFY(sim.port.startsWith(u"/dev/"_qs));
 
         TKOVSerial port;
-        port.Open(sim.devicePath, -1);
+        port.Open(sim.port, -1);
         port.SetParams(u"115.2k"_qs);
         port.SendRequest(0xF8, 0x010000, 128, 256);
         QByteArray received(65536, '\0');
@@ -91,9 +50,9 @@ private Q_SLOTS:
 
         QByteArray expected = image;
         expected.replace(3 * 256, 256, block);
-        QCOMPARE(readFile(u"saved.bin"_qs), expected);
-        QCOMPARE(readFile(u"capture.bin"_qs), readFile(u"dbg.out"_qs));
-        QCOMPARE(readFile(u"capture.bin"_qs).size(), 7 + 264);
+        QCOMPARE(FileBytes(u"saved.bin"_qs), expected);
+        QCOMPARE(FileBytes(u"capture.bin"_qs), FileBytes(u"dbg.out"_qs));
+        QCOMPARE(FileBytes(u"capture.bin"_qs).size(), 7 + 264);
     }
 
     void faults_data()
@@ -118,9 +77,9 @@ private Q_SLOTS:
         QFETCH(QString, error);
         QFETCH(int, payload);
         Simulator sim(options);
-        QVERIFY(!sim.devicePath.isEmpty());
+        QVERIFY(!sim.port.isEmpty());
         TKOVSerial port;
-        port.Open(sim.devicePath, 0);
+        port.Open(sim.port, 0);
         port.ReplyTimeout = 200;
         const QByteArray block(256, '\x01');
         const auto request = [&] {
@@ -149,7 +108,7 @@ private Q_SLOTS:
     {
         Simulator sim({u"--baud"_qs, u"115200"_qs});
         TKOVSerial port;
-        port.Open(sim.devicePath, 115200);
+        port.Open(sim.port, 115200);
         const QByteArray block(256, '\x07');
         QElapsedTimer timer;
         timer.start();

@@ -6,6 +6,7 @@
 #include "device/controller_pty.h"
 #include "device/kovserial.h"
 #include "served_controller.h"
+#include "test_support.h"
 #include "tty_line.h"
 
 #include <QDir>
@@ -32,13 +33,6 @@ struct LogCapture final : zered::LogTarget
     int backgroundColour() const override { return 0xFFFFFF; }
 };
 
-QByteArray pattern(int size, int seed)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char(i * 7 + seed);
-    return bytes;
-}
 } // namespace
 
 class TestSerial : public QObject

@@ -4,14 +4,11 @@
 #include "device/d2xx_sim.h"
 #include "device/kovserial.h"
 #include "fake_clock.h"
+#include "test_support.h"
 
 #include <QTest>
 
 namespace {
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
 
 const QByteArray Handshake = hex("558C");
 const QByteArray Closing = hex("FE8C7300000002");

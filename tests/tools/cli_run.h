@@ -1,16 +1,11 @@
 #pragma once
 
-#include <QCoreApplication>
+#include "test_support.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
-
-// The build folder: CTest names it; run by hand, a test sits in its tests/ folder.
-inline QString BuildDir()
-{
-    return qEnvironmentVariable("OSTREL_BUILD_DIR", QCoreApplication::applicationDirPath() + "/..");
-}
 
 // How the programs end the lines they print: the C library turns "\n" into "\r\n" on
 // Windows.
@@ -60,10 +55,4 @@ inline void writeFile(const QString &name, const QByteArray &bytes)
     QFile f(name);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-inline QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }

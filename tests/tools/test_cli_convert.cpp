@@ -91,10 +91,10 @@ private Q_SLOTS:
         QTest::newRow("binary to text") << QStringList{"--from", "binary", "--to", "text"} << "in.bin"
                                         << "C1,B1\r\n,\r\n,B3\r\n" + emptyLines(509);
         QTest::newRow("binary to binary") << QStringList{"--from", "binary", "--to", "binary"} << "in.bin"
-                                          << readFile(path("in.bin"));
+                                          << FileBytes(path("in.bin"));
         QTest::newRow("image recognised") << QStringList{} << "in.bin" << "C1,B1\r\n,\r\n,B3\r\n" + emptyLines(509);
         QTest::newRow("image read as text when told") << QStringList{"--from", "text"} << "in.bin"
-                                                      << readFile(path("in.bin")).left(128) + ",\r\n" + emptyLines(511);
+                                                      << FileBytes(path("in.bin")).left(128) + ",\r\n" + emptyLines(511);
         QTest::newRow("text to sheet") << QStringList{"--to", "sheet"} << "in.csv"
                                        << "\xEF\xBB\xBF\"a b\",c\r\nx,\"y\"\"z\"\r\n" + emptyLines(510);
         QTest::newRow("sheet to text") << QStringList{"--from", "sheet"} << "in.sheet"
@@ -110,7 +110,7 @@ private Q_SLOTS:
         const Run toFile = runCli(QStringList{"convert"} + options + QStringList{path(input), out});
         QCOMPARE(toFile.exitCode, 0);
         QVERIFY(toFile.out.isEmpty());
-        QCOMPARE(readFile(out), expected);
+        QCOMPARE(FileBytes(out), expected);
         const Run toStdout = runCli(QStringList{"convert"} + options + QStringList{path(input), "-"});
         QCOMPARE(toStdout.exitCode, 0);
         QCOMPARE(toStdout.out, expected);
@@ -175,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, 1);
         QVERIFY(!r.errLines.isEmpty());
         QCOMPARE(r.errLines.last(), lastLine);
-        QCOMPARE(readFile(path("kept")), QByteArray("old"));
+        QCOMPARE(FileBytes(path("kept")), QByteArray("old"));
         QVERIFY(r.out.isEmpty());
     }
 

@@ -7,33 +7,6 @@
 
 namespace {
 
-// kov-sim in its own process, on the pseudo-terminal it prints first.
-struct Simulator
-{
-    QProcess process;
-    QString port;
-
-    explicit Simulator(const QStringList &args)
-    {
-        process.start(BuildDir() + "/kov-sim", args);
-        if (process.waitForReadyRead(10000))
-            port = QString::fromUtf8(process.readLine()).trimmed();
-    }
-    // Ends it the way a user does, so it writes --save and --capture.
-    void stop()
-    {
-        process.terminate();
-        process.waitForFinished(10000);
-    }
-    ~Simulator()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-};
-
 // A table in the form the editor writes: every record holds a barcode.
 QByteArray Table()
 {
@@ -63,13 +36,13 @@ private Q_SLOTS:
         QVERIFY(run.errLines.first().startsWith(u"send text list; "_qs));
         QCOMPARE(run.errLines.last(), u"read back: the controller holds the table as sent"_qs);
         sim.stop();
-        QCOMPARE(readFile(path(u"saved.bin"_qs)), Table());
-        const QByteArray wire = readFile(path(u"wire.bin"_qs));
+        QCOMPARE(FileBytes(path(u"saved.bin"_qs)), Table());
+        const QByteArray wire = FileBytes(path(u"wire.bin"_qs));
         QCOMPARE(wire.size(), 256 * 264 + 7);   // every block, then the read-back request
         QCOMPARE(wire.first(7).toHex(), QByteArray("fc000001800082"));
         QCOMPARE(wire.last(7).toHex(), QByteArray("f800000180ff87"));
         // The serial link keeps its copy of what the last open sent.
-        QCOMPARE(readFile(path(u"dbg.out"_qs)).toHex(), QByteArray("f800000180ff87"));
+        QCOMPARE(FileBytes(path(u"dbg.out"_qs)).toHex(), QByteArray("f800000180ff87"));
     }
 
     void recvWritesTheControllersTable_data()
@@ -87,9 +60,9 @@ private Q_SLOTS:
         const Run run = runCli({u"recv"_qs, u"--port"_qs, sim.port, u"--to"_qs, format, out}, m_dir.path());
         QCOMPARE(run.exitCode, 0);
         if (format == u"binary") {
-            QCOMPARE(readFile(out), Table());
+            QCOMPARE(FileBytes(out), Table());
         } else {
-            const QByteArray text = readFile(out);
+            const QByteArray text = FileBytes(out);
             QVERIFY(text.startsWith(",100000\r\n,100001\r\n"));
             QCOMPARE(text.count("\r\n"), 512);
         }
@@ -164,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 0);
         const QFileInfoList backups = QDir(path(u"saved"_qs)).entryInfoList(QDir::Files);
         QCOMPARE(backups.size(), 1);
-        QCOMPARE(readFile(backups[0].filePath()), Table());
+        QCOMPARE(FileBytes(backups[0].filePath()), Table());
         QVERIFY(run.errLines.contains(u"backup of the controller's table saved to '%1'"_qs.arg(backups[0].filePath())));
     }
 
