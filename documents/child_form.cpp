@@ -20,28 +20,14 @@ TChildForm::TChildForm(const DocumentServices &services, QWidget *parent)
 {
     resize(640, 480);
     m_untitledNumber = ++UntitledCounter;
+    connect(&m_document, &TableDocument::fileNameChanged, this, &TChildForm::UpdateCaption);
+    connect(&m_document, &TableDocument::modifiedChanged, this, &TChildForm::UpdateCaption);
     UpdateCaption();
 }
 
 bool TChildForm::IsModified() const
 {
-    return m_modified;
-}
-
-void TChildForm::SetModified(bool value)
-{
-    if (value == m_modified)
-        return;
-    m_modified = value;
-    UpdateCaption();
-}
-
-void TChildForm::SetFileName(const QString &name)
-{
-    if (name == m_fileName)
-        return;
-    m_fileName = name;
-    UpdateCaption();
+    return m_document.isModified();
 }
 
 QString TChildForm::UntitledCaption(int number)
@@ -51,17 +37,12 @@ QString TChildForm::UntitledCaption(int number)
 
 void TChildForm::UpdateCaption()
 {
-    QString caption = m_fileName.isEmpty() ? UntitledCaption(m_untitledNumber)
-                                           : QFileInfo(m_fileName).fileName();
-    if (m_modified)
+    const QString &fileName = m_document.fileName();
+    QString caption = fileName.isEmpty() ? UntitledCaption(m_untitledNumber) : QFileInfo(fileName).fileName();
+    if (m_document.isModified())
         caption += u'*';
     setWindowTitle(caption);
-    Q_EMIT stateChanged();
 }
-
-void TChildForm::ClearTable() {}
-void TChildForm::LoadFromFile(const QString &, int) {}
-void TChildForm::SaveToFile(const QString &, int) {}
 
 void TChildForm::FormCloseQuery()
 {
@@ -76,7 +57,7 @@ void TChildForm::FormCloseQuery()
     switch (answer) {
     case SaveAnswer::Yes:
     case SaveAnswer::YesToAll:
-        if (m_fileName.isEmpty()) {
+        if (FileName().isEmpty()) {
             TFileDialog *saveAs = m_services.saveAsDialog;
             if (!saveAs || !saveAs->Execute())
                 throw OstrelError::cancel();
@@ -84,7 +65,7 @@ void TChildForm::FormCloseQuery()
             SaveToFile(saveAs->FileName(), saveAs->FilterIndex());
             return;
         }
-        SaveToFile(m_fileName, FileKindOwn);
+        SaveToFile(FileName(), FileKindOwn);
         return;
     case SaveAnswer::No:
     case SaveAnswer::NoToAll:
@@ -94,7 +75,7 @@ void TChildForm::FormCloseQuery()
     }
 }
 
-bool TChildForm::CloseAllChildren(const QList<TChildForm *> &children)
+void TChildForm::CloseAllChildren(const QList<TChildForm *> &children)
 {
     struct ResetCloseState
     {
@@ -118,7 +99,6 @@ bool TChildForm::CloseAllChildren(const QList<TChildForm *> &children)
         else
             child->close();
     }
-    return true;
 }
 
 void TChildForm::closeEvent(QCloseEvent *event)

@@ -2,39 +2,44 @@
 
 #include "common/user_prompts.h"
 #include "documents/document_services.h"
+#include "documents/table_document.h"
 
 #include <QList>
 #include <QWidget>
 
 class QCloseEvent;
 
-// The base of every document window: file name, modified state, the caption
-// built from them, untitled numbering and the close prompt.
+// The base of every document window: it holds the window's TableDocument,
+// whose file name and modified state make the caption, numbers untitled
+// windows and asks to save unsaved work before the window closes.
 class TChildForm : public QWidget
 {
     Q_OBJECT
 public:
     explicit TChildForm(const DocumentServices &services = {}, QWidget *parent = nullptr);
 
-    virtual bool IsModified() const;
-    virtual void SetModified(bool value);
-    virtual void SetFileName(const QString &name);
-    virtual void UpdateCaption();
-    virtual void ClearTable();
-    virtual void LoadFromFile(const QString &name, int format);
-    virtual void SaveToFile(const QString &name, int format);
+    TableDocument &document() { return m_document; }
+    const TableDocument &document() const { return m_document; }
 
-    bool Modified() const { return m_modified; }
-    const QString &FileName() const { return m_fileName; }
+    // Unsaved work: the document is modified (a window may add its own).
+    virtual bool IsModified() const;
+    void SetModified(bool value) { m_document.setModified(value); }
+    void SetFileName(const QString &name) { m_document.setFileName(name); }
+    void UpdateCaption();
+    // What the close prompt's Yes runs: the document saved under name in format.
+    virtual void SaveToFile(const QString &name, int format) = 0;
+
+    bool Modified() const { return m_document.isModified(); }
+    const QString &FileName() const { return m_document.fileName(); }
     int UntitledNumber() const { return m_untitledNumber; }
 
     // Asks to save unsaved work; raises an error to stop the close (empty
     // message: the user cancelled).
     void FormCloseQuery();
 
-    // Closes every window, sharing one answer across their save prompts; true
-    // when it went through all of them. A cancel or failed save raises.
-    static bool CloseAllChildren(const QList<TChildForm *> &children);
+    // Closes every window, sharing one answer across their save prompts. A
+    // cancel or failed save raises, leaving the windows not yet asked open.
+    static void CloseAllChildren(const QList<TChildForm *> &children);
 
     // The caption text given to a window that has no file name: the locale
     // table's "untitled" formatted with the number ("untitled" without one).
@@ -45,16 +50,12 @@ public:
     // close is abandoned.
     const DocumentServices &services() const { return m_services; }
 
-Q_SIGNALS:
-    void stateChanged();   // modified state or caption changed
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     const DocumentServices m_services;
-    bool m_modified = false;
-    QString m_fileName;
+    TableDocument m_document;
     int m_untitledNumber = 0;
     bool m_closeApproved = false;
 

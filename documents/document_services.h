@@ -3,6 +3,7 @@
 #include <QString>
 
 struct SendChoices;
+class QUndoGroup;
 class TFileDialog;
 class TransferHost;
 
@@ -14,4 +15,5 @@ struct DocumentServices
     TFileDialog *saveAsDialog = nullptr;   // run by the close prompt of an untitled window
     SendChoices *sendChoices = nullptr;    // the send's safeguards as the user last left them
     QString backupFolder;                  // where a send backs up the controller's table
+    QUndoGroup *undoGroup = nullptr;       // the main window's Undo and Redo follow the window's history
 };

@@ -118,7 +118,6 @@ GridRect GridPasteAtCell(StringGrid &grid, const GridBlock &block)
 {
     const GridRect sel = grid.selection();
     GridRect filled{sel.left, sel.top, sel.left, sel.top};
-    grid.beginUpdate();
     int row = sel.top;
     for (qsizetype line = 0; line < block.size() && row < grid.rowCount(); ++line, ++row) {
         const QList<QByteArray> &fields = block[line];
@@ -129,20 +128,17 @@ GridRect GridPasteAtCell(StringGrid &grid, const GridBlock &block)
             filled.right = std::max(filled.right, col);
         }
     }
-    grid.endUpdate();
     return filled;
 }
 
 GridRect GridPasteIntoSelection(StringGrid &grid, const GridBlock &block)
 {
     const GridRect sel = grid.selection();
-    grid.beginUpdate();
     for (int r = sel.top; r <= sel.bottom; ++r) {
         const QList<QByteArray> fields = block.value(r - sel.top);
         for (int c = sel.left; c <= sel.right; ++c)
             grid.setCell(c, r, fields.value(c - sel.left));
     }
-    grid.endUpdate();
     return sel;
 }
 
@@ -154,19 +150,16 @@ void GridDeleteRow(StringGrid &grid, int first, int count)
     count = std::min(count, grid.rowCount() - first);
     if (count <= 0 || first < 0)
         return;
-    grid.beginUpdate();
     for (int r = first; r + count < grid.rowCount(); ++r)
         for (int c = 0; c < grid.colCount(); ++c)
             grid.setCell(c, r, grid.cell(c, r + count));
     grid.setRowCount(grid.rowCount() - count);
-    grid.endUpdate();
 }
 
 void GridInsertRow(StringGrid &grid, int first, int count)
 {
     if (count <= 0 || first < 0 || first > grid.rowCount())
         return;
-    grid.beginUpdate();
     grid.setRowCount(grid.rowCount() + count);
     for (int r = grid.rowCount() - 1; r >= first + count; --r)
         for (int c = 0; c < grid.colCount(); ++c)
@@ -174,7 +167,6 @@ void GridInsertRow(StringGrid &grid, int first, int count)
     for (int r = first; r < first + count; ++r)
         for (int c = 0; c < grid.colCount(); ++c)
             grid.setCell(c, r, QByteArray());
-    grid.endUpdate();
 }
 
 void GridMoveRow(StringGrid &grid, int from, int to)
@@ -182,7 +174,6 @@ void GridMoveRow(StringGrid &grid, int from, int to)
     if (from == to || from < grid.fixedRows() || to < grid.fixedRows()
         || from >= grid.rowCount() || to >= grid.rowCount())
         return;
-    grid.beginUpdate();
     QByteArrayList moving;
     for (int c = 0; c < grid.colCount(); ++c)
         moving.append(grid.cell(c, from));
@@ -192,7 +183,6 @@ void GridMoveRow(StringGrid &grid, int from, int to)
             grid.setCell(c, r, grid.cell(c, r + step));
     for (int c = 0; c < grid.colCount(); ++c)
         grid.setCell(c, to, moving[c]);
-    grid.endUpdate();
 }
 
 namespace {

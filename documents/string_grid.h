@@ -17,19 +17,9 @@ struct GridCell
     friend bool operator==(const GridCell &, const GridCell &) = default;
 };
 
-// Told about changes of a StringGrid (the view redraws from it).
-class GridObserver
-{
-public:
-    virtual ~GridObserver() = default;
-    virtual void gridCellsChanged(const GridRect &) {}   // texts in area changed
-    virtual void gridReset() {}                          // row count or everything changed
-    virtual void gridSelectionChanged() {}               // selection or cursor cell moved
-};
-
 // The table's grid as plain data: columns x rows of byte texts, the fixed header
 // rows and columns, the selection and the cursor cell. Every grid command works on
-// this; the widget only shows it.
+// this; the table's document announces what changed, and the widget only shows it.
 class StringGrid
 {
 public:
@@ -53,30 +43,16 @@ public:
     void setCells(const QList<QByteArray> &cells);
 
     GridRect selection() const { return m_selection; }
-    void setSelection(const GridRect &r);
+    void setSelection(const GridRect &r) { m_selection = r; }
     int col() const { return m_col; }
     int row() const { return m_row; }
     void setCurrent(int col, int row);
 
-    // Observers are told in the order they were added.
-    void addObserver(GridObserver *o);
-    void removeObserver(GridObserver *o);
-    // Nested; the changes made inside are told once, at the outermost endUpdate.
-    void beginUpdate();
-    void endUpdate();
-
 private:
     bool contains(int col, int row) const;
-    void notify();   // tells the observer what changed since the last time
 
     int m_colCount, m_rowCount, m_fixedCols, m_fixedRows;
     QList<QByteArray> m_cells;   // row by row
     GridRect m_selection;
     int m_col = 0, m_row = 0;
-    QList<GridObserver *> m_observers;
-    int m_updateDepth = 0;
-    bool m_resetPending = false;
-    bool m_changePending = false;
-    bool m_selectionPending = false;
-    GridRect m_changed;
 };

@@ -9,18 +9,105 @@
 
 #include <QElapsedTimer>
 #include <QIODevice>
-#include <QScopeGuard>
 #include <cstring>
+#include <optional>
 
-TableDocument::TableDocument(const QByteArray &convStrHeader, const QByteArray &barCodeHeader)
-    : m_grid(3, TableRowCount + 1), m_image(TableImageSize, '\xFF')
+namespace {
+
+// The smallest area holding every cell whose text differs between two lists
+// of the same grid size; none when none does.
+std::optional<GridRect> ChangedArea(const QList<QByteArray> &before, const QList<QByteArray> &after, int cols)
+{
+    if (before.constData() == after.constData())
+        return std::nullopt;   // still the same list: nothing was written
+    std::optional<GridRect> area;
+    for (qsizetype i = 0; i < after.size(); ++i) {
+        if (before[i] == after[i])
+            continue;
+        const int col = int(i % cols), row = int(i / cols);
+        if (!area)
+            area = GridRect{col, row, col, row};
+        area->left = std::min(area->left, col);
+        area->right = std::max(area->right, col);
+        area->bottom = row;
+    }
+    return area;
+}
+
+} // namespace
+
+TableDocument::TableDocument(const QByteArray &convStrHeader, const QByteArray &barCodeHeader, QObject *parent)
+    : QObject(parent), m_grid(3, TableRowCount + 1), m_image(TableImageSize, '\xFF')
 {
     m_grid.setCell(NumberColumn, 0, "#");
     m_grid.setCell(ConvStrColumn, 0, convStrHeader);
     m_grid.setCell(BarcodeColumn, 0, barCodeHeader);
     for (int row = 1; row <= TableRowCount; ++row)
         m_grid.setCell(NumberColumn, row, RowNumberText(row));
-    m_history.reset(m_grid.cells());
+}
+
+void TableDocument::setFileName(const QString &name)
+{
+    if (name == m_fileName)
+        return;
+    m_fileName = name;
+    Q_EMIT fileNameChanged(m_fileName);
+}
+
+bool TableDocument::isModified() const
+{
+    return m_history && !m_history->IsClean();
+}
+
+void TableDocument::setModified(bool modified)
+{
+    if (modified)
+        m_imageStale = true;
+    if (!m_history)
+        return;
+    if (modified)
+        m_history->ResetClean();
+    else
+        m_history->SetClean();
+}
+
+void TableDocument::setHistory(TableHistory *history)
+{
+    history->setParent(this);
+    m_history = history;
+    connect(history, &TableHistory::cleanChanged, this, [this](bool clean) { Q_EMIT modifiedChanged(!clean); });
+}
+
+void TableDocument::setCell(int col, int row, const QByteArray &text)
+{
+    if (m_grid.cell(col, row) == text)
+        return;
+    m_grid.setCell(col, row, text);
+    if (m_grid.cell(col, row) == text)   // a cell outside the grid takes nothing
+        Q_EMIT cellsChanged({col, row, col, row});
+}
+
+void TableDocument::setSelection(const GridRect &selection)
+{
+    Apply([&] { m_grid.setSelection(selection); });
+}
+
+void TableDocument::setCurrent(int col, int row)
+{
+    Apply([&] { m_grid.setCurrent(col, row); });
+}
+
+void TableDocument::MoveCursor(int col, int row)
+{
+    Apply([&] {
+        m_grid.setCurrent(col, row);
+        m_grid.setSelection({col, row, col, row});
+    });
+}
+
+void TableDocument::SelectAll()
+{
+    Apply([this] { GridSelectAll(m_grid); });
 }
 
 void TableDocument::keepImageSize()
@@ -48,25 +135,33 @@ QByteArray TableDocument::CurrentImage() const
     return image;
 }
 
-void TableDocument::ImageToGrid()
+void TableDocument::decodeImage()
 {
     keepImageSize();
     DecodeTableImage(m_image.constData(), m_grid);
     m_imageStale = false;
 }
 
-void TableDocument::ClearTable()
+void TableDocument::ImageToGrid()
+{
+    Apply([this] { decodeImage(); });
+}
+
+void TableDocument::clearCells()
 {
     keepImageSize();
     std::memset(m_image.data(), 0xFF, TableImageSize);
-    m_grid.beginUpdate();
     for (int row = 1; row <= TableRowCount; ++row) {
         m_grid.setCell(NumberColumn, row, RowNumberText(row));
         m_grid.setCell(ConvStrColumn, row, QByteArray());
         m_grid.setCell(BarcodeColumn, row, QByteArray());
     }
-    m_grid.endUpdate();
     m_imageStale = false;
+}
+
+void TableDocument::ClearTable()
+{
+    Apply([this] { clearCells(); });
 }
 
 void TableDocument::LoadFromFile(const QString &fileName, int format)
@@ -77,8 +172,9 @@ void TableDocument::LoadFromFile(const QString &fileName, int format)
         loadText(fileName, format == FileKindSheet);
     // Only a load that went through changes the kind a later save uses.
     m_fileKind = format < 0 ? -1 : format;
-    m_history.reset(m_grid.cells());
-    HistoryChanged();
+    if (m_history)
+        m_history->Clear();
+    setFileName(fileName);
 }
 
 void TableDocument::loadText(const QString &fileName, bool sheet)
@@ -88,12 +184,12 @@ void TableDocument::loadText(const QString &fileName, bool sheet)
     const QByteArray text = ReadTextFile(fileName);
     LeftOutText leftOut;
     if (sheet) {
-        leftOut = ParseSheetTable(text, m_grid, fileName);
+        Apply([&] { leftOut = ParseSheetTable(text, m_grid, fileName); });
     } else {
         const QList<QByteArray> lines = SplitTextLines(text);
         if (lines.isEmpty())
             throw OstrelError(Msg::CsvEmpty);
-        leftOut = ParseTextTable(lines, m_grid);
+        Apply([&] { leftOut = ParseTextTable(lines, m_grid); });
     }
     m_imageStale = true;
     zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));
@@ -117,6 +213,8 @@ void TableDocument::SaveToFile(const QString &fileName, int format)
     save(fileName, format, [&](const std::function<void(QIODevice &)> &write) {
         WriteFileSafely(fileName, write);
     });
+    setFileName(fileName);
+    setModified(false);
 }
 
 void TableDocument::SaveToDevice(QIODevice &device, const QString &fileName, int format)
@@ -148,11 +246,10 @@ void TableDocument::save(const QString &fileName, int format,
             if (!WriteAll(device, text))
                 throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));
         });
-        m_grid.beginUpdate();
-        for (int row = 1; row <= TableRowCount; ++row)
-            m_grid.setCell(NumberColumn, row, RowNumberText(row));
-        m_grid.endUpdate();
-        m_history.replaceCurrent(m_grid.cells());
+        Apply([this] {
+            for (int row = 1; row <= TableRowCount; ++row)
+                m_grid.setCell(NumberColumn, row, RowNumberText(row));
+        });
     }
     if (format >= 0)
         m_fileKind = format;
@@ -167,78 +264,50 @@ GridPlace TableDocument::Place() const
     return {m_grid.selection(), {m_grid.col(), m_grid.row()}};
 }
 
+bool TableDocument::Apply(const std::function<void()> &change)
+{
+    const QList<QByteArray> before = m_grid.cells();
+    const GridPlace placeBefore = Place();
+    const int rows = m_grid.rowCount();
+    try {
+        change();
+        m_grid.setRowCount(rows);
+    } catch (...) {
+        m_grid.setRowCount(rows);
+        m_grid.setCells(before);
+        m_grid.setSelection(placeBefore.selection);
+        m_grid.setCurrent(placeBefore.cursor.col, placeBefore.cursor.row);
+        throw;
+    }
+    const std::optional<GridRect> area = ChangedArea(before, m_grid.cells(), m_grid.colCount());
+    if (area)
+        Q_EMIT cellsChanged(*area);
+    if (Place() != placeBefore)
+        Q_EMIT selectionChanged();
+    return area.has_value();
+}
+
 void TableDocument::Change(EditStep kind, const std::function<void()> &change)
 {
     const QList<QByteArray> before = m_grid.cells();
-    // Texts set without a step belong to the state the step starts from.
-    if (before != m_history.current())
-        m_history.replaceCurrent(before);
     const GridPlace placeBefore = Place();
-    const int rows = TableRowCount + m_grid.fixedRows();
-    {
-        m_grid.beginUpdate();
-        const auto tell = qScopeGuard([this] { m_grid.endUpdate(); });
-        try {
-            change();
-            m_grid.setRowCount(rows);
-        } catch (...) {
-            m_grid.setRowCount(rows);
-            m_grid.setCells(before);
-            m_grid.setSelection(placeBefore.selection);
-            m_grid.setCurrent(placeBefore.cursor.col, placeBefore.cursor.row);
-            throw;
-        }
-    }
-    if (m_grid.cells() == before)
+    if (!Apply(change))
         return;
     m_imageStale = true;
-    m_history.push({kind, m_grid.cells(), placeBefore, Place()});
-    HistoryChanged();
+    if (m_history)
+        m_history->Record(kind, before, placeBefore, Place());
 }
 
-void TableDocument::Restore(const QList<QByteArray> &cells, const GridPlace &place)
+QList<QByteArray> TableDocument::ExchangeCells(const QList<QByteArray> &cells, const GridPlace &place)
 {
-    m_grid.beginUpdate();
-    m_grid.setCells(cells);
-    m_grid.setSelection(place.selection);
-    m_grid.setCurrent(place.cursor.col, place.cursor.row);
-    m_grid.endUpdate();
+    QList<QByteArray> replaced = m_grid.cells();
+    Apply([&] {
+        m_grid.setCells(cells);
+        m_grid.setSelection(place.selection);
+        m_grid.setCurrent(place.cursor.col, place.cursor.row);
+    });
     m_imageStale = true;
-    HistoryChanged();
-}
-
-void TableDocument::HistoryChanged()
-{
-    if (m_historyListener)
-        m_historyListener();
-}
-
-void TableDocument::Undo()
-{
-    if (!m_history.canUndo())
-        return;
-    const GridPlace place = m_history.undoStep().before;
-    Restore(m_history.undo(), place);
-}
-
-void TableDocument::Redo()
-{
-    if (!m_history.canRedo())
-        return;
-    const GridPlace place = m_history.redoStep().after;
-    Restore(m_history.redo(), place);
-}
-
-void TableDocument::MarkSaved()
-{
-    m_history.markSaved();
-    HistoryChanged();
-}
-
-void TableDocument::ForgetSaved()
-{
-    m_history.forgetSaved();
-    HistoryChanged();
+    return replaced;
 }
 
 QByteArray TableDocument::CellBytes(int col, int row, const QString &text) const
@@ -340,7 +409,7 @@ void TableDocument::SortByColumn(int column)
 
 void TableDocument::Clear()
 {
-    Change(EditStep::Clear, [this] { ClearTable(); });
+    Change(EditStep::Clear, [this] { clearCells(); });
 }
 
 void TableDocument::MoveRow(int from, int to)
@@ -351,7 +420,7 @@ void TableDocument::MoveRow(int from, int to)
 
 void TableDocument::ShowReceivedImage()
 {
-    Change(EditStep::Receive, [this] { ImageToGrid(); });
+    Change(EditStep::Receive, [this] { decodeImage(); });
     // The image is what the controller holds, whether or not a text changed.
     m_imageStale = false;
 }

@@ -1,33 +1,34 @@
 #pragma once
 
-#include "documents/edit_history.h"
 #include "documents/grid_commands.h"
 #include "documents/string_grid.h"
+#include "documents/table_history.h"
 #include "documents/table_image.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <functional>
 
 class QIODevice;
 
-// What a table window holds besides its widgets: the grid with its selection
-// and cursor, the table image, the remembered file kind and the undo history,
-// with the table's conversions, loads, saves and editing commands.
-// Loads and saves raise OstrelError and never touch a file name (the window
-// does); a failed one changes nothing in the document.
+// One barcode table: the grid with its selection and cursor, the table image,
+// the file it belongs to with its kind, and whether it holds unsaved changes
+// (read from its history), with the table's conversions, loads, saves and
+// editing commands. Each change is announced once it is made; the grid has
+// 513 rows before and after every operation.
+// Loads and saves raise OstrelError; a failed one changes nothing in the document.
 //
 // Every editing command is one step of the history, named by its EditStep;
 // a command that changes no text leaves no step, and one that raises changes
-// nothing. After each, the grid has its 513 rows again and, when a text
-// changed, the image is stale.
-class TableDocument
+// nothing. After each, when a text changed, the image is stale.
+class TableDocument : public QObject
 {
+    Q_OBJECT
 public:
     explicit TableDocument(const QByteArray &convStrHeader = "conv str",
-                           const QByteArray &barCodeHeader = "bar code");
+                           const QByteArray &barCodeHeader = "bar code", QObject *parent = nullptr);
 
-    StringGrid &grid() { return m_grid; }
     const StringGrid &grid() const { return m_grid; }
     // Exactly TableImageSize bytes, allocated once and rewritten in place.
     QByteArray &image() { return m_image; }
@@ -36,6 +37,26 @@ public:
     bool imageStale() const { return m_imageStale; }
     void setImageStale(bool stale) { m_imageStale = stale; }
     int fileKind() const { return m_fileKind; }
+
+    // The file last loaded or saved, or the name given; empty while untitled.
+    const QString &fileName() const { return m_fileName; }
+    void setFileName(const QString &name);
+    // The texts are not those last saved or loaded; undoing back to them clears it.
+    bool isModified() const;
+    // True: no state of the history counts as saved any more, and the image
+    // follows the grid; false: the table as it stands is the saved one.
+    void setModified(bool modified);
+    // Where the steps go, taken over by the document; without one none is kept.
+    void setHistory(TableHistory *history);
+
+    // Texts, selection and cursor set outside the history: a step that follows
+    // starts from them.
+    void setCell(int col, int row, const QByteArray &text);
+    void setSelection(const GridRect &selection);
+    void setCurrent(int col, int row);
+    // Moves the cursor to a cell and selects it alone.
+    void MoveCursor(int col, int row);
+    void SelectAll();   // every non-fixed cell
 
     void Update();        // grid -> image
     // The image as a send would write it (the grid encoded when it changed
@@ -68,40 +89,45 @@ public:
     void MoveRow(int from, int to);        // logs "row moved %d to %d"
     void ShowReceivedImage();              // ImageToGrid as a step
 
+    // Undo and redo: puts back the texts and the place of another state of the
+    // history and returns the texts it replaced; the image follows the grid again.
+    QList<QByteArray> ExchangeCells(const QList<QByteArray> &cells, const GridPlace &place);
+
     // The cell's text as it would be stored: CP932 with the look-alikes mapped.
     // Raises, naming the character and the cell, when it cannot be stored.
     QByteArray CellBytes(int col, int row, const QString &text) const;
 
-    // The undo history
-    bool CanUndo() const { return m_history.canUndo(); }
-    bool CanRedo() const { return m_history.canRedo(); }
-    EditStep UndoStep() const { return m_history.undoStep().kind; }
-    EditStep RedoStep() const { return m_history.redoStep().kind; }
-    void Undo();
-    void Redo();
-    // The texts are those last saved (or loaded).
-    bool AtSavedState() const { return m_history.atSaved(); }
-    void MarkSaved();
-    void ForgetSaved();
-    // Told after every change of the history or of the saved state.
-    void SetHistoryListener(std::function<void()> listener) { m_historyListener = std::move(listener); }
-
     // format 2 = binary, 4 = spreadsheet CSV, anything else text; remembered as
-    // FileKind (-1 when negative). A text load that leaves text out logs one warning.
+    // FileKind (-1 when negative). A text load that leaves text out logs one
+    // warning. The document then belongs to the file and is unmodified.
     void LoadFromFile(const QString &fileName, int format);
-    // Saves in format if it is >= 0 (and remembers it), else in FileKind.
+    // Saves in format if it is >= 0 (and remembers it), else in FileKind; the
+    // document then belongs to the file and is unmodified.
     void SaveToFile(const QString &fileName, int format);
     // The same save into an open device (standard output, say); fileName is
     // only what messages and the log line name.
     void SaveToDevice(QIODevice &device, const QString &fileName, int format);
 
+Q_SIGNALS:
+    // Texts in area changed (grid coordinates: the titles are row 0, the row
+    // numbers column 0).
+    void cellsChanged(const GridRect &area);
+    // The selection or the cursor cell moved.
+    void selectionChanged();
+    void modifiedChanged(bool modified);
+    void fileNameChanged(const QString &fileName);
+
 private:
-    // Runs change as one step of kind; see the class comment.
+    // Runs change on the grid and announces what it changed; true when a text
+    // did. One that raises leaves the texts, the selection and the cursor as
+    // they were; either way the row count is put back.
+    bool Apply(const std::function<void()> &change);
+    // Apply as one step of kind; see the class comment.
     void Change(EditStep kind, const std::function<void()> &change);
     GridPlace Place() const;
-    void Restore(const QList<QByteArray> &cells, const GridPlace &place);
-    void HistoryChanged();
     void keepImageSize();
+    void decodeImage();
+    void clearCells();
     void loadText(const QString &fileName, bool sheet);
     void loadBinary(const QString &fileName);
     void save(const QString &fileName, int format,
@@ -111,8 +137,8 @@ private:
     QByteArray m_image;
     bool m_imageStale = false;
     int m_fileKind = 0;
+    QString m_fileName;
     int m_sortColumn = -1;
     int m_sortDirection = 1;
-    EditHistory m_history;
-    std::function<void()> m_historyListener;
+    TableHistory *m_history = nullptr;   // a child of the document
 };

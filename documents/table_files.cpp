@@ -173,14 +173,12 @@ LeftOutText PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid 
 {
     LeftOutText leftOut;
     const int count = int(std::min<qsizetype>(records.size(), TableRowCount));
-    grid.beginUpdate();
     for (int row = 1; row <= count; ++row) {
         const QList<QByteArray> &fields = records[row - 1];
         grid.setCell(NumberColumn, row, RowNumberText(row));
         grid.setCell(ConvStrColumn, row, fields.value(0));
         grid.setCell(BarcodeColumn, row, fields.value(1));
     }
-    grid.endUpdate();
     for (qsizetype i = 0; i < records.size(); ++i) {
         const QList<QByteArray> &fields = records[i];
         const QList<QByteArray> lost = i < TableRowCount ? fields.mid(2) : fields;

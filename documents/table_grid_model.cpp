@@ -1,30 +1,26 @@
 #include "documents/table_grid_model.h"
 
 #include "common/codepage.h"
+#include "documents/table_document.h"
 #include "documents/table_image.h"
 
 #include <QBrush>
 #include <QColor>
 
-TableGridModel::TableGridModel(StringGrid &grid, QObject *parent)
-    : QAbstractTableModel(parent), m_grid(grid)
+TableGridModel::TableGridModel(TableDocument &document, QObject *parent)
+    : QAbstractTableModel(parent), m_document(document)
 {
-    m_grid.addObserver(this);
-}
-
-TableGridModel::~TableGridModel()
-{
-    m_grid.removeObserver(this);
+    connect(&m_document, &TableDocument::cellsChanged, this, &TableGridModel::cellsChanged);
 }
 
 int TableGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_grid.rowCount() - m_grid.fixedRows();
+    return parent.isValid() ? 0 : m_document.grid().rowCount() - m_document.grid().fixedRows();
 }
 
 int TableGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_grid.colCount() - m_grid.fixedCols();
+    return parent.isValid() ? 0 : m_document.grid().colCount() - m_document.grid().fixedCols();
 }
 
 int TableGridModel::FieldLength(int gridColumn)
@@ -40,7 +36,7 @@ QVariant TableGridModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    const QByteArray &text = m_grid.cell(GridColumn(index), GridRow(index));
+    const QByteArray &text = m_document.grid().cell(GridColumn(index), GridRow(index));
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -64,8 +60,8 @@ QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, in
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return DecodeCp932(m_grid.cell(section + m_grid.fixedCols(), 0));
-    return DecodeCp932(m_grid.cell(0, section + m_grid.fixedRows()));
+        return DecodeCp932(m_document.grid().cell(section + m_document.grid().fixedCols(), 0));
+    return DecodeCp932(m_document.grid().cell(0, section + m_document.grid().fixedRows()));
 }
 
 Qt::ItemFlags TableGridModel::flags(const QModelIndex &index) const
@@ -75,9 +71,21 @@ Qt::ItemFlags TableGridModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
-void TableGridModel::gridCellsChanged(const GridRect &area)
+bool TableGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    const int fr = m_grid.fixedRows(), fc = m_grid.fixedCols();
+    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return false;
+    const int col = GridColumn(index), row = GridRow(index);
+    const QString text = value.toString();
+    if (text != DecodeCp932(m_document.grid().cell(col, row)))
+        m_document.EditCell(col, row, m_document.CellBytes(col, row, text));
+    return true;
+}
+
+void TableGridModel::cellsChanged(const GridRect &area)
+{
+    const StringGrid &grid = m_document.grid();
+    const int fr = grid.fixedRows(), fc = grid.fixedCols();
     if (area.top < fr)
         Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     if (area.left < fc)
@@ -86,10 +94,4 @@ void TableGridModel::gridCellsChanged(const GridRect &area)
     const int left = qMax(area.left, fc) - fc, right = area.right - fc;
     if (top <= bottom && left <= right && bottom >= 0 && right >= 0)
         Q_EMIT dataChanged(index(top, left), index(bottom, right));
-}
-
-void TableGridModel::gridReset()
-{
-    beginResetModel();
-    endResetModel();
 }

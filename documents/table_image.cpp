@@ -72,12 +72,10 @@ QByteArray ReadImageField(const char *field, int length)
 void DecodeTableImage(const char *image, StringGrid &grid)
 {
     const FieldLengths len = ActiveFieldLengths();
-    grid.beginUpdate();
     for (int row = TableRowCount; row >= 1; --row) {
         const char *record = image + (row - 1) * TableRecordSize;
         grid.setCell(NumberColumn, row, RowNumberText(row));
         grid.setCell(BarcodeColumn, row, ReadImageField(record, len.barcode));
         grid.setCell(ConvStrColumn, row, ReadImageField(record + len.barcode, len.convStr));
     }
-    grid.endUpdate();
 }

@@ -1,35 +1,24 @@
 #include "documents/text_grid_view.h"
 
-#include "common/codepage.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 #include "common/zered_log.h"
+#include "documents/cell_editor.h"
+#include "documents/grid_drawing.h"
 #include "documents/grid_hints.h"
+#include "documents/grid_selection_model.h"
 #include "documents/table_document.h"
 #include "documents/table_grid_model.h"
+#include "documents/text_grid_delegate.h"
+#include "documents/text_grid_header.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
-#include <QLineEdit>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPainter>
-#include <QScopeGuard>
 #include <QStatusTipEvent>
-#include <QValidator>
-
-void DrawGridText(QPainter *painter, const QRect &rect, const QString &text, bool rightAligned)
-{
-    painter->save();
-    // Intersecting with no clip set would leave nothing to draw in.
-    painter->setClipRect(rect, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    const QRect inner = rect.adjusted(2, 2, -2, 0);
-    painter->drawText(inner, Qt::TextSingleLine | Qt::AlignTop | (rightAligned ? Qt::AlignRight : Qt::AlignLeft),
-                      text);
-    painter->restore();
-}
 
 namespace {
 
@@ -42,6 +31,11 @@ bool IsNavigationKey(int key)
     default:
         return false;
     }
+}
+
+bool IsEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 } // namespace
@@ -63,221 +57,16 @@ bool KeyStartsEditing(int key, Qt::KeyboardModifiers modifiers, const QString &t
     return !text.isEmpty() && text.at(0).isPrint();
 }
 
-namespace {
-
-bool IsEnterKey(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-bool IsCellBreak(QChar c)
-{
-    return c == u'\r' || c == u'\n' || c == u'\t' || c == QChar(0);
-}
-
-// Keeps line breaks, tabs and NULs out of a cell. A paste leaves the cursor
-// after what it inserted, so what lies between the first such character and
-// the cursor is the rest of a pasted text, which is left out.
-class CellTextValidator : public QValidator
-{
-public:
-    CellTextValidator(CellEditor *editor) : QValidator(editor), m_editor(editor) {}
-
-    State validate(QString &input, int &pos) const override
-    {
-        const auto first = std::find_if(input.cbegin(), input.cend(), IsCellBreak);
-        if (first == input.cend())
-            return Acceptable;
-        const int at = int(first - input.cbegin());
-        if (pos > at) {
-            input.remove(at, pos - at);
-            pos = at;
-        }
-        input.removeIf(IsCellBreak);
-        QMetaObject::invokeMethod(m_editor, &CellEditor::restLeftOut, Qt::QueuedConnection);
-        return Acceptable;
-    }
-
-private:
-    CellEditor *m_editor;
-};
-
-} // namespace
-
-CellEditor::CellEditor(int fieldLength, QWidget *parent)
-    : QLineEdit(parent), m_fieldLength(fieldLength), m_count(new QLabel(this))
-{
-    setFrame(false);
-    setValidator(new CellTextValidator(this));
-    QFont small = font();
-    small.setPointSizeF(std::max(small.pointSizeF() - 1, 6.0));
-    m_count->setFont(small);
-    m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_count->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_count->setVisible(m_fieldLength > 0);
-    connect(this, &QLineEdit::textChanged, this, &CellEditor::showByteCount);
-    showByteCount();
-}
-
-QString CellEditor::byteCount() const
-{
-    return m_count->text();
-}
-
-void CellEditor::showByteCount()
-{
-    if (m_fieldLength <= 0)
-        return;
-    const qsizetype bytes = EncodeCp932Exact(text()).bytes.size();
-    m_count->setText(QStringLiteral("%1 / %2 bytes").arg(bytes).arg(m_fieldLength));
-    m_count->setStyleSheet(bytes > m_fieldLength ? QStringLiteral("color: red") : QStringLiteral("color: gray"));
-    const int width = m_count->fontMetrics().horizontalAdvance(QStringLiteral("000 / 00 bytes")) + 6;
-    m_count->setGeometry(this->width() - width, 0, width, height());
-    setTextMargins(0, 0, width, 0);
-}
-
-void CellEditor::resizeEvent(QResizeEvent *event)
-{
-    QLineEdit::resizeEvent(event);
-    showByteCount();
-}
-
-void TextGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
-{
-    QStyleOptionViewItem opt = option;
-    initStyleOption(&opt, index);
-    const QString text = opt.text;
-    opt.text.clear();
-    const QWidget *widget = opt.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-
-    const bool selected = opt.state & QStyle::State_Selected;
-    QColor colour = opt.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text);
-    const QVariant foreground = index.data(Qt::ForegroundRole);
-    if (foreground.canConvert<QBrush>())
-        colour = foreground.value<QBrush>().color();
-    painter->save();
-    painter->setPen(colour);
-    painter->setFont(opt.font);
-    DrawGridText(painter, opt.rect, text, false);
-    painter->restore();
-}
-
-QWidget *TextGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
-{
-    return new CellEditor(TableGridModel::FieldLength(TableGridModel::GridColumn(index)), parent);
-}
-
-TextGridHeader::TextGridHeader(Qt::Orientation orientation, QWidget *parent) : QHeaderView(orientation, parent)
-{
-}
-
-void TextGridHeader::setMarkedSection(int section)
-{
-    if (section == m_marked)
-        return;
-    m_marked = section;
-    viewport()->update();
-}
-
-namespace {
-
-// A header cell as the style draws it, or in the selection colours when marked;
-// returns the pen for its text.
-QColor DrawHeaderCell(QPainter *painter, QStyleOptionHeader &opt, const QWidget *widget, bool marked)
-{
-    opt.text.clear();
-    // The style may leave an empty clip region set behind it when there was no clip.
-    painter->save();
-    widget->style()->drawControl(QStyle::CE_Header, &opt, painter, widget);
-    painter->restore();
-    if (!marked)
-        return opt.palette.color(QPalette::ButtonText);
-    painter->fillRect(opt.rect.adjusted(1, 1, -1, -1), opt.palette.brush(QPalette::Highlight));
-    return opt.palette.color(QPalette::HighlightedText);
-}
-
-} // namespace
-
-void TextGridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
-{
-    QStyleOptionHeader opt;
-    initStyleOptionForIndex(&opt, logicalIndex);
-    opt.rect = rect;
-    const QColor pen = DrawHeaderCell(painter, opt, this, logicalIndex == m_marked);
-    painter->save();
-    painter->setPen(pen);
-    DrawGridText(painter, rect, model()->headerData(logicalIndex, orientation()).toString(),
-                 orientation() == Qt::Vertical);
-    painter->restore();
-}
-
-GridSelectionModel::GridSelectionModel(StringGrid &grid, TableGridModel *model)
-    : QItemSelectionModel(model, model), m_grid(grid)
-{
-    m_grid.addObserver(this);
-    show();
-}
-
-GridSelectionModel::~GridSelectionModel()
-{
-    m_grid.removeObserver(this);
-}
-
-void GridSelectionModel::select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command)
-{
-    QItemSelectionModel::select(selection, command);
-    const int fc = m_grid.fixedCols(), fr = m_grid.fixedRows();
-    const QItemSelection shown = this->selection();
-    if (shown.isEmpty()) {
-        // The grid always has a block, the cursor cell at least; a view that
-        // cleared its own (a model reset does) shows the grid's again.
-        show();
-        return;
-    }
-    GridRect rect{INT_MAX, INT_MAX, -1, -1};
-    for (const QItemSelectionRange &range : shown) {
-        rect.left = std::min(rect.left, range.left() + fc);
-        rect.top = std::min(rect.top, range.top() + fr);
-        rect.right = std::max(rect.right, range.right() + fc);
-        rect.bottom = std::max(rect.bottom, range.bottom() + fr);
-    }
-    m_grid.setSelection(rect);
-}
-
-void GridSelectionModel::setCurrentIndex(const QModelIndex &index, QItemSelectionModel::SelectionFlags command)
-{
-    // The grid is told once, with the cursor and any selection that came with it.
-    m_grid.beginUpdate();
-    const auto tell = qScopeGuard([this] { m_grid.endUpdate(); });
-    if (index.isValid())
-        m_grid.setCurrent(TableGridModel::GridColumn(index), TableGridModel::GridRow(index));
-    QItemSelectionModel::setCurrentIndex(index, command);
-}
-
-void GridSelectionModel::show()
-{
-    const int fc = m_grid.fixedCols(), fr = m_grid.fixedRows();
-    const QModelIndex current = model()->index(m_grid.row() - fr, m_grid.col() - fc);
-    if (current.isValid() && current != currentIndex())
-        QItemSelectionModel::setCurrentIndex(current, QItemSelectionModel::NoUpdate);
-    const GridRect sel = m_grid.selection();
-    const QItemSelection wanted(model()->index(sel.top - fr, sel.left - fc),
-                                model()->index(sel.bottom - fr, sel.right - fc));
-    if (selection() != wanted)
-        QItemSelectionModel::select(wanted, QItemSelectionModel::ClearAndSelect);
-}
-
 TextGridView::TextGridView(TableDocument &document, QWidget *parent)
-    : QTableView(parent), m_document(document), m_model(new TableGridModel(document.grid(), this))
+    : QTableView(parent), m_document(document)
 {
     setHorizontalHeader(new TextGridHeader(Qt::Horizontal, this));
     setVerticalHeader(new TextGridHeader(Qt::Vertical, this));
     setItemDelegate(new TextGridDelegate(this));
-    setModel(m_model);
+    auto *model = new TableGridModel(document, this);
+    setModel(model);
     QItemSelectionModel *initial = selectionModel();
-    setSelectionModel(new GridSelectionModel(document.grid(), m_model));
+    setSelectionModel(new GridSelectionModel(document, model));
     delete initial;
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setWordWrap(false);
@@ -346,53 +135,31 @@ void TextGridView::currentChanged(const QModelIndex &current, const QModelIndex 
     QTableView::currentChanged(current, previous);
 }
 
-TextGridView::~TextGridView()
-{
-    // The selection model goes while the grid it watches still exists.
-    delete selectionModel();
-}
-
 void TextGridView::updateGeometries()
 {
     QTableView::updateGeometries();
     Q_EMIT geometriesChanged();
 }
 
-void TextGridView::setBrowsing()
-{
-    m_editing = false;
-    setSelectionMode(QAbstractItemView::ContiguousSelection);
-}
-
 void TextGridView::SetEditing(bool on)
 {
-    if (on == m_editing)
+    if (on == isEditing())
         return;
     if (on) {
-        m_editing = true;
-        // A grid without a current cell opens no editor: back to browsing.
-        auto browse = qScopeGuard([this] { setBrowsing(); });
-        setSelectionMode(QAbstractItemView::SingleSelection);
+        // A grid without a current cell opens no editor.
         edit(currentIndex());
         GetGridEditor(*this).selectAll();   // typing replaces the text
-        browse.dismiss();
         return;
     }
     if (QWidget *editor = indexWidget(m_editorIndex)) {
         StoreEditorText();
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
-    setBrowsing();
 }
 
 void TextGridView::StoreEditorText()
 {
-    const QLineEdit &editor = GetGridEditor(*this);
-    const int col = TableGridModel::GridColumn(m_editorIndex), row = TableGridModel::GridRow(m_editorIndex);
-    // An unchanged text keeps the cell's bytes, even ones that do not decode.
-    if (editor.text() == DecodeCp932(m_editStartText))
-        return;
-    m_document.EditCell(col, row, m_document.CellBytes(col, row, editor.text()));
+    model()->setData(m_editorIndex, GetGridEditor(*this).text(), Qt::EditRole);
 }
 
 bool TextGridView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
@@ -402,7 +169,6 @@ bool TextGridView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *e
     if (isEditing() && m_editorIndex != index) {
         m_editorIndex = index;
         m_keepEditor = false;
-        m_editStartText = m_document.grid().cell(TableGridModel::GridColumn(index), TableGridModel::GridRow(index));
         if (auto *editor = qobject_cast<CellEditor *>(indexWidget(index))) {
             editor->installEventFilter(this);   // Enter and Escape are the grid's
             connect(editor, &CellEditor::restLeftOut, this, [index] {
@@ -413,8 +179,6 @@ bool TextGridView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *e
                                                             .toString())));
             });
         }
-        // An editor opened from elsewhere is editing all the same.
-        m_editing = true;
         setSelectionMode(QAbstractItemView::SingleSelection);
     }
     return true;
@@ -440,7 +204,7 @@ void TextGridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHi
         hint = QAbstractItemDelegate::NoHint;
     QTableView::closeEditor(editor, hint);
     m_editorIndex = QPersistentModelIndex();
-    setBrowsing();
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
 }
 
 void TextGridView::keyPressEvent(QKeyEvent *event)
@@ -449,10 +213,10 @@ void TextGridView::keyPressEvent(QKeyEvent *event)
     if (key == Qt::Key_Escape)
         return;
     if (IsEnterKey(key)) {
-        zered::Guarded([this] { SetEditing(!m_editing); });
+        zered::Guarded([this] { SetEditing(!isEditing()); });
         return;
     }
-    if (m_editing) {
+    if (isEditing()) {
         // A navigation key the editor left to the grid moves the cursor: the
         // edit ends first. Others (a modifier alone, say) leave the edit be.
         if (IsNavigationKey(key) && zered::Guarded([this] { SetEditing(false); }))
@@ -475,12 +239,9 @@ void TextGridView::keyPressEvent(QKeyEvent *event)
 
 void TextGridView::EditorKeyDown(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        GetGridEditor(*this).setText(DecodeCp932(m_editStartText));
-        SetEditing(false);
-    } else {
-        SetEditing(false);
-    }
+    if (event->key() == Qt::Key_Escape)   // back to the text the cell holds
+        GetGridEditor(*this).setText(model()->data(m_editorIndex, Qt::EditRole).toString());
+    SetEditing(false);
 }
 
 void TextGridView::mousePressEvent(QMouseEvent *event)
@@ -568,7 +329,7 @@ bool TextGridView::TextGridMouseDown(QMouseEvent *event, const QPoint &pos)
         m_lastSelectedCell = {grid.col(), grid.row()};
     const GridCell cell = CellAt(pos);
     // A press elsewhere ends the edit first; a refused text keeps the editor and the cursor.
-    if (m_editing && !(cell.col == TableGridModel::GridColumn(m_editorIndex)
+    if (isEditing() && !(cell.col == TableGridModel::GridColumn(m_editorIndex)
                        && cell.row == TableGridModel::GridRow(m_editorIndex)))
         SetEditing(false);
     if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
@@ -579,25 +340,16 @@ bool TextGridView::TextGridMouseDown(QMouseEvent *event, const QPoint &pos)
     if (onHeader) {
         // The cursor follows into the column or row; the header keeps its own
         // use of the press (resizing columns, dragging rows).
-        MoveCursor(cell.col < grid.fixedCols() ? grid.col() : cell.col,
-                   cell.row < grid.fixedRows() ? grid.row() : cell.row);
+        m_document.MoveCursor(cell.col < grid.fixedCols() ? grid.col() : cell.col,
+                              cell.row < grid.fixedRows() ? grid.row() : cell.row);
         return false;
     }
     if (event->button() == Qt::LeftButton)
         return false;   // the view moves the cursor and starts a block
     const GridRect sel = grid.selection();
     if (cell.col < sel.left || cell.col > sel.right || cell.row < sel.top || cell.row > sel.bottom)
-        MoveCursor(cell.col, cell.row);
+        m_document.MoveCursor(cell.col, cell.row);
     return true;   // a right-click inside the block keeps it for the popup menu
-}
-
-void TextGridView::MoveCursor(int col, int row)
-{
-    StringGrid &grid = m_document.grid();
-    grid.beginUpdate();
-    grid.setCurrent(col, row);
-    grid.setSelection({col, row, col, row});
-    grid.endUpdate();
 }
 
 void TextGridView::TextGridMouseMove(const QPoint &pos)

@@ -17,8 +17,8 @@
 #include "documents/grid_hints.h"
 #include "documents/table_check.h"
 #include "documents/table_compare.h"
-#include "documents/table_actions.h"
 #include "documents/table_transfer.h"
+#include "documents/table_undo_stack.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +29,8 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
+#include <QUndoGroup>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,14 +49,15 @@ QString Text(std::string_view text)
 } // namespace
 
 TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent)
-    : TChildForm(services, parent),
-      m_document(EncodeCp932(LocaleLookup(QStringLiteral("conv str"), QStringLiteral("conv str"))),
-                 EncodeCp932(LocaleLookup(QStringLiteral("bar code"), QStringLiteral("bar code"))))
+    : TChildForm(services, parent), m_actions(TableActionSpecs, this)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     resize(640, 460);
+    TableDocument &table = document();
+    table.setCell(ConvStrColumn, 0, EncodeCp932(LocaleLookup(QStringLiteral("conv str"), QStringLiteral("conv str"))));
+    table.setCell(BarcodeColumn, 0, EncodeCp932(LocaleLookup(QStringLiteral("bar code"), QStringLiteral("bar code"))));
 
-    TextGrid = new TextGridView(m_document, this);
+    TextGrid = new TextGridView(table, this);
     TextGrid->setObjectName(QStringLiteral("TextGrid"));
     TextGrid->setFrameShape(QFrame::NoFrame);
     TextGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -96,70 +99,104 @@ TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent
 
     createActions();
     ApplyLocale(this);
-    m_undoWord = action("Undo1")->text();
-    m_redoWord = action("Redo1")->text();
-    StringGrid &grid = m_document.grid();
+    followHistory();
+    const StringGrid &grid = table.grid();
     TextGrid->setCornerText(DecodeCp932(grid.cell(NumberColumn, 0)));
-    TextGrid->MoveCursor(grid.fixedCols(), grid.fixedRows());
-    m_document.SetHistoryListener([this] { HistoryChanged(); });
-    HistoryChanged();
+    table.MoveCursor(grid.fixedCols(), grid.fixedRows());
     FormResize();
 }
 
 void TTextList2Form::createActions()
 {
-    for (const ActionSpec &spec : TableActionSpecs) {
-        QAction *a = CreateAction(spec, this);
+    for (QAction *a : m_actions.all()) {
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(a);
-        m_actions.insert(a->objectName(), a);
     }
-    const std::pair<const char *, void (TTextList2Form::*)()> commands[] = {
-        {"Clear1", &TTextList2Form::Clear1Execute},         {"GridCut1", &TTextList2Form::GridCut1Execute},
-        {"GridCopy1", &TTextList2Form::GridCopy1Execute},   {"GridPaste1", &TTextList2Form::GridPaste1Execute},
-        {"GridDelete1", &TTextList2Form::GridDelete1Execute}, {"GridSort1", &TTextList2Form::GridSort1Execute},
-        {"SelectAll1", &TTextList2Form::SelectAll1Execute}, {"GridInsert1", &TTextList2Form::GridInsert1Execute},
-        {"Recv1", &TTextList2Form::Recv1Execute},           {"Send1", &TTextList2Form::Send1Execute},
-        {"Compare1", &TTextList2Form::Compare1Execute},
-        {"Undo1", &TTextList2Form::Undo1Execute},           {"Redo1", &TTextList2Form::Redo1Execute},
-        {"CheckTable1", &TTextList2Form::CheckTable1Execute},
+    const std::pair<TableAction, void (TTextList2Form::*)()> commands[] = {
+        {TableAction::Clear1, &TTextList2Form::Clear1Execute},
+        {TableAction::GridCut1, &TTextList2Form::GridCut1Execute},
+        {TableAction::GridCopy1, &TTextList2Form::GridCopy1Execute},
+        {TableAction::GridPaste1, &TTextList2Form::GridPaste1Execute},
+        {TableAction::GridDelete1, &TTextList2Form::GridDelete1Execute},
+        {TableAction::GridSort1, &TTextList2Form::GridSort1Execute},
+        {TableAction::SelectAll1, &TTextList2Form::SelectAll1Execute},
+        {TableAction::GridInsert1, &TTextList2Form::GridInsert1Execute},
+        {TableAction::Recv1, &TTextList2Form::Recv1Execute},
+        {TableAction::Send1, &TTextList2Form::Send1Execute},
+        {TableAction::Compare1, &TTextList2Form::Compare1Execute},
+        {TableAction::Undo1, &TTextList2Form::Undo1Execute},
+        {TableAction::Redo1, &TTextList2Form::Redo1Execute},
+        {TableAction::CheckTable1, &TTextList2Form::CheckTable1Execute},
     };
-    for (const auto &[name, command] : commands)
-        connect(action(name), &QAction::triggered, this, [this, command = command] {
+    for (const auto &[id, command] : commands)
+        connect(action(id), &QAction::triggered, this, [this, command = command] {
             zered::Guarded([this, command] { (this->*command)(); });
         });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     for (const PopupEntry &entry : TablePopupEntries) {
-        if (entry.action.empty())
+        if (!entry.action)
             PopupMenu1->addSeparator()->setObjectName(Text(entry.item));
         else
-            PopupMenu1->addAction(LinkedMenuItem(Text(entry.item), m_actions.value(Text(entry.action)), PopupMenu1));
+            PopupMenu1->addAction(LinkedMenuItem(Text(entry.item), action(*entry.action), PopupMenu1));
     }
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TTextList2Form::GridPaste1Update);
-    m_document.grid().addObserver(this);
+    connect(&document(), &TableDocument::selectionChanged, this, &TTextList2Form::GridSort1Update);
     GridPaste1Update();
     GridSort1Update();
 }
 
+void TTextList2Form::followHistory()
+{
+    // The step names are the localised captions of the commands that make them.
+    const auto name = [this](TableAction id) { return CaptionAsName(action(id)->text()); };
+    TableUndoStack::StepNames names;
+    names[std::size_t(EditStep::Typing)] = LocaleLookup(QStringLiteral("step typing"), QStringLiteral("Typing"));
+    names[std::size_t(EditStep::MoveRow)] = LocaleLookup(QStringLiteral("step row move"), QStringLiteral("Row Move"));
+    names[std::size_t(EditStep::Cut)] = name(TableAction::GridCut1);
+    names[std::size_t(EditStep::Paste)] = name(TableAction::GridPaste1);
+    names[std::size_t(EditStep::DeleteRows)] = name(TableAction::GridDelete1);
+    names[std::size_t(EditStep::InsertRows)] = name(TableAction::GridInsert1);
+    names[std::size_t(EditStep::Sort)] = name(TableAction::GridSort1);
+    names[std::size_t(EditStep::Clear)] = name(TableAction::Clear1);
+    names[std::size_t(EditStep::Receive)] = name(TableAction::Recv1);
+    m_history = new TableUndoStack(document(), names);
+    document().setHistory(m_history);
+
+    // Qt's own rule for the texts: the command's word, then the step's name when there is one.
+    QUndoStack *stack = m_history->undoStack();
+    const auto follow = [stack](QAction *command, bool (QUndoStack::*can)() const,
+                                QString (QUndoStack::*text)() const, auto canChanged, auto textChanged) {
+        const QString word = command->text();
+        const auto caption = [word](const QString &step) { return step.isEmpty() ? word : word + u' ' + step; };
+        command->setEnabled((stack->*can)());
+        command->setText(caption((stack->*text)()));
+        connect(stack, canChanged, command, &QAction::setEnabled);
+        connect(stack, textChanged, command, [command, caption](const QString &step) { command->setText(caption(step)); });
+    };
+    follow(action(TableAction::Undo1), &QUndoStack::canUndo, &QUndoStack::undoText, &QUndoStack::canUndoChanged,
+           &QUndoStack::undoTextChanged);
+    follow(action(TableAction::Redo1), &QUndoStack::canRedo, &QUndoStack::redoText, &QUndoStack::canRedoChanged,
+           &QUndoStack::redoTextChanged);
+    if (QUndoGroup *group = services().undoGroup)
+        group->addStack(stack);
+}
+
 TTextList2Form::~TTextList2Form()
 {
+    // While the window is whole: the group tells those who follow it.
+    if (QUndoGroup *group = services().undoGroup)
+        group->removeStack(undoStack());
     // The grid goes first, while its signals still reach a whole table window
     // and the document it shows still exists.
-    m_document.grid().removeObserver(this);
     delete TextGrid;
 }
 
-void TTextList2Form::Update()
+QUndoStack *TTextList2Form::undoStack() const
 {
-    m_document.Update();
-}
-
-void TTextList2Form::ImageToGrid()
-{
-    m_document.ImageToGrid();
+    return m_history->undoStack();
 }
 
 namespace {
@@ -189,7 +226,7 @@ void TTextList2Form::SendTable(const SendSafety &safety)
     EndEditing();
     {
         WaitCursor wait;
-        ::SendTable(m_document, transferHost(), safety);
+        ::SendTable(document(), transferHost(), safety);
     }
     SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
 }
@@ -199,21 +236,22 @@ void TTextList2Form::ReceiveTable()
     EndEditing();
     {
         WaitCursor wait;
-        ::ReceiveTable(m_document, transferHost());
+        ::ReceiveTable(document(), transferHost());
     }
-    m_document.ShowReceivedImage();
+    document().ShowReceivedImage();
     RecvLabel->setText(TransferLabelText(QStringLiteral("recv:"), TransferStamp()));
 }
 
 void TTextList2Form::FindInGrid(const QString &text, const FindOptions &options)
 {
-    const GridCell found = ::FindInGrid(m_document.grid(), text, options, m_searchText);
-    StringGrid &grid = m_document.grid();
+    TableDocument &table = document();
+    const GridCell found = ::FindInGrid(table.grid(), text, options, m_searchText);
+    const StringGrid &grid = table.grid();
     EndEditing();
     if (found.col >= grid.fixedCols() && found.row >= grid.fixedRows())
-        TextGrid->MoveCursor(found.col, found.row);
+        table.MoveCursor(found.col, found.row);
     else
-        grid.setCurrent(found.col, found.row);   // a header cell: not selectable, but the next step starts here
+        table.setCurrent(found.col, found.row);   // a header cell: not selectable, but the next step starts here
     const QModelIndex shown = TextGrid->model()->index(qMax(found.row - grid.fixedRows(), 0),
                                                        qMax(found.col - grid.fixedCols(), 0));
     TextGrid->scrollTo(shown);
@@ -238,7 +276,7 @@ void TTextList2Form::Send1Execute()
 void TTextList2Form::Compare1Execute()
 {
     EndEditing();
-    const QByteArray table = m_document.CurrentImage();
+    const QByteArray table = document().CurrentImage();
     QByteArray controller;
     {
         WaitCursor wait;
@@ -253,24 +291,25 @@ void TTextList2Form::Compare1Execute()
 void TTextList2Form::CheckTable1Execute()
 {
     EndEditing();
-    const QList<TableFinding> findings = CheckTable(m_document.grid());
+    const QList<TableFinding> findings = CheckTable(document().grid());
     LogFindings(findings);
     if (!m_checkList) {
         m_checkList = new CheckListDialog(this);
         connect(m_checkList, &CheckListDialog::cellChosen, this, [this](int column, int row) {
-            TextGrid->MoveCursor(column, row);
-            TextGrid->scrollTo(TextGrid->model()->index(row - m_document.grid().fixedRows(), column - m_document.grid().fixedCols()));
+            const StringGrid &grid = document().grid();
+            document().MoveCursor(column, row);
+            TextGrid->scrollTo(TextGrid->model()->index(row - grid.fixedRows(), column - grid.fixedCols()));
             activateWindow();
             TextGrid->setFocus();
         });
     }
-    const QString title = CaptionAsName(action("CheckTable1")->text()) + QStringLiteral(" - ") + windowTitle();
+    const QString title = CaptionAsName(action(TableAction::CheckTable1)->text()) + QStringLiteral(" - ") + windowTitle();
     m_checkList->ShowFindings(title, findings, QString::fromUtf8(Msg::CheckClean));
 }
 
 QString TTextList2Form::LoggedLossWarning()
 {
-    const QList<TableFinding> findings = CheckTable(m_document.grid());
+    const QList<TableFinding> findings = CheckTable(document().grid());
     const QString warning = LossWarning(findings);
     if (!warning.isEmpty())
         LogFindings(findings);
@@ -288,77 +327,13 @@ bool TTextList2Form::IsModified() const
     return Modified() || TextGrid->isEditing();
 }
 
-void TTextList2Form::SetModified(bool value)
-{
-    // The mark follows the history; set from outside, it says the table is
-    // now saved, or that no state in the history is.
-    if (value) {
-        m_document.setImageStale(true);
-        m_document.ForgetSaved();
-    } else {
-        m_document.MarkSaved();
-    }
-}
-
-void TTextList2Form::HistoryChanged()
-{
-    TChildForm::SetModified(!m_document.AtSavedState());
-    QAction *undo = action("Undo1"), *redo = action("Redo1");
-    undo->setEnabled(m_document.CanUndo());
-    undo->setText(UndoCaption());
-    redo->setEnabled(m_document.CanRedo());
-    redo->setText(RedoCaption());
-    Q_EMIT stateChanged();
-}
-
-QString TTextList2Form::StepName(EditStep step) const
-{
-    const char *command = nullptr;
-    switch (step) {
-    case EditStep::Typing: return LocaleLookup(QStringLiteral("step typing"), QStringLiteral("Typing"));
-    case EditStep::MoveRow: return LocaleLookup(QStringLiteral("step row move"), QStringLiteral("Row Move"));
-    case EditStep::Cut: command = "GridCut1"; break;
-    case EditStep::Paste: command = "GridPaste1"; break;
-    case EditStep::DeleteRows: command = "GridDelete1"; break;
-    case EditStep::InsertRows: command = "GridInsert1"; break;
-    case EditStep::Sort: command = "GridSort1"; break;
-    case EditStep::Clear: command = "Clear1"; break;
-    case EditStep::Receive: command = "Recv1"; break;
-    }
-    return CaptionAsName(action(command)->text());
-}
-
-QString TTextList2Form::UndoCaption() const
-{
-    return m_document.CanUndo() ? m_undoWord + u' ' + StepName(m_document.UndoStep()) : m_undoWord;
-}
-
-QString TTextList2Form::RedoCaption() const
-{
-    return m_document.CanRedo() ? m_redoWord + u' ' + StepName(m_document.RedoStep()) : m_redoWord;
-}
-
-void TTextList2Form::ClearTable()
-{
-    m_document.ClearTable();
-}
-
-void TTextList2Form::LoadFromFile(const QString &name, int format)
-{
-    m_document.LoadFromFile(name, format);
-    SetFileName(name);
-    SetModified(false);
-}
-
 void TTextList2Form::SaveToFile(const QString &name, int format)
 {
     EndEditing();
-    const int kind = format >= 0 ? format : m_document.fileKind();
+    const int kind = format >= 0 ? format : document().fileKind();
     if (kind == FileKindBinary && !confirmIfLossy(Msg::AskSaveBinaryAnyway))
         throw OstrelError::cancel();   // the operator goes back to the table
-    m_document.SaveToFile(name, format);
-    SetFileName(name);
-    SetModified(false);
+    document().SaveToFile(name, format);
 }
 
 void TTextList2Form::EndEditing()
@@ -369,33 +344,33 @@ void TTextList2Form::EndEditing()
 void TTextList2Form::GridCut1Execute()
 {
     EndEditing();
-    PutBlockOnClipboard(m_document.CutSelection());
+    PutBlockOnClipboard(document().CutSelection());
 }
 
 void TTextList2Form::GridCopy1Execute()
 {
     EndEditing();
-    PutBlockOnClipboard(GridSelectionBlock(m_document.grid()));
+    PutBlockOnClipboard(GridSelectionBlock(document().grid()));
 }
 
 void TTextList2Form::GridPaste1Execute()
 {
     EndEditing();
-    PasteClipboard(m_document);
+    PasteClipboard(document());
 }
 
 void TTextList2Form::GridDelete1Execute()
 {
     EndEditing();
-    if (Prompts().Confirm(QString::fromUtf8(Msg::AskDeleteRows).arg(m_document.SelectedRowCount())))
-        m_document.DeleteSelectedRows();
+    if (Prompts().Confirm(QString::fromUtf8(Msg::AskDeleteRows).arg(document().SelectedRowCount())))
+        document().DeleteSelectedRows();
 }
 
 void TTextList2Form::GridInsert1Execute()
 {
     EndEditing();
-    QString question = QString::fromUtf8(Msg::AskInsertRows).arg(m_document.SelectedRowCount());
-    if (const QList<int> lost = m_document.RowsLostByInsert(); !lost.isEmpty()) {
+    QString question = QString::fromUtf8(Msg::AskInsertRows).arg(document().SelectedRowCount());
+    if (const QList<int> lost = document().RowsLostByInsert(); !lost.isEmpty()) {
         // The first few numbers name them; a long list would only hide the count.
         constexpr int Named = 8;
         QStringList rows;
@@ -406,7 +381,7 @@ void TTextList2Form::GridInsert1Execute()
         question += QString::fromUtf8(Msg::InsertDropsFilledRows).arg(lost.size()).arg(rows.join(u','));
     }
     if (Prompts().Confirm(question))
-        m_document.InsertSelectedRows();
+        document().InsertSelectedRows();
 }
 
 void TTextList2Form::GridSort1Execute()
@@ -415,43 +390,43 @@ void TTextList2Form::GridSort1Execute()
     const int column = TextGrid->CellAt(TextGrid->LastMouseDown()).col;
     if (column < 0)
         return;   // the last press was outside the cells: no column to sort by
-    m_document.SortByColumn(column);
+    document().SortByColumn(column);
 }
 
 void TTextList2Form::SelectAll1Execute()
 {
     EndEditing();
-    GridSelectAll(m_document.grid());
+    document().SelectAll();
 }
 
 void TTextList2Form::Clear1Execute()
 {
     EndEditing();
     if (Prompts().Confirm(QString::fromUtf8(Msg::AskClearTable)))
-        m_document.Clear();
+        document().Clear();
 }
 
 void TTextList2Form::Undo1Execute()
 {
     EndEditing();
-    m_document.Undo();
+    undoStack()->undo();
 }
 
 void TTextList2Form::Redo1Execute()
 {
     EndEditing();
-    m_document.Redo();
+    undoStack()->redo();
 }
 
 void TTextList2Form::GridPaste1Update()
 {
-    action("GridPaste1")->setEnabled(ClipboardHoldsText());
+    action(TableAction::GridPaste1)->setEnabled(ClipboardHoldsText());
 }
 
 void TTextList2Form::GridSort1Update()
 {
-    const GridRect sel = m_document.grid().selection();
-    action("GridSort1")->setEnabled(sel.left == sel.right);
+    const GridRect sel = document().grid().selection();
+    action(TableAction::GridSort1)->setEnabled(sel.left == sel.right);
 }
 
 QRect TTextList2Form::CellRect(GridCell cell) const

@@ -2,33 +2,28 @@
 
 #include "documents/child_form.h"
 #include "documents/grid_find.h"
-#include "documents/table_document.h"
+#include "documents/table_actions.h"
 #include "documents/table_transfer.h"
 #include "documents/text_grid_view.h"
-
-#include <QHash>
 
 class CheckListDialog;
 class QAction;
 class QLabel;
 class QMenu;
+class QUndoStack;
+class TableUndoStack;
 class TransferHost;
 
-// The barcode table window: a TableDocument (the grid the operator edits, the
-// 64 KiB table image exchanged with binary files and the controller, and the
-// undo history) shown in a TextGridView, with the window's commands wired to
-// the document.
-class TTextList2Form : public TChildForm, private GridObserver
+// The barcode table window: its TableDocument (the grid the operator edits,
+// the 64 KiB table image exchanged with binary files and the controller) with
+// the document's undo history, shown in a TextGridView, with the window's
+// commands wired to the document.
+class TTextList2Form : public TChildForm
 {
     Q_OBJECT
 public:
     explicit TTextList2Form(const DocumentServices &services = {}, QWidget *parent = nullptr);
     ~TTextList2Form() override;
-
-    // Grid to image (it does not repaint anything).
-    void Update();
-    // Image to grid.
-    void ImageToGrid();
 
     // The whole table to and from the controller through the main window's port.
     // Writes the table; the safeguards read and save the controller's table
@@ -48,16 +43,14 @@ public:
     // Check Table: logs the findings and lists them; choosing one goes to its cell.
     void CheckTable1Execute();
 
-    // Modified is "the table is not in the state last saved": undoing back to
-    // it clears the mark again.
+    // The document is modified, or a cell's editor is open.
     bool IsModified() const override;
-    void SetModified(bool value) override;
-    void ClearTable() override;
-    void LoadFromFile(const QString &name, int format) override;
+    // Ends in-place editing first; a binary save that would cut or lose text asks.
     void SaveToFile(const QString &name, int format) override;
+    void LoadFromFile(const QString &name, int format) { document().LoadFromFile(name, format); }
 
     void SetEditing(bool on) { TextGrid->SetEditing(on); }
-    bool Editing() const { return TextGrid->Editing(); }
+    bool Editing() const { return TextGrid->isEditing(); }
     GridCell CellAt(const QPoint &pos) const { return TextGrid->CellAt(pos); }
     // Where a grid cell (headers included) is drawn, in the window's coordinates.
     QRect CellRect(GridCell cell) const;
@@ -74,23 +67,11 @@ public:
     void Undo1Execute();
     void Redo1Execute();
 
-    // "Undo Paste", "Redo Sort": the command with the step it takes back or again.
-    QString UndoCaption() const;
-    QString RedoCaption() const;
-
-    // The command of that name in the window's command table; a name not in it asserts.
-    QAction *action(const char *name) const
-    {
-        QAction *found = m_actions.value(QLatin1String(name));
-        Q_ASSERT_X(found, "TTextList2Form::action", name);
-        return found;
-    }
+    QAction *action(TableAction id) const { return m_actions[id]; }
     QMenu *popupMenu() const { return PopupMenu1; }
-    int SortColumn() const { return m_document.SortColumn(); }
-    int SortDirection() const { return m_document.SortDirection(); }
+    // The document's history, as the main window's undo group follows it.
+    QUndoStack *undoStack() const;
 
-    TableDocument &document() { return m_document; }
-    const TableDocument &document() const { return m_document; }
     TextGridView *grid() const { return TextGrid; }
     QLabel *recvLabel() const { return RecvLabel; }
     QLabel *sendLabel() const { return SendLabel; }
@@ -110,24 +91,22 @@ private:
     // Asks question after that warning when there is one; true to go on.
     bool confirmIfLossy(const char *question);
     void createActions();
+    // The Undo and Redo captions follow the history: "Undo Paste", "Redo Sort".
+    void followHistory();
     TransferHost &transferHost() const;
     void FormResize();
     // Ends in-place editing before a command; a text that cannot be stored stops it.
     void EndEditing();
-    void HistoryChanged();
-    QString StepName(EditStep step) const;
     void GridPaste1Update();
     void GridSort1Update();
-    void gridSelectionChanged() override { GridSort1Update(); }
 
-    TableDocument m_document;
+    TableActions m_actions;
+    TableUndoStack *m_history = nullptr;   // the document owns it
     QString m_searchText;
     TextGridView *TextGrid = nullptr;
     QWidget *Panel1 = nullptr;
     QLabel *RecvLabel = nullptr;
     QLabel *SendLabel = nullptr;
     QMenu *PopupMenu1 = nullptr;
-    QHash<QString, QAction *> m_actions;
-    QString m_undoWord, m_redoWord;   // the Undo and Redo captions without a step
     CheckListDialog *m_checkList = nullptr;   // made on the first Check Table
 };

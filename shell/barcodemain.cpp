@@ -168,12 +168,13 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     m_form->FooterSplitter->installEventFilter(this);
     m_form->FooterPanel->installEventFilter(this);
 
-    m_editCommands = std::make_unique<EditCommands>(*this);
-    m_windowCommands = std::make_unique<WindowCommands>(*this, m_form->WindowMenu);
-    m_fileCommands = std::make_unique<FileCommands>(*this);
-    m_transferCommands = std::make_unique<TransferCommands>(*this);
-    m_helpCommands = std::make_unique<HelpCommands>(*this);
-    m_findCommands = std::make_unique<FindCommands>(*this);
+    DocumentArea &area = *m_form->documentArea;
+    m_editCommands = std::make_unique<EditCommands>(*this, m_undoGroup);
+    m_windowCommands = std::make_unique<WindowCommands>(*this, area, m_form->WindowMenu);
+    m_fileCommands = std::make_unique<FileCommands>(*this, *this, m_form->FileRecentMenu, m_form->FileRecentSep);
+    m_transferCommands = std::make_unique<TransferCommands>(*this, m_form->PortCombo, m_form->BaudCombo, m_ports);
+    m_helpCommands = std::make_unique<HelpCommands>(*this, *this, m_form->RichEdit1, m_form->LogoImage);
+    m_findCommands = std::make_unique<FindCommands>(*this, area, *this);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(m_form->RichEdit1);
@@ -186,6 +187,11 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     m_helpCommands->BuildVersionCaption();
 
     connect(documentArea(), &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
+    // The active table's history: what its Undo and Redo would do.
+    for (auto changed : {&QUndoGroup::canUndoChanged, &QUndoGroup::canRedoChanged})
+        connect(&m_undoGroup, changed, this, &TOstrelMain::updateActions);
+    for (auto changed : {&QUndoGroup::undoTextChanged, &QUndoGroup::redoTextChanged})
+        connect(&m_undoGroup, changed, this, &TOstrelMain::updateActions);
     connect(qApp, &QApplication::focusChanged, this, &TOstrelMain::updateActions);
     qApp->installEventFilter(this);   // hints follow the mouse over every control
     resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
@@ -359,7 +365,8 @@ void TOstrelMain::FormShow()
 
 void TOstrelMain::closeEvent(QCloseEvent *event)
 {
-    if (zered::Guarded([this] { TChildForm::CloseAllChildren(children()); })) {
+    const QList<TTextList2Form *> tables = documents();
+    if (zered::Guarded([&] { TChildForm::CloseAllChildren({tables.cbegin(), tables.cend()}); })) {
         // While the window is still shown: a hidden one would be stored as hidden.
         SaveSettings();
         m_settingsSaved = true;
@@ -377,20 +384,21 @@ TShape *TOstrelMain::progressBar() const { return m_form->Shape1; }
 QWidget *TOstrelMain::headPanel() const { return m_form->HeadPanel; }
 QAbstractButton *TOstrelMain::transferCancelButton() const { return m_form->TransferCancel; }
 
-QList<TChildForm *> TOstrelMain::children() const
+QList<TTextList2Form *> TOstrelMain::documents() const
 {
     return m_form->documentArea->documents();
 }
 
-TChildForm *TOstrelMain::activeChild() const
+TTextList2Form *TOstrelMain::activeTable() const
 {
     return m_form->documentArea->activeDocument();
 }
 
 TTextList2Form *TOstrelMain::createTableWindow()
 {
-    auto *form = new TTextList2Form({this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder()});
-    connect(form, &TChildForm::stateChanged, this, &TOstrelMain::updateActions);
+    auto *form = new TTextList2Form(
+        {this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder(), &m_undoGroup});
+    connect(&form->document(), &TableDocument::modifiedChanged, this, &TOstrelMain::updateActions);
     m_form->documentArea->addDocument(form, {TableWindowClientWidth, TableWindowClientHeight});
     connect(form->parentWidget(), &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
     updateActions();
@@ -534,14 +542,13 @@ void TOstrelMain::updateActions()
 {
     if (m_destroying)
         return;
-    TChildForm *child = activeChild();
-    const bool hasChild = child != nullptr;
+    TTextList2Form *table = activeTable();
+    m_undoGroup.setActiveStack(table ? table->undoStack() : nullptr);
     for (MainAction id : {MainAction::FileSave1, MainAction::FileSaveAs1, MainAction::SearchFind1,
-                          MainAction::SearchFindNext1})
-        action(id)->setEnabled(hasChild);
-    action(MainAction::FileSaveOverwrite1)->setEnabled(hasChild && child->IsModified());
-    for (MainAction id : {MainAction::Send1, MainAction::Compare1, MainAction::SearchCheckTable1})
-        action(id)->setEnabled(qobject_cast<TTextList2Form *>(child) != nullptr);
+                          MainAction::SearchFindNext1, MainAction::Send1, MainAction::Compare1,
+                          MainAction::SearchCheckTable1})
+        action(id)->setEnabled(table != nullptr);
+    action(MainAction::FileSaveOverwrite1)->setEnabled(table && table->IsModified());
     action(MainAction::WindowCloseAll1)->setEnabled(!m_form->documentArea->subWindowList().isEmpty());
     m_windowCommands->updateActions();
     m_editCommands->updateActions();

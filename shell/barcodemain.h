@@ -4,12 +4,14 @@
 #include "documents/file_recognition.h"
 #include "common/user_prompts.h"
 #include "documents/table_transfer.h"
+#include "shell/command_host.h"
 #include "shell/document_area.h"
 #include "shell/main_actions.h"
 #include "shell/port_combo.h"
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QUndoGroup>
 #include <memory>
 
 class QAbstractButton;
@@ -19,7 +21,6 @@ class QComboBox;
 class QPlainTextEdit;
 class QTextEdit;
 class SettingsStore;
-class TChildForm;
 class TShape;
 class TTextList2Form;
 class EditCommands;
@@ -33,8 +34,9 @@ namespace zered { class RichEditLog; }
 namespace Ui { class TOstrelMain; }
 
 // The multiple-document main window: head bar, document area, hint pane,
-// message pane with the progress indicator, and the command table.
-class TOstrelMain : public QMainWindow, public TransferHost
+// message pane with the progress indicator, and the command table; its
+// commands see it as their CommandHost, a transfer as its TransferHost.
+class TOstrelMain : public QMainWindow, public TransferHost, public CommandHost
 {
     Q_OBJECT
 public:
@@ -50,12 +52,9 @@ public:
     virtual void LoadSettings();
     virtual void SaveSettings();
 
-    // A new table window loaded from path in kind (recognised when no type was
-    // chosen); raises "file not found".
-    TTextList2Form *OpenDocument(const QString &path, int kind = FileKindAuto);
-    // A new table window named name (untitled when empty).
-    TTextList2Form *NewDocument(const QString &name);
-    virtual void SetActiveChildState(bool normal);
+    TTextList2Form *OpenDocument(const QString &path, int kind = FileKindAuto) override;
+    TTextList2Form *NewDocument(const QString &name) override;
+    void SetActiveChildState(bool normal) override;
 
     void ProgressStart(int total, int position, int colour) override;
     void ProgressStep(int position, int colour) override;
@@ -84,10 +83,9 @@ public:
     // Files dropped on the window, in drop order.
     void DropFiles(const QStringList &paths);
 
-    // The document windows, top one first.
-    QList<TChildForm *> children() const;
-    TChildForm *activeChild() const;
-    QAction *action(MainAction id) const { return m_actions[id]; }
+    QList<TTextList2Form *> documents() const override;
+    TTextList2Form *activeTable() const override;
+    QAction *action(MainAction id) const override { return m_actions[id]; }
     // The file commands and the recent lists.
     FileCommands &fileCommands() const { return *m_fileCommands; }
     // Re-evaluates every command's enabled state.
@@ -132,6 +130,7 @@ private:
     SettingsStore *m_settings;
     std::unique_ptr<zered::RichEditLog> m_log;
     std::unique_ptr<MainLocalisation> m_localisation;
+    QUndoGroup m_undoGroup;   // follows the active table window
     std::unique_ptr<EditCommands> m_editCommands;
     std::unique_ptr<WindowCommands> m_windowCommands;
     std::unique_ptr<FileCommands> m_fileCommands;

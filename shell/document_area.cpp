@@ -1,6 +1,6 @@
 #include "shell/document_area.h"
 
-#include "documents/child_form.h"
+#include "documents/textlist_form.h"
 
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -13,17 +13,20 @@ DocumentArea::DocumentArea(QWidget *parent) : QMdiArea(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(this, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *frame) {
         if (frame && !frame->isMaximized() && !frame->isMinimized())
-            if (auto *form = qobject_cast<TChildForm *>(frame->widget()))
+            if (TTextList2Form *form = m_forms.value(frame))
                 ensureVisible(form, QRect(QPoint(0, 0), QSize(1, 1)));
     });
 }
 
-void DocumentArea::addDocument(TChildForm *form, QSize clientSize)
+void DocumentArea::addDocument(TTextList2Form *form, QSize clientSize)
 {
     QMdiSubWindow *previous = currentSubWindow();
     const bool maximized = previous && previous->isMaximized();
     QMdiSubWindow *frame = addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    // A closed window goes with its frame; a new frame may take the old one's address.
+    m_forms.removeIf([](const auto &entry) { return entry.value().isNull(); });
+    m_forms.insert(frame, form);
     // A key of the main window's commands (Ctrl+W for Close) stays theirs: a
     // second owner in the frame's own menu would make it ambiguous, and it would do nothing.
     QList<QKeySequence> owned;
@@ -56,26 +59,25 @@ void DocumentArea::addDocument(TChildForm *form, QSize clientSize)
     setActiveSubWindow(frame);
 }
 
-QList<TChildForm *> DocumentArea::documents() const
+QList<TTextList2Form *> DocumentArea::documents() const
 {
-    QList<TChildForm *> list;
+    QList<TTextList2Form *> list;
     const QList<QMdiSubWindow *> frames = subWindowList(QMdiArea::StackingOrder);
     for (auto it = frames.crbegin(); it != frames.crend(); ++it)
-        if (auto *child = qobject_cast<TChildForm *>((*it)->widget()))
-            list.append(child);
+        if (TTextList2Form *form = m_forms.value(*it))
+            list.append(form);
     return list;
 }
 
-TChildForm *DocumentArea::activeDocument() const
+TTextList2Form *DocumentArea::activeDocument() const
 {
-    QMdiSubWindow *frame = currentSubWindow();
-    return frame ? qobject_cast<TChildForm *>(frame->widget()) : nullptr;
+    return m_forms.value(currentSubWindow());
 }
 
 void DocumentArea::setActiveDocumentState(bool normal)
 {
     QMdiSubWindow *frame = currentSubWindow();
-    if (!frame || !qobject_cast<TChildForm *>(frame->widget()))
+    if (!m_forms.value(frame))
         return;
     if (normal)
         frame->showNormal();
@@ -123,7 +125,7 @@ void DocumentArea::minimizeAll()
         frame->showMinimized();
 }
 
-void DocumentArea::ensureVisible(TChildForm *form, const QRect &rect)
+void DocumentArea::ensureVisible(QWidget *form, const QRect &rect)
 {
     auto *frame = qobject_cast<QMdiSubWindow *>(form->parentWidget());
     if (!frame || frame->isMaximized())

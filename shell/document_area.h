@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QMdiArea>
+#include <QPointer>
 
-class TChildForm;
+class TTextList2Form;
 
 // The main window's document area: it creates the document windows' frames,
 // places each new one, cascades, tiles and arranges them, finds the active
@@ -17,11 +19,11 @@ public:
     // Puts form into a frame of its own with the given client size (smaller
     // when the area is smaller), one step below and right of the last window;
     // maximized when the active window is. The new window becomes active.
-    void addDocument(TChildForm *form, QSize clientSize);
+    void addDocument(TTextList2Form *form, QSize clientSize);
 
     // The document windows, top one first.
-    QList<TChildForm *> documents() const;
-    TChildForm *activeDocument() const;
+    QList<TTextList2Form *> documents() const;
+    TTextList2Form *activeDocument() const;
     // Shows the active document window normal or maximized; nothing without one.
     void setActiveDocumentState(bool normal);
 
@@ -34,7 +36,7 @@ public:
 
     // Scrolls so that rect (in form's coordinates) is in sight, its top-left
     // corner first when it is larger than the area.
-    void ensureVisible(TChildForm *form, const QRect &rect);
+    void ensureVisible(QWidget *form, const QRect &rect);
 
     // The windows a cascade of new windows runs through before it starts again
     // at the top, and the steps of it a window shrunk to the area leaves free.
@@ -42,4 +44,8 @@ public:
     static constexpr int StepsKeptFree = 4;
     // The smallest client size a new window is given to fit the area.
     static constexpr QSize MinimumClientSize{240, 120};
+
+private:
+    // The window in each frame, as it was put there; none once it is gone.
+    QHash<const QMdiSubWindow *, QPointer<TTextList2Form>> m_forms;
 };

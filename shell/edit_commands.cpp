@@ -2,7 +2,7 @@
 
 #include "common/zered_gui.h"
 #include "documents/textlist_form.h"
-#include "shell/barcodemain.h"
+#include "shell/command_host.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QUndoGroup>
 
 namespace {
 
@@ -51,10 +52,11 @@ void DeleteSelection(QPlainTextEdit *e) { e->textCursor().removeSelectedText(); 
 
 } // namespace
 
-EditCommands::EditCommands(TOstrelMain &main) : m_main(main)
+EditCommands::EditCommands(CommandHost &host, const QUndoGroup &undoGroup) : m_host(host), m_undoGroup(undoGroup)
 {
     auto bind = [this](MainAction id, auto op, void (TTextList2Form::*tableCommand)()) {
-        QObject::connect(m_main.action(id), &QAction::triggered, &m_main, [this, op, tableCommand] {
+        QAction *command = m_host.action(id);
+        QObject::connect(command, &QAction::triggered, command, [this, op, tableCommand] {
             if (QWidget *editor = focusedEditor())
                 OnEditor(editor, op);
             else if (TTextList2Form *table = focusedTable(); table && tableCommand)
@@ -68,12 +70,13 @@ EditCommands::EditCommands(TOstrelMain &main) : m_main(main)
     bind(MainAction::EditUndo1, [](auto *e) { e->undo(); }, &TTextList2Form::Undo1Execute);
     bind(MainAction::EditRedo1, [](auto *e) { e->redo(); }, &TTextList2Form::Redo1Execute);
     bind(MainAction::EditDelete1, [](auto *e) { DeleteSelection(e); }, nullptr);
-    QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, &m_main, [this] { updateActions(); });
+    QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, m_host.action(MainAction::EditPaste1),
+                     [this] { updateActions(); });
 }
 
 TTextList2Form *EditCommands::focusedTable() const
 {
-    return focusedEditor() ? nullptr : qobject_cast<TTextList2Form *>(m_main.activeChild());
+    return focusedEditor() ? nullptr : m_host.activeTable();
 }
 
 QWidget *EditCommands::focusedEditor() const
@@ -90,17 +93,18 @@ void EditCommands::updateActions()
     const QMimeData *clip = QApplication::clipboard()->mimeData();
     const bool clipText = clip && clip->hasText();
     const TTextList2Form *table = focusedTable();
-    m_main.action(MainAction::EditCut1)->setEnabled((s.hasSelection && s.writable) || table);
-    m_main.action(MainAction::EditDelete1)->setEnabled(s.hasSelection && s.writable);
-    m_main.action(MainAction::EditCopy1)->setEnabled(s.hasSelection || table);
-    m_main.action(MainAction::EditPaste1)->setEnabled(clipText && (s.writable || table));
-    m_main.action(MainAction::EditSelectAll1)->setEnabled(s.hasText);
-    QAction *undo = m_main.action(MainAction::EditUndo1), *redo = m_main.action(MainAction::EditRedo1);
+    m_host.action(MainAction::EditCut1)->setEnabled((s.hasSelection && s.writable) || table);
+    m_host.action(MainAction::EditDelete1)->setEnabled(s.hasSelection && s.writable);
+    m_host.action(MainAction::EditCopy1)->setEnabled(s.hasSelection || table);
+    m_host.action(MainAction::EditPaste1)->setEnabled(clipText && (s.writable || table));
+    m_host.action(MainAction::EditSelectAll1)->setEnabled(s.hasText);
+    QAction *undo = m_host.action(MainAction::EditUndo1), *redo = m_host.action(MainAction::EditRedo1);
     if (table) {
-        undo->setEnabled(table->document().CanUndo());
-        undo->setText(table->UndoCaption());
-        redo->setEnabled(table->document().CanRedo());
-        redo->setText(table->RedoCaption());
+        // The group follows the active window; the captions are its window's own.
+        undo->setEnabled(m_undoGroup.canUndo());
+        undo->setText(table->action(TableAction::Undo1)->text());
+        redo->setEnabled(m_undoGroup.canRedo());
+        redo->setText(table->action(TableAction::Redo1)->text());
     } else {
         undo->setEnabled(s.canUndo && s.writable);
         redo->setEnabled(s.canRedo && s.writable);

@@ -8,29 +8,30 @@
 #include "documents/file_recognition.h"
 #include "documents/table_image.h"
 #include "documents/textlist_form.h"
-#include "shell/barcodemain.h"
+#include "shell/command_host.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
 
-FileCommands::FileCommands(TOstrelMain &main)
-    : m_main(main),
-      m_openDialog(new TFileDialog(TFileDialog::Kind::Open, &main)),
+FileCommands::FileCommands(CommandHost &host, QWidget &window, QMenu *recentMenu, QAction *separator)
+    : m_host(host),
+      m_window(window),
+      m_openDialog(new TFileDialog(TFileDialog::Kind::Open, &window)),
       m_saveDialog(createSaveDialog(MainAction::FileSave1)),
       m_saveAsDialog(createSaveDialog(MainAction::FileSaveAs1)),
-      m_recentMenu(main.findChild<QMenu *>(QStringLiteral("FileRecentMenu"))),
-      m_recentSeparator(main.findChild<QAction *>(QStringLiteral("FileRecentSep")))
+      m_recentMenu(recentMenu),
+      m_recentSeparator(separator)
 {
-    QObject::connect(m_main.action(MainAction::FileOpen1), &QAction::triggered, &m_main, [this] {
+    QObject::connect(m_host.action(MainAction::FileOpen1), &QAction::triggered, &m_window, [this] {
         zered::Guarded([this] { FileOpen1Execute(); });
     });
-    QObject::connect(m_main.action(MainAction::FileSaveOverwrite1), &QAction::triggered, &m_main, [this] {
+    QObject::connect(m_host.action(MainAction::FileSaveOverwrite1), &QAction::triggered, &m_window, [this] {
         zered::Guarded([this] { FileSaveOverwrite1Execute(); });
     });
-    QObject::connect(m_recentMenu, &QMenu::aboutToShow, &m_main, [this] { FileRecentMenuClick(); });
+    QObject::connect(m_recentMenu, &QMenu::aboutToShow, &m_window, [this] { FileRecentMenuClick(); });
     for (TFileDialog *dialog : {m_openDialog, m_saveDialog, m_saveAsDialog})
-        QObject::connect(dialog, &TFileDialog::folderChosen, &m_main, [this](const QString &folder) {
+        QObject::connect(dialog, &TFileDialog::folderChosen, &m_window, [this](const QString &folder) {
             SetLastFolder(folder);
         });
 }
@@ -39,11 +40,11 @@ FileCommands::~FileCommands() = default;
 
 TFileDialog *FileCommands::createSaveDialog(MainAction id)
 {
-    auto *dialog = new TFileDialog(TFileDialog::Kind::Save, &m_main);
-    QObject::connect(dialog, &QFileDialog::filterSelected, &m_main, [this, dialog] {
+    auto *dialog = new TFileDialog(TFileDialog::Kind::Save, &m_window);
+    QObject::connect(dialog, &QFileDialog::filterSelected, &m_window, [this, dialog] {
         FileSaveAs1SaveDialogTypeChange(*dialog);
     });
-    QObject::connect(m_main.action(id), &QAction::triggered, &m_main, [this, dialog] {
+    QObject::connect(m_host.action(id), &QAction::triggered, &m_window, [this, dialog] {
         zered::Guarded([this, dialog] { SaveAsExecute(*dialog); });
     });
     return dialog;
@@ -60,7 +61,7 @@ void FileCommands::FileOpen1Accept()
     const QStringList files = m_openDialog->selectedFiles();
     // A maximized active window would make every new one open maximized.
     if (files.size() > 1)
-        m_main.SetActiveChildState(true);
+        m_host.SetActiveChildState(true);
     // A chosen type is honoured; "all files" chooses none.
     const int filter = m_openDialog->FilterIndex();
     const int kind = filter == FileKindBinary || filter == FileKindSheet ? filter
@@ -70,9 +71,9 @@ void FileCommands::FileOpen1Accept()
         if (kind == FileKindBinary) {
             if (!QFileInfo::exists(path))
                 throw OstrelError(Msg::FileNotFound);
-            m_main.NewDocument(QString())->LoadFromFile(path, FileKindBinary);
+            m_host.NewDocument(QString())->LoadFromFile(path, FileKindBinary);
         } else {
-            m_main.OpenDocument(path, kind);
+            m_host.OpenDocument(path, kind);
             AddRecent(path);
         }
     }
@@ -89,8 +90,8 @@ bool FileCommands::SaveAsExecute(TFileDialog &dialog)
 
 void FileCommands::FileSaveAs1BeforeExecute(TFileDialog &dialog)
 {
-    if (TChildForm *child = m_main.activeChild(); child && !child->FileName().isEmpty())
-        dialog.SetFileName(child->FileName());
+    if (TTextList2Form *table = m_host.activeTable(); table && !table->FileName().isEmpty())
+        dialog.SetFileName(table->FileName());
 }
 
 void FileCommands::FileSaveAs1SaveDialogTypeChange(TFileDialog &dialog)
@@ -106,26 +107,26 @@ void FileCommands::FileSaveAs1SaveDialogTypeChange(TFileDialog &dialog)
 
 void FileCommands::FileSaveAs1Accept(TFileDialog &dialog)
 {
-    TChildForm *child = m_main.activeChild();
-    if (!child)
+    TTextList2Form *table = m_host.activeTable();
+    if (!table)
         return;
     const QString target = dialog.FileName();
     const int kind = dialog.FilterIndex();
-    child->SaveToFile(target, kind);
+    table->SaveToFile(target, kind);
     if (kind != FileKindBinary)
         AddRecent(target);
 }
 
 void FileCommands::FileSaveOverwrite1Execute()
 {
-    TChildForm *child = m_main.activeChild();
-    if (!child)
+    TTextList2Form *table = m_host.activeTable();
+    if (!table)
         return;
-    if (!child->FileName().isEmpty())
-        child->SaveToFile(child->FileName(), FileKindOwn);
+    if (!table->FileName().isEmpty())
+        table->SaveToFile(table->FileName(), FileKindOwn);
     else if (!SaveAsExecute(*m_saveAsDialog))
         return;   // nothing was saved, so there is nothing to report
-    zered::LogPrint(zered::clBlack, Msg::SaveTo, qUtf8Printable(child->FileName()));
+    zered::LogPrint(zered::clBlack, Msg::SaveTo, qUtf8Printable(table->FileName()));
 }
 
 void FileCommands::SetLastFolder(const QString &folder)
@@ -161,7 +162,7 @@ void FileCommands::FileRecentMenuClick()
 
 void FileCommands::RecentFileClick(int id)
 {
-    m_main.OpenDocument(m_lists.pathOf(id));
+    m_host.OpenDocument(m_lists.pathOf(id));
     m_lists.MoveFileToTop(id);
     showLists();
 }
@@ -184,8 +185,8 @@ void FileCommands::showLists()
         for (const RecentLists::Entry &entry : list) {
             QAction *item = m_entries.take(entry.id);
             if (!item) {
-                item = new QAction(&m_main);
-                QObject::connect(item, &QAction::triggered, &m_main, [this, click, id = entry.id] {
+                item = new QAction(&m_window);
+                QObject::connect(item, &QAction::triggered, &m_window, [this, click, id = entry.id] {
                     zered::Guarded([this, click, id] { (this->*click)(id); });
                 });
             }

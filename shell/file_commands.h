@@ -5,11 +5,12 @@
 
 #include <QHash>
 
+class CommandHost;
 class QAction;
 class QMenu;
 class QString;
+class QWidget;
 class TFileDialog;
-class TOstrelMain;
 
 // The main window's file commands (Open, Save ..., Save As, Save) with their
 // dialogs, and the Recent Files submenu: recent files above its separator,
@@ -17,7 +18,8 @@ class TOstrelMain;
 class FileCommands
 {
 public:
-    explicit FileCommands(TOstrelMain &main);
+    // The dialogs belong to window; recentMenu holds the lists around separator.
+    FileCommands(CommandHost &host, QWidget &window, QMenu *recentMenu, QAction *separator);
     ~FileCommands();
 
     void AddRecent(const QString &path);
@@ -51,7 +53,8 @@ private:
     // Makes the submenu hold the lists' entries, in order, with their captions.
     void showLists();
 
-    TOstrelMain &m_main;
+    CommandHost &m_host;
+    QWidget &m_window;
     TFileDialog *m_openDialog;
     TFileDialog *m_saveDialog;     // "&Save ..."
     TFileDialog *m_saveAsDialog;   // "Save &As ...", also run by "&Save" and the close prompt

@@ -2,24 +2,26 @@
 
 #include "common/zered_gui.h"
 #include "documents/textlist_form.h"
-#include "shell/barcodemain.h"
+#include "shell/command_host.h"
+#include "shell/document_area.h"
 #include "shell/find_dialog.h"
 
 #include <QAction>
 
-FindCommands::FindCommands(TOstrelMain &main) : m_main(main), m_dialog(new TFindDialog(&main))
+FindCommands::FindCommands(CommandHost &host, DocumentArea &area, QWidget &window)
+    : m_host(host), m_area(area), m_dialog(new TFindDialog(&window))
 {
-    QObject::connect(m_main.action(MainAction::SearchFind1), &QAction::triggered, &m_main, [this] { SearchFind1Execute(); });
-    QObject::connect(m_main.action(MainAction::SearchFindNext1), &QAction::triggered, &m_main, [this] {
-        zered::Guarded([this] { SearchFindNext1Execute(); });
-    });
-    QObject::connect(m_main.action(MainAction::SearchCheckTable1), &QAction::triggered, &m_main, [this] {
+    QAction *find = m_host.action(MainAction::SearchFind1), *next = m_host.action(MainAction::SearchFindNext1),
+            *check = m_host.action(MainAction::SearchCheckTable1);
+    QObject::connect(find, &QAction::triggered, find, [this] { SearchFind1Execute(); });
+    QObject::connect(next, &QAction::triggered, next, [this] { zered::Guarded([this] { SearchFindNext1Execute(); }); });
+    QObject::connect(check, &QAction::triggered, check, [this] {
         zered::Guarded([this] {
-            if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
-                form->CheckTable1Execute();
+            if (TTextList2Form *table = m_host.activeTable())
+                table->CheckTable1Execute();
         });
     });
-    QObject::connect(m_dialog, &TFindDialog::find, &m_main, [this] { zered::Guarded([this] { FindDialog1Find(); }); });
+    QObject::connect(m_dialog, &TFindDialog::find, m_dialog, [this] { zered::Guarded([this] { FindDialog1Find(); }); });
 }
 
 void FindCommands::SearchFind1Execute()
@@ -38,11 +40,11 @@ void FindCommands::SearchFindNext1Execute()
 void FindCommands::FindDialog1Find()
 {
     // The dialog can outlive the last table window; then there is nothing to search.
-    auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild());
-    if (!form)
+    TTextList2Form *table = m_host.activeTable();
+    if (!table)
         return;
-    form->FindInGrid(m_dialog->findText(), m_dialog->options());
+    table->FindInGrid(m_dialog->findText(), m_dialog->options());
     // The hit may lie in a part of the window outside the document area.
-    const StringGrid &grid = form->document().grid();
-    m_main.documentArea()->ensureVisible(form, form->CellRect({grid.col(), grid.row()}));
+    const StringGrid &grid = table->document().grid();
+    m_area.ensureVisible(table, table->CellRect({grid.col(), grid.row()}));
 }

@@ -1,14 +1,17 @@
 #pragma once
 
+class CommandHost;
+class DocumentArea;
+class QWidget;
 class TFindDialog;
-class TOstrelMain;
 
 // The Search menu: "&Find Text" shows the find dialog, whose Find Next button
-// and "Find &Next" run one search step in the active table window.
+// and "Find &Next" run one search step in the active table window, which the
+// document area then scrolls into sight; "Check &Table" checks that window.
 class FindCommands
 {
 public:
-    explicit FindCommands(TOstrelMain &main);
+    FindCommands(CommandHost &host, DocumentArea &area, QWidget &window);
 
     void SearchFind1Execute();
     void SearchFindNext1Execute();
@@ -16,6 +19,7 @@ public:
     TFindDialog *dialog() const { return m_dialog; }
 
 private:
-    TOstrelMain &m_main;
+    CommandHost &m_host;
+    DocumentArea &m_area;
     TFindDialog *m_dialog;
 };

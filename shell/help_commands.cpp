@@ -4,7 +4,7 @@
 #include "common/version_info.h"
 #include "common/zered_gui.h"
 #include "common/zered_log.h"
-#include "shell/barcodemain.h"
+#include "shell/command_host.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -14,11 +14,11 @@
 #include <QTextEdit>
 #include <QUrl>
 
-HelpCommands::HelpCommands(TOstrelMain &main) : m_main(main)
+HelpCommands::HelpCommands(CommandHost &host, QWidget &window, QTextEdit *messagePane, QLabel *logo)
+    : m_window(window), m_messagePane(messagePane)
 {
-    QObject::connect(m_main.action(MainAction::HelpAbout), &QAction::triggered, this, [this] { HelpAboutExecute(); });
-    if (auto *logo = m_main.findChild<QLabel *>(QStringLiteral("LogoImage")))
-        logo->installEventFilter(this);
+    QObject::connect(host.action(MainAction::HelpAbout), &QAction::triggered, this, [this] { HelpAboutExecute(); });
+    logo->installEventFilter(this);
 }
 
 void HelpCommands::BuildVersionCaption()
@@ -27,22 +27,22 @@ void HelpCommands::BuildVersionCaption()
     ReadVersionStrings(keys);
     const QString comments = VersionValue(keys[0]), notice = VersionValue(keys[1]), version = VersionValue(keys[2]);
     const QString tail = comments.isEmpty() ? QStringLiteral(";") : comments + u';';
-    const QString caption = m_main.windowTitle();
+    const QString caption = m_window.windowTitle();
     // The banner starts a line of its own: after the break that ends the text so far.
-    const QTextDocument *log = m_main.messagePane()->document();
+    const QTextDocument *log = m_messagePane->document();
     m_versionLogPos = log->isEmpty() ? 0 : log->characterCount();
     zered::LogPrint(zered::clNavy, Msg::VersionBanner, qUtf8Printable(caption), qUtf8Printable(version),
                     qUtf8Printable(tail));
     zered::LogPrint(zered::clNavy, "%s", qUtf8Printable(notice));
-    m_titleText = caption + QStringLiteral(" ver") + version;
+    QString title = caption + QStringLiteral(" ver") + version;
     if (!comments.isEmpty())
-        m_titleText += u' ' + comments;
-    m_main.setWindowTitle(m_titleText);
+        title += u' ' + comments;
+    m_window.setWindowTitle(title);
 }
 
 void HelpCommands::HelpAboutExecute()
 {
-    QTextEdit *pane = m_main.messagePane();
+    QTextEdit *pane = m_messagePane;
     QTextCursor caret(pane->document());
     caret.setPosition(qMin(m_versionLogPos, pane->document()->characterCount() - 1));
     pane->setTextCursor(caret);

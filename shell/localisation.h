@@ -19,10 +19,6 @@ public:
     MainLocalisation(const MainLocalisation &) = delete;
     MainLocalisation &operator=(const MainLocalisation &) = delete;
 
-    const TZeredLang &lang() const { return m_lang; }
-    // True when Qt's translation for the language was found and installed.
-    bool QtTranslationInstalled() const { return m_qtTranslationInstalled; }
-
 private:
     TZeredLang m_lang;
     QTranslator m_qtTranslator;

@@ -5,7 +5,7 @@
 #include "common/zered_log.h"
 #include "device/port_selection.h"
 #include "documents/textlist_form.h"
-#include "shell/barcodemain.h"
+#include "shell/command_host.h"
 #include "shell/port_combo.h"
 
 #include <QAbstractItemView>
@@ -16,28 +16,23 @@
 #include <QStyle>
 #include <QTimer>
 
-TransferCommands::TransferCommands(TOstrelMain &main) : m_main(main)
+TransferCommands::TransferCommands(CommandHost &host, PortComboBox *ports, QComboBox *baud, const PortHolder &holder)
+    : m_host(host), m_ports(ports), m_baud(baud), m_holder(holder)
 {
-    QObject::connect(m_main.action(MainAction::Recv1), &QAction::triggered, &m_main, [this] {
-        zered::Guarded([this] { Recv1Execute(); });
-    });
-    QObject::connect(m_main.action(MainAction::Send1), &QAction::triggered, &m_main, [this] {
-        zered::Guarded([this] { Send1Execute(); });
-    });
-    QObject::connect(m_main.action(MainAction::Compare1), &QAction::triggered, &m_main, [this] {
-        zered::Guarded([this] {
-            if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
-                form->Compare1Execute();
-        });
-    });
-    PortComboBox *ports = m_main.portCombo();
-    QObject::connect(ports, &PortComboBox::aboutToDropDown, &m_main, [this] { RefreshPortList(); });
-    QObject::connect(ports, &QComboBox::activated, &m_main, [this](int index) { PortComboClick(index); });
-    auto *watch = new QTimer(&m_main);
+    const auto run = [this](MainAction id, void (TransferCommands::*command)()) {
+        QAction *a = m_host.action(id);
+        QObject::connect(a, &QAction::triggered, a, [this, command] { zered::Guarded([this, command] { (this->*command)(); }); });
+    };
+    run(MainAction::Recv1, &TransferCommands::Recv1Execute);
+    run(MainAction::Send1, &TransferCommands::Send1Execute);
+    run(MainAction::Compare1, &TransferCommands::Compare1Execute);
+    QObject::connect(ports, &PortComboBox::aboutToDropDown, ports, [this] { RefreshPortList(); });
+    QObject::connect(ports, &QComboBox::activated, ports, [this](int index) { PortComboClick(index); });
+    auto *watch = new QTimer(ports);
     watch->setInterval(PortWatchIntervalMs);
-    QObject::connect(watch, &QTimer::timeout, &m_main, [this] {
+    QObject::connect(watch, &QTimer::timeout, ports, [this] {
         // Not while a transfer holds a port, nor under the user's open list.
-        if (!m_main.ports().ActivePort() && !m_main.portCombo()->view()->isVisible())
+        if (!m_holder.ActivePort() && !m_ports->view()->isVisible())
             zered::Guarded([this] { RefreshPortList(); });
     });
     watch->start();
@@ -47,9 +42,10 @@ void TransferCommands::Recv1Execute()
 {
     // The new window takes over a maximized window's state; a failed receive
     // gives it back.
-    QPointer<QWidget> previous = m_main.activeChild() ? m_main.activeChild()->parentWidget() : nullptr;
+    TTextList2Form *active = m_host.activeTable();
+    QPointer<QWidget> previous = active ? active->parentWidget() : nullptr;
     const bool previousMaximized = previous && previous->isMaximized();
-    TTextList2Form *form = m_main.NewDocument(QString());
+    TTextList2Form *form = m_host.NewDocument(QString());
     try {
         form->ReceiveTable();
     } catch (...) {
@@ -63,14 +59,20 @@ void TransferCommands::Recv1Execute()
 
 void TransferCommands::Send1Execute()
 {
-    if (auto *form = qobject_cast<TTextList2Form *>(m_main.activeChild()))
-        form->Send1Execute();
+    if (TTextList2Form *table = m_host.activeTable())
+        table->Send1Execute();
+}
+
+void TransferCommands::Compare1Execute()
+{
+    if (TTextList2Form *table = m_host.activeTable())
+        table->Compare1Execute();
 }
 
 void TransferCommands::RefreshPortList()
 {
     const QList<PortEntry> listed = m_listPorts();
-    QComboBox *ports = m_main.portCombo();
+    QComboBox *ports = m_ports;
     QStringList before, now;
     for (int i = 0; i < ports->count(); ++i)
         before.append(ports->itemData(i).toString());
@@ -111,9 +113,9 @@ void TransferCommands::PortComboClick(int chosen)
     // The list shows what a port is; the selector keeps and passes its name.
     // Only an entry just chosen sets it: the list's current entry may be an
     // old one under a name typed or selected since.
-    PortComboBox *ports = m_main.portCombo();
+    PortComboBox *ports = m_ports;
     const QVariant name = chosen >= 0 ? ports->itemData(chosen) : QVariant();
     if (name.isValid())
         ports->setPortText(name.toString());
-    m_main.baudCombo()->setEnabled(!IsUsbPortName(m_main.portCombo()->currentText()));
+    m_baud->setEnabled(!IsUsbPortName(m_ports->currentText()));
 }

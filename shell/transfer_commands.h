@@ -5,7 +5,9 @@
 #include <QList>
 #include <functional>
 
-class TOstrelMain;
+class CommandHost;
+class PortComboBox;
+class QComboBox;
 
 // The main window's KOV commands and the port selector: "Recv" reads the
 // controller's table into a new window, "Send ..." writes the active table;
@@ -17,10 +19,12 @@ class TransferCommands
 public:
     static constexpr int PortWatchIntervalMs = 2000;
 
-    explicit TransferCommands(TOstrelMain &main);
+    // ports and baud are the selectors; holder holds the port of a running transfer.
+    TransferCommands(CommandHost &host, PortComboBox *ports, QComboBox *baud, const PortHolder &holder);
 
     void Recv1Execute();
     void Send1Execute();
+    void Compare1Execute();
     // After a choice from the list (its index) or a name set otherwise.
     void PortComboClick(int chosen = -1);
     // Lists the ports again; the text in the selector stays as it is.
@@ -29,7 +33,10 @@ public:
     void setPortLister(std::function<QList<PortEntry>()> lister) { m_listPorts = std::move(lister); }
 
 private:
-    TOstrelMain &m_main;
+    CommandHost &m_host;
+    PortComboBox *m_ports;
+    QComboBox *m_baud;
+    const PortHolder &m_holder;
     std::function<QList<PortEntry>()> m_listPorts = AvailablePorts;
     bool m_portsListed = false;   // the first listing is not news
 };

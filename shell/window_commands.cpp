@@ -1,8 +1,8 @@
 #include "shell/window_commands.h"
 
 #include "common/zered_gui.h"
-#include "documents/child_form.h"
-#include "shell/barcodemain.h"
+#include "documents/textlist_form.h"
+#include "shell/command_host.h"
 #include "shell/document_area.h"
 
 #include <QAction>
@@ -11,34 +11,36 @@
 #include <QMenu>
 #include <QPointer>
 
-WindowCommands::WindowCommands(TOstrelMain &main, QMenu *windowMenu) : m_main(main), m_windowMenu(windowMenu)
+WindowCommands::WindowCommands(CommandHost &host, DocumentArea &area, QMenu *windowMenu)
+    : m_host(host), m_area(area), m_windowMenu(windowMenu)
 {
-    DocumentArea *area = m_main.documentArea();
     auto on = [this](MainAction id, auto handler) {
-        QObject::connect(m_main.action(id), &QAction::triggered, &m_main, handler);
+        QAction *command = m_host.action(id);
+        QObject::connect(command, &QAction::triggered, command, handler);
     };
-    on(MainAction::WindowClose1, [area] {
-        if (QMdiSubWindow *frame = area->currentSubWindow())
+    on(MainAction::WindowClose1, [this] {
+        if (QMdiSubWindow *frame = m_area.currentSubWindow())
             frame->close();
     });
     on(MainAction::WindowCloseAll1, [this] {
-        zered::Guarded([this] { TChildForm::CloseAllChildren(m_main.children()); });
+        const QList<TTextList2Form *> tables = m_host.documents();
+        zered::Guarded([&] { TChildForm::CloseAllChildren({tables.cbegin(), tables.cend()}); });
     });
-    on(MainAction::WindowCascade1, [area] { area->cascadeSubWindows(); });
-    on(MainAction::WindowTileHorizontal1, [area] { area->tile(DocumentArea::Tiling::Horizontal); });
-    on(MainAction::WindowTileVertical1, [area] { area->tile(DocumentArea::Tiling::Vertical); });
-    on(MainAction::WindowMinimizeAll1, [area] { area->minimizeAll(); });
-    on(MainAction::WindowArrange1, [area] { area->arrangeIcons(); });
-    QObject::connect(m_windowMenu, &QMenu::aboutToShow, &m_main, [this] { listWindows(); });
+    on(MainAction::WindowCascade1, [this] { m_area.cascadeSubWindows(); });
+    on(MainAction::WindowTileHorizontal1, [this] { m_area.tile(DocumentArea::Tiling::Horizontal); });
+    on(MainAction::WindowTileVertical1, [this] { m_area.tile(DocumentArea::Tiling::Vertical); });
+    on(MainAction::WindowMinimizeAll1, [this] { m_area.minimizeAll(); });
+    on(MainAction::WindowArrange1, [this] { m_area.arrangeIcons(); });
+    QObject::connect(m_windowMenu, &QMenu::aboutToShow, m_windowMenu, [this] { listWindows(); });
 }
 
 void WindowCommands::updateActions()
 {
-    const bool any = !m_main.documentArea()->subWindowList().isEmpty();
-    m_main.action(MainAction::WindowClose1)->setEnabled(m_main.documentArea()->currentSubWindow() != nullptr);
+    const bool any = !m_area.subWindowList().isEmpty();
+    m_host.action(MainAction::WindowClose1)->setEnabled(m_area.currentSubWindow() != nullptr);
     for (MainAction id : {MainAction::WindowCascade1, MainAction::WindowTileHorizontal1,
                           MainAction::WindowTileVertical1, MainAction::WindowMinimizeAll1, MainAction::WindowArrange1})
-        m_main.action(id)->setEnabled(any);
+        m_host.action(id)->setEnabled(any);
 }
 
 void WindowCommands::listWindows()
@@ -50,7 +52,7 @@ void WindowCommands::listWindows()
             m_windowMenu->removeAction(entry);
             entry->deleteLater();
         }
-    QMdiArea *area = m_main.documentArea();
+    QMdiArea *area = &m_area;
     const QList<QMdiSubWindow *> frames = area->subWindowList(QMdiArea::CreationOrder);
     if (frames.isEmpty())
         return;

@@ -1,19 +1,21 @@
 #pragma once
 
+class CommandHost;
+class DocumentArea;
 class QMenu;
-class TOstrelMain;
 
 // The Window menu's commands (close, close all, cascade, tile, minimise all,
 // arrange icons) on the document area, and the list of open document windows.
 class WindowCommands
 {
 public:
-    WindowCommands(TOstrelMain &main, QMenu *windowMenu);
+    WindowCommands(CommandHost &host, DocumentArea &area, QMenu *windowMenu);
     void updateActions();
 
 private:
     void listWindows();
 
-    TOstrelMain &m_main;
+    CommandHost &m_host;
+    DocumentArea &m_area;
     QMenu *m_windowMenu;
 };

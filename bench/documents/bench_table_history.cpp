@@ -3,26 +3,18 @@
 // full-table steps in one window's history cost (targets: under 5 ms each,
 // under 20 MiB).
 
+#include "documents/table_undo_stack.h"
 #include "documents/textlist_form.h"
+#include "test_support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QUndoStack>
 #include <cstdio>
 #include <functional>
 
 namespace {
-
-long ResidentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
 
 // A full table's block whose every text names the round, so no two steps share a text.
 GridBlock FullBlock(int round)
@@ -36,7 +28,7 @@ GridBlock FullBlock(int round)
 
 void measureUndoRedo(const char *name, TTextList2Form &form, const std::function<void()> &step)
 {
-    TableDocument &d = form.document();
+    QUndoStack &history = *form.undoStack();
     step();
     constexpr int Rounds = 200;
     QElapsedTimer timer;
@@ -47,9 +39,9 @@ void measureUndoRedo(const char *name, TTextList2Form &form, const std::function
         total += timer.nsecsElapsed();
     };
     for (int i = 0; i < Rounds; ++i) {
-        timed(undo, [&] { d.Undo(); });
+        timed(undo, [&] { history.undo(); });
         timed(repaint, [] { QCoreApplication::processEvents(); });   // the view repaints, as on screen
-        timed(redo, [&] { d.Redo(); });
+        timed(redo, [&] { history.redo(); });
         timed(repaint, [] { QCoreApplication::processEvents(); });
     }
     std::printf("%-20s undo %6.3f ms, redo %6.3f ms (target < 5 ms); the view's repaint after each %6.3f ms\n",
@@ -66,7 +58,7 @@ int main(int argc, char **argv)
     form.show();
     TableDocument &d = form.document();
 
-    GridSelectAll(d.grid());
+    d.SelectAll();
     measureUndoRedo("paste of 512 rows", form, [&] { d.PasteBlock(FullBlock(0)); });
     measureUndoRedo("sort by barcode", form, [&] { d.SortByColumn(BarcodeColumn); });
     measureUndoRedo("clear", form, [&] { d.Clear(); });
@@ -77,8 +69,8 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
     const long before = ResidentKiB();
     TableDocument &h = fresh->document();
-    for (int round = 1; round <= EditHistory::Limit; ++round) {
-        GridSelectAll(h.grid());
+    for (int round = 1; round <= TableUndoStack::Limit; ++round) {
+        h.SelectAll();
         h.PasteBlock(FullBlock(round));
     }
     QCoreApplication::processEvents();

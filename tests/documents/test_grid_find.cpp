@@ -7,18 +7,15 @@
 namespace {
 
 // The table of the search cases: barcodes in rows 5 and 9, a few other texts.
-TableDocument Table()
+void Fill(TableDocument &doc)
 {
-    TableDocument doc;
-    StringGrid &g = doc.grid();
-    g.setCell(2, 5, "4905678");
-    g.setCell(2, 9, "4905678");
-    g.setCell(1, 3, "abc");
-    g.setCell(1, 4, "xAbCx");
-    g.setCell(1, 6, "ABC");
-    g.setCell(1, 7, "ABCD");
-    g.setCell(1, 8, "\x95\xcf\x8a\xb7");   // 変換 in CP932
-    return doc;
+    doc.setCell(2, 5, "4905678");
+    doc.setCell(2, 9, "4905678");
+    doc.setCell(1, 3, "abc");
+    doc.setCell(1, 4, "xAbCx");
+    doc.setCell(1, 6, "ABC");
+    doc.setCell(1, 7, "ABCD");
+    doc.setCell(1, 8, "\x95\xcf\x8a\xb7");   // 変換 in CP932
 }
 
 } // namespace
@@ -76,8 +73,9 @@ private Q_SLOTS:
         QFETCH(bool, matchCase);
         QFETCH(bool, wholeWord);
         QFETCH(GridCell, found);
-        TableDocument doc = Table();
-        doc.grid().setCurrent(from.col, from.row);
+        TableDocument doc;
+        Fill(doc);
+        doc.setCurrent(from.col, from.row);
         QString searched;
         const GridCell cell = FindInGrid(doc.grid(), text, {down, findNext, matchCase, wholeWord}, searched);
         QCOMPARE(cell.col, found.col);
@@ -99,7 +97,8 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(bool, matchCase);
         QFETCH(QString, message);
-        TableDocument doc = Table();
+        TableDocument doc;
+        Fill(doc);
         QString searched, raised;
         try {
             FindInGrid(doc.grid(), text, {true, true, matchCase, false}, searched);

@@ -4,6 +4,7 @@
 #include "documents/file_recognition.h"
 #include "documents/table_document.h"
 #include "documents/table_files.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,11 +42,6 @@ void writeFile(const QString &name, const QByteArray &bytes)
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // The error message of call, or an empty text when it went through.
 template <typename F>
@@ -87,10 +83,10 @@ struct Snapshot
 void fillSample(TableDocument &d)
 {
     for (int row = 1; row <= 512; ++row) {
-        d.grid().setCell(1, row, "conv " + QByteArray::number(row));
-        d.grid().setCell(2, row, "BAR" + QByteArray::number(row));
+        d.setCell(1, row, "conv " + QByteArray::number(row));
+        d.setCell(2, row, "BAR" + QByteArray::number(row));
     }
-    d.grid().setCell(0, 10, "77");   // a number that travelled with a moved row
+    d.setCell(0, 10, "77");   // a number that travelled with a moved row
 }
 
 // Limits the size of files this process writes, as a full disk would.
@@ -228,7 +224,7 @@ private Q_SLOTS:
         for (int i = 0; i < 512; ++i)
             expected += ",\r\n";
         QCOMPARE(expected.size(), 1536);
-        QCOMPARE(readFile(path("empty.csv")), expected);
+        QCOMPARE(FileBytes(path("empty.csv")), expected);
         QCOMPARE(log.lines.size(), 1);
         QVERIFY(log.lines[0].startsWith("save to '" + path("empty.csv") + "'; "));
         QVERIFY(log.lines[0].endsWith("msec"));
@@ -256,10 +252,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, conv);
         QFETCH(QByteArray, bar);
         TableDocument saved;
-        saved.grid().setCell(1, 2, conv);
-        saved.grid().setCell(2, 2, bar);
-        saved.grid().setCell(1, 512, conv);
-        saved.grid().setCell(2, 512, bar);
+        saved.setCell(1, 2, conv);
+        saved.setCell(2, 2, bar);
+        saved.setCell(1, 512, conv);
+        saved.setCell(2, 512, bar);
         saved.SaveToFile(path("rt.csv"), 1);
         TableDocument loaded;
         loaded.LoadFromFile(path("rt.csv"), -1);
@@ -279,7 +275,7 @@ private Q_SLOTS:
                 for (int col : {1, 2}) {
                     QByteArray t = randomBytes(QRandomGenerator::global()->bounded(0, 80), 1, 256);
                     t.replace('\r', 'r').replace('\n', 'n');
-                    saved.grid().setCell(col, row, t);
+                    saved.setCell(col, row, t);
                 }
             saved.SaveToFile(path("random.csv"), 1);
             TableDocument loaded;
@@ -320,7 +316,7 @@ private Q_SLOTS:
         writeFile(path("in.csv"), file);
         TableDocument d;
         fillSample(d);
-        d.grid().setCell(0, 1, "99");
+        d.setCell(0, 1, "99");
         LogCapture log;
         d.LoadFromFile(path("in.csv"), -1);
         QCOMPARE(d.grid().cell(0, 1), QByteArray("1"));
@@ -388,11 +384,11 @@ private Q_SLOTS:
         TableDocument d;
         const QList<QByteArray> texts{"a,b", "say \"hi\"", " lead", "\x93\xFA\x96\x7B", "it's", "\x83\x5C\t"};
         for (int i = 0; i < texts.size(); ++i) {
-            d.grid().setCell(1, i + 1, texts[i]);
-            d.grid().setCell(2, i + 2, texts[i]);
+            d.setCell(1, i + 1, texts[i]);
+            d.setCell(2, i + 2, texts[i]);
         }
         d.SaveToFile(path("sheet.csv"), FileKindSheet);
-        const QByteArray bytes = readFile(path("sheet.csv"));
+        const QByteArray bytes = FileBytes(path("sheet.csv"));
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF\"a,b\",\r\n\"say \"\"hi\"\"\",\"a,b\"\r\n"));
         QVERIFY(bytes.contains("\xE6\x97\xA5\xE6\x9C\xAC"));   // UTF-8 in the file
         QCOMPARE(bytes.count("\r\n"), 512);
@@ -403,10 +399,10 @@ private Q_SLOTS:
             for (int col : {1, 2})
                 QCOMPARE(back.grid().cell(col, row), d.grid().cell(col, row));
         QCOMPARE(log.lines.size(), 1);   // no warning: nothing left out
-        d.grid().setCell(2, 300, "\x81");   // not Shift-JIS: the file could not bring it back
+        d.setCell(2, 300, "\x81");   // not Shift-JIS: the file could not bring it back
         QCOMPARE(errorOf([&] { d.SaveToFile(path("sheet.csv"), FileKindSheet); }),
                  QString::fromUtf8(Msg::SheetNotShiftJis).arg(path("sheet.csv")).arg(300));
-        QCOMPARE(readFile(path("sheet.csv")), bytes);
+        QCOMPARE(FileBytes(path("sheet.csv")), bytes);
     }
 
     void recognisesKind_data()
@@ -468,7 +464,7 @@ private Q_SLOTS:
         TableDocument d;
         fillSample(d);
         d.Update();
-        d.grid().setCell(1, 1, "edited");
+        d.setCell(1, 1, "edited");
         d.setImageStale(true);
         const Snapshot before(d);
         LogCapture log;
@@ -572,18 +568,18 @@ private Q_SLOTS:
     {
         TableDocument source;
         fillSample(source);
-        source.grid().setCell(2, 5, QByteArray());   // empty entry inside
-        source.grid().setCell(2, 400, QByteArray(68, 'z'));
+        source.setCell(2, 5, QByteArray());   // empty entry inside
+        source.setCell(2, 400, QByteArray(68, 'z'));
         for (int row = 401; row <= 512; ++row)
-            source.grid().setCell(2, row, QByteArray());
+            source.setCell(2, row, QByteArray());
         source.SaveToFile(path("a.bin"), 2);
-        const QByteArray first = readFile(path("a.bin"));
+        const QByteArray first = FileBytes(path("a.bin"));
         QCOMPARE(first.size(), TableImageSize);
         QCOMPARE(first, source.image());
         TableDocument d;
         d.LoadFromFile(path("a.bin"), 2);
         d.SaveToFile(path("b.bin"), -1);
-        QCOMPARE(readFile(path("b.bin")), first);
+        QCOMPARE(FileBytes(path("b.bin")), first);
     }
 
     void otherBinaryComesOutInUpdateForm()
@@ -610,7 +606,7 @@ private Q_SLOTS:
         TableDocument d;
         d.LoadFromFile(path("odd.bin"), 2);
         d.SaveToFile(path("even.bin"), 2);
-        QCOMPARE(readFile(path("even.bin")), expected);
+        QCOMPARE(FileBytes(path("even.bin")), expected);
         QCOMPARE(d.image(), expected);
     }
 
@@ -633,12 +629,14 @@ private Q_SLOTS:
         QFETCH(QList<int>, steps);
         QFETCH(bool, binary);
         QFETCH(int, kind);
+        {
+            TableDocument sample;
+            fillSample(sample);
+            sample.SaveToFile(path("t.bin"), 2);
+            sample.SaveToFile(path("t.csv"), 1);
+        }
         TableDocument d;
         QCOMPARE(d.fileKind(), 0);
-        fillSample(d);
-        d.SaveToFile(path("t.bin"), 2);
-        d.SaveToFile(path("t.csv"), 1);
-        d = TableDocument();
         for (int step : steps) {
             if (step >= 50) {
                 const int format = step - 100;
@@ -648,7 +646,7 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(d.fileKind(), kind);
-        const QByteArray out = readFile(path("out"));
+        const QByteArray out = FileBytes(path("out"));
         QCOMPARE(out.size() == TableImageSize && (out.startsWith("BAR1\xFF") || out.startsWith("\xFF")), binary);
         QCOMPARE(out.startsWith("\"conv 1\",BAR1\r\n") || out.startsWith(",\r\n"), !binary);
     }
@@ -673,11 +671,11 @@ private Q_SLOTS:
         writeFile(target, "old\r\n");
         TableDocument d;
         fillSample(d);
-        d.grid().setCell(col, row, text);
+        d.setCell(col, row, text);
         const Snapshot before(d);
         LogCapture log;
         QCOMPARE(errorOf([&] { d.SaveToFile(target, 1); }), message.arg(target).arg(row));
-        QCOMPARE(readFile(target), QByteArray("old\r\n"));
+        QCOMPARE(FileBytes(target), QByteArray("old\r\n"));
         QVERIFY(Snapshot(d) == before);   // row numbers not rewritten either
         QVERIFY(log.lines.isEmpty());
         // Binary carries any bytes.
@@ -707,7 +705,7 @@ private Q_SLOTS:
             const FileSizeLimit limit(1000);   // the whole table does not fit: as a full disk
             QCOMPARE(errorOf([&] { d.SaveToFile(target, format); }), message);
         }
-        QCOMPARE(readFile(target), old);
+        QCOMPARE(FileBytes(target), old);
         QCOMPARE(QDir(m_dir.path()).entryList({"old.dat*"}, QDir::Files | QDir::Hidden),
                  QStringList{"old.dat"});   // no temporary file left behind
         QVERIFY(Snapshot(d) == before);
@@ -729,9 +727,9 @@ private Q_SLOTS:
             });
         });
         QCOMPARE(message, "stop");
-        QCOMPARE(readFile(target), QByteArray("old"));
+        QCOMPARE(FileBytes(target), QByteArray("old"));
         WriteFileSafely(target, [](QIODevice &device) { device.write("new"); });
-        QCOMPARE(readFile(target), QByteArray("new"));
+        QCOMPARE(FileBytes(target), QByteArray("new"));
     }
 
     void fullDeviceFailsTheSave_data()
@@ -768,7 +766,7 @@ private Q_SLOTS:
         QStringList expected = theirs;
         expected.sort();
         QCOMPARE(QDir(path("stale")).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
-        QCOMPARE(readFile(target), QByteArray("new"));
+        QCOMPARE(FileBytes(target), QByteArray("new"));
     }
 
     // A link stays a link to the saved file, and the file keeps its permissions.
@@ -780,7 +778,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(real, link));
         WriteFileSafely(link, [](QIODevice &device) { device.write("new"); });
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(readFile(real), QByteArray("new"));
+        QCOMPARE(FileBytes(real), QByteArray("new"));
         QCOMPARE(QFileInfo(real).permissions() & 0xF0FF, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
@@ -804,7 +802,7 @@ private Q_SLOTS:
             d.SaveToFile(target, 1);
         }
         QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QVERIFY(readFile(target).startsWith("\"conv 1\",BAR1\r\n"));
+        QVERIFY(FileBytes(target).startsWith("\"conv 1\",BAR1\r\n"));
         QCOMPARE(QDir(path("ro")).entryList(QDir::Files | QDir::Hidden), QStringList{"t.csv"});
         QCOMPARE(log.lines.filter(u"written in place"_qs).size(), 1);
     }

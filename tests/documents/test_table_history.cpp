@@ -1,9 +1,11 @@
 #include "common/codepage.h"
 #include "documents/grid_commands.h"
 #include "documents/table_document.h"
+#include "documents/table_undo_stack.h"
 #include "log_capture.h"
 #include "message_of.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
@@ -13,27 +15,42 @@ namespace {
 
 using Command = std::function<void(TableDocument &)>;
 
+// Each kind of step by a name of its own.
+const TableUndoStack::StepNames StepNames{u"typing"_qs, u"cut"_qs,   u"paste"_qs, u"delete"_qs, u"insert"_qs,
+                                          u"sort"_qs,   u"clear"_qs, u"move"_qs,  u"receive"_qs};
+
+// A document with the history a table window gives it.
+struct Table
+{
+    TableDocument d;
+    QUndoStack *history;
+    Table()
+    {
+        auto *undo = new TableUndoStack(d, StepNames);
+        d.setHistory(undo);
+        history = undo->undoStack();
+    }
+    bool atSaved() const { return !d.isModified(); }
+};
+
 // A table worth changing: rows 1..6 filled, one barcode that is no CP932 text,
 // row 3 selected across both columns, the cursor on its left cell.
 void Fill(TableDocument &d)
 {
-    StringGrid &g = d.grid();
     const QByteArrayList bars{"490", "\x81\x7f\xfe", "", "b", "A", "z z"};
     for (int r = 1; r <= 6; ++r) {
-        g.setCell(ConvStrColumn, r, "conv " + QByteArray::number(r));
-        g.setCell(BarcodeColumn, r, bars[r - 1]);
+        d.setCell(ConvStrColumn, r, "conv " + QByteArray::number(r));
+        d.setCell(BarcodeColumn, r, bars[r - 1]);
     }
-    g.setCell(BarcodeColumn, 512, "last");
-    g.setSelection({1, 3, 2, 3});
-    g.setCurrent(1, 3);
+    d.setCell(BarcodeColumn, 512, "last");
+    d.setSelection({1, 3, 2, 3});
+    d.setCurrent(1, 3);
 }
 
-TableDocument Filled()
+struct Filled : Table
 {
-    TableDocument d;
-    Fill(d);
-    return d;
-}
+    Filled() { Fill(d); }
+};
 
 } // namespace
 
@@ -74,39 +91,87 @@ private Q_SLOTS:
         QFETCH(int, step);
         QFETCH(GridRect, selection);
         LogCapture log;
-        TableDocument d = Filled();
-        d.grid().setSelection(selection);
+        Filled t;
+        TableDocument &d = t.d;
+        d.setSelection(selection);
         const QList<QByteArray> before = d.grid().cells();
         command(d);
         const QList<QByteArray> after = d.grid().cells();
         QVERIFY(after != before);
         QCOMPARE(d.grid().rowCount(), 513);
-        QVERIFY(!d.AtSavedState());
-        QVERIFY(d.CanUndo());
-        QCOMPARE(int(d.UndoStep()), step);
+        QVERIFY(!t.atSaved());
+        QVERIFY(t.history->canUndo());
+        QCOMPARE(t.history->undoText(), StepNames[step]);
 
-        d.Undo();
+        t.history->undo();
         QCOMPARE(d.grid().cells(), before);
         QCOMPARE(d.grid().selection(), selection);
-        QVERIFY(d.AtSavedState());
+        QVERIFY(t.atSaved());
         QVERIFY(d.imageStale());   // the image follows the grid again before it is used
-        QVERIFY(!d.CanUndo());
-        QCOMPARE(int(d.RedoStep()), step);
+        QVERIFY(!t.history->canUndo());
+        QCOMPARE(t.history->redoText(), StepNames[step]);
 
-        d.Redo();
+        t.history->redo();
         QCOMPARE(d.grid().cells(), after);
-        QVERIFY(!d.AtSavedState());
-        QVERIFY(!d.CanRedo());
+        QVERIFY(!t.atSaved());
+        QVERIFY(!t.history->canRedo());
+    }
+
+    // What the grid's view redraws from: one announcement per change, covering
+    // what it changed, and none for what changed nothing.
+    void everyChangeIsAnnouncedOnceWithItsArea_data()
+    {
+        QTest::addColumn<Command>("change");
+        QTest::addColumn<QList<GridRect>>("areas");
+        QTest::addColumn<int>("moves");   // of the selection or the cursor
+        QTest::newRow("a cell") << Command([](TableDocument &d) { d.setCell(2, 9, "x"); })
+                                << QList<GridRect>{{2, 9, 2, 9}} << 0;
+        QTest::newRow("the same text") << Command([](TableDocument &d) { d.setCell(1, 1, "conv 1"); })
+                                       << QList<GridRect>{} << 0;
+        QTest::newRow("a cell outside") << Command([](TableDocument &d) { d.setCell(3, 1, "x"); })
+                                        << QList<GridRect>{} << 0;
+        QTest::newRow("the selection") << Command([](TableDocument &d) { d.setSelection({1, 5, 2, 9}); })
+                                       << QList<GridRect>{} << 1;
+        QTest::newRow("a paste at the cursor") << Command([](TableDocument &d) {
+            d.MoveCursor(1, 3);
+            d.PasteBlock({{"p"}, {"q", "r"}});
+        }) << QList<GridRect>{{1, 3, 2, 4}} << 2;
+        QTest::newRow("a row moved") << Command([](TableDocument &d) { d.MoveRow(5, 2); })
+                                     << QList<GridRect>{{0, 2, 2, 5}} << 0;
+        QTest::newRow("rows deleted") << Command([](TableDocument &d) { d.DeleteSelectedRows(); })
+                                      << QList<GridRect>{{0, 3, 2, 512}} << 0;
+        QTest::newRow("an undo") << Command([](TableDocument &d) {
+            d.EditCell(2, 6, "typed");
+            d.MoveCursor(1, 1);
+            d.findChild<TableUndoStack *>()->undoStack()->undo();
+        }) << QList<GridRect>{{2, 6, 2, 6}, {2, 6, 2, 6}} << 2;
+        QTest::newRow("a refused paste") << Command([](TableDocument &d) { messageOf([&] { d.PasteText(u"\u20AC"_qs); }); })
+                                         << QList<GridRect>{} << 0;
+    }
+    void everyChangeIsAnnouncedOnceWithItsArea()
+    {
+        QFETCH(Command, change);
+        QFETCH(QList<GridRect>, areas);
+        QFETCH(int, moves);
+        LogCapture log;
+        Filled t;
+        QSignalSpy cells(&t.d, &TableDocument::cellsChanged), places(&t.d, &TableDocument::selectionChanged);
+        change(t.d);
+        QList<GridRect> told;
+        for (const QList<QVariant> &signal : std::as_const(cells))
+            told.append(signal.at(0).value<GridRect>());
+        QCOMPARE(told, areas);
+        QCOMPARE(places.count(), moves);
     }
 
     void aCommandThatChangesNothingLeavesNoStep()
     {
-        TableDocument d = Filled();
-        d.EditCell(1, 1, "conv 1");
-        d.grid().setSelection({1, 100, 2, 120});
-        d.CutSelection();
-        QVERIFY(!d.CanUndo());
-        QVERIFY(d.AtSavedState());
+        Filled t;
+        t.d.EditCell(1, 1, "conv 1");
+        t.d.setSelection({1, 100, 2, 120});
+        t.d.CutSelection();
+        QVERIFY(!t.history->canUndo());
+        QVERIFY(t.atSaved());
     }
 
     void aRefusedCommandChangesNothing_data()
@@ -114,11 +179,11 @@ private Q_SLOTS:
         QTest::addColumn<Command>("command");
         QTest::addColumn<QString>("message");
         QTest::newRow("all rows deleted") << Command([](TableDocument &d) {
-            GridSelectAll(d.grid());
+            d.SelectAll();
             d.DeleteSelectedRows();
         }) << u"GridDeleteRow; row count too few"_qs;
         QTest::newRow("character CP932 cannot hold") << Command([](TableDocument &d) {
-            d.grid().setSelection({1, 2, 1, 2});
+            d.setSelection({1, 2, 1, 2});
             d.PasteText(u"ok\tok\r\ncaf\u00E9\r\n"_qs);
         }) << u"'\u00E9' (U+00E9) cannot be stored in row 3, conv str: Shift-JIS has no such character; nothing was changed"_qs;
         QTest::newRow("quoted line break") << Command([](TableDocument &d) {
@@ -131,27 +196,29 @@ private Q_SLOTS:
     {
         QFETCH(Command, command);
         QFETCH(QString, message);
-        TableDocument d = Filled();
-        const QList<QByteArray> before = d.grid().cells();
-        QCOMPARE(messageOf([&] { command(d); }), message);
-        QCOMPARE(d.grid().cells(), before);
-        QCOMPARE(d.grid().rowCount(), 513);
-        QVERIFY(!d.CanUndo());
+        Filled t;
+        const QList<QByteArray> before = t.d.grid().cells();
+        QSignalSpy told(&t.d, &TableDocument::cellsChanged);
+        QCOMPARE(messageOf([&] { command(t.d); }), message);
+        QCOMPARE(t.d.grid().cells(), before);
+        QCOMPARE(t.d.grid().rowCount(), 513);
+        QVERIFY(!t.history->canUndo());
+        QCOMPARE(told.count(), 0);
     }
 
     void aCopiedBlockPastesBackIdentically()
     {
         // Empty cells, blanks, quotes and Japanese text, through the clipboard's text.
         TableDocument d;
-        StringGrid &g = d.grid();
+        const StringGrid &g = d.grid();
         const QList<QByteArrayList> rows{{"", "a b"}, {" lead", ""}, {"say \"hi\"", "\x95\xcf\x8a\xb7 x"}, {"", ""}};
         for (int r = 0; r < rows.size(); ++r)
             for (int c = 0; c < 2; ++c)
-                g.setCell(c + 1, r + 1, rows[r][c]);
-        g.setSelection({1, 1, 2, 4});
+                d.setCell(c + 1, r + 1, rows[r][c]);
+        d.setSelection({1, 1, 2, 4});
         const QString text = DecodeCp932(GridBlockText(GridSelectionBlock(g)));
-        g.setSelection({1, 101, 1, 101});
-        g.setCell(2, 104, "kept?");
+        d.setSelection({1, 101, 1, 101});
+        d.setCell(2, 104, "kept?");
         d.PasteText(text);
         for (int r = 0; r < rows.size(); ++r)
             QCOMPARE((QByteArrayList{g.cell(1, 101 + r), g.cell(2, 101 + r)}), rows[r]);
@@ -161,7 +228,7 @@ private Q_SLOTS:
     void spreadsheetRowsFillTheirColumns()
     {
         TableDocument d;
-        d.grid().setSelection({1, 1, 1, 1});
+        d.setSelection({1, 1, 1, 1});
         d.PasteText(u"東京 本社\t4901234\r\n\"5\"\" disk\"\t\u301C\r\n"_qs);
         QCOMPARE(d.grid().cell(1, 1), EncodeCp932(u"東京 本社"_qs));
         QCOMPARE(d.grid().cell(2, 1), QByteArray("4901234"));
@@ -182,62 +249,71 @@ private Q_SLOTS:
     {
         QFETCH(GridRect, selection);
         QFETCH(QList<int>, lost);
-        TableDocument d = Filled();
-        d.grid().setSelection(selection);
-        QCOMPARE(d.RowsLostByInsert(), lost);
+        Filled t;
+        t.d.setSelection(selection);
+        QCOMPARE(t.d.RowsLostByInsert(), lost);
     }
 
     void undoingBackToTheSavedStateClearsTheMark()
     {
-        TableDocument d = Filled();
+        Filled t;
+        TableDocument &d = t.d;
+        QUndoStack &h = *t.history;
+        QSignalSpy marks(&d, &TableDocument::modifiedChanged);
         d.EditCell(1, 1, "one");
-        d.MarkSaved();   // saved here
+        d.setModified(false);   // saved here
         d.EditCell(1, 1, "two");
-        QVERIFY(!d.AtSavedState());
-        d.Undo();
-        QVERIFY(d.AtSavedState());
-        d.Undo();
-        QVERIFY(!d.AtSavedState());
-        d.Redo();
+        QVERIFY(!t.atSaved());
+        h.undo();
+        QVERIFY(t.atSaved());
+        h.undo();
+        QVERIFY(!t.atSaved());
+        h.redo();
         d.EditCell(1, 2, "branch");   // the step after the saved state is gone
-        d.Undo();
-        QVERIFY(d.AtSavedState());
-        d.Undo();
+        h.undo();
+        QVERIFY(t.atSaved());
+        h.undo();
         d.EditCell(1, 3, "other branch");   // the saved state cannot be reached again
-        while (d.CanUndo())
-            d.Undo();
-        for (; d.CanRedo(); d.Redo())
-            QVERIFY(!d.AtSavedState());
+        while (h.canUndo())
+            h.undo();
+        for (; h.canRedo(); h.redo())
+            QVERIFY(!t.atSaved());
+        // Told at each change of the mark and only then.
+        QList<bool> told;
+        for (const QList<QVariant> &signal : std::as_const(marks))
+            told.append(signal.at(0).toBool());
+        QCOMPARE(told, (QList<bool>{true, false, true, false, true, false, true, false, true}));
     }
 
     void theHistoryKeepsTheLastHundredSteps()
     {
-        TableDocument d;
-        for (int i = 1; i <= EditHistory::Limit + 20; ++i)
-            d.EditCell(1, 1, QByteArray::number(i));
+        Table t;
+        for (int i = 1; i <= TableUndoStack::Limit + 20; ++i)
+            t.d.EditCell(1, 1, QByteArray::number(i));
         int steps = 0;
-        while (d.CanUndo()) {
-            d.Undo();
+        while (t.history->canUndo()) {
+            t.history->undo();
             ++steps;
         }
-        QCOMPARE(steps, EditHistory::Limit);
-        QCOMPARE(d.grid().cell(1, 1), QByteArray("20"));
-        QVERIFY(!d.AtSavedState());
+        QCOMPARE(steps, TableUndoStack::Limit);
+        QCOMPARE(t.d.grid().cell(1, 1), QByteArray("20"));
+        QVERIFY(!t.atSaved());
     }
 
     void aTextSaveRenumbersWithoutLosingTheHistory()
     {
         QTemporaryDir dir;
-        TableDocument d = Filled();
+        Filled t;
+        TableDocument &d = t.d;
         d.MoveRow(5, 2);
         d.SaveToFile(dir.filePath(u"t.csv"_qs), 1);
-        d.MarkSaved();
+        QVERIFY(t.atSaved());
         QCOMPARE(d.grid().cell(0, 2), QByteArray("2"));
         d.EditCell(1, 1, "after");
-        d.Undo();
-        QVERIFY(d.AtSavedState());
+        t.history->undo();
+        QVERIFY(t.atSaved());
         QCOMPARE(d.grid().cell(0, 2), QByteArray("2"));
-        d.Undo();
+        t.history->undo();
         QCOMPARE(d.grid().cell(0, 2), QByteArray("2"));
         QCOMPARE(d.grid().cell(1, 5), QByteArray("conv 5"));
     }

@@ -51,7 +51,7 @@ private Q_SLOTS:
     void loneBarcodeMarksEarlierRowsEmptyAndLaterRowsUnused()
     {
         TableDocument d;
-        d.grid().setCell(2, 3, "BC3");
+        d.setCell(2, 3, "BC3");
         d.setImageStale(true);
         d.Update();
         QVERIFY(!d.imageStale());
@@ -65,7 +65,7 @@ private Q_SLOTS:
     void convStrWithoutBarcodeSitsInUnusedEnd()
     {
         TableDocument d;
-        d.grid().setCell(1, 512, "last conv");
+        d.setCell(1, 512, "last conv");
         d.Update();
         for (int i = 0; i < TableRowCount; ++i)
             QCOMPARE(quint8(d.image()[i * TableRecordSize]), quint8(0xFF));
@@ -76,8 +76,8 @@ private Q_SLOTS:
     {
         TableDocument d;
         const QByteArray barcode(70, 'b'), conv(65, 'c');
-        d.grid().setCell(2, 1, barcode);
-        d.grid().setCell(1, 1, conv);
+        d.setCell(2, 1, barcode);
+        d.setCell(1, 1, conv);
         d.Update();
         QCOMPARE(record(d, 0), barcode.left(68) + conv.left(60));
         QCOMPARE(d.grid().cell(2, 1), barcode);   // the grid keeps the whole text
@@ -133,11 +133,11 @@ private Q_SLOTS:
             };
             conv[row] = text(60);
             bar[row] = row % 7 == 0 ? QByteArray() : text(68);
-            d.grid().setCell(1, row, conv[row]);
-            d.grid().setCell(2, row, bar[row]);
-            d.grid().setCell(0, row, "moved");
+            d.setCell(1, row, conv[row]);
+            d.setCell(2, row, bar[row]);
+            d.setCell(0, row, "moved");
         }
-        d.grid().setCell(2, 512, QByteArray());
+        d.setCell(2, 512, QByteArray());
         bar[512].clear();
         d.Update();
         const QByteArray image = d.image();
@@ -158,9 +158,9 @@ private Q_SLOTS:
     void clearTableKeepsHeaderAndNumbers()
     {
         TableDocument d("CONV", "BAR");
-        d.grid().setCell(1, 5, "x");
-        d.grid().setCell(2, 9, "y");
-        d.grid().setCell(0, 9, "1");
+        d.setCell(1, 5, "x");
+        d.setCell(2, 9, "y");
+        d.setCell(0, 9, "1");
         d.Update();
         d.setImageStale(true);
         const char *buffer = d.image().constData();
@@ -177,7 +177,7 @@ private Q_SLOTS:
     void imagePutBackAtAnotherSizeIsRestored()
     {
         TableDocument d;
-        d.grid().setCell(2, 512, "last");
+        d.setCell(2, 512, "last");
         d.image() = QByteArray(10, 'x');
         d.Update();
         QCOMPARE(d.image().size(), TableImageSize);
@@ -194,8 +194,8 @@ private Q_SLOTS:
         BarcodeFieldLen = 64;
         ConvStrFieldLen = 40;
         TableDocument d;
-        d.grid().setCell(2, 1, QByteArray(70, 'b'));
-        d.grid().setCell(1, 1, QByteArray(50, 'c'));
+        d.setCell(2, 1, QByteArray(70, 'b'));
+        d.setCell(1, 1, QByteArray(50, 'c'));
         d.Update();
         QCOMPARE(record(d, 0), QByteArray(64, 'b') + QByteArray(40, 'c') + QByteArray(24, '\xFF'));
     }
@@ -218,8 +218,8 @@ private Q_SLOTS:
         ConvStrFieldLen = convStr;
         TableDocument d;
         for (int row = 1; row <= 512; ++row) {
-            d.grid().setCell(1, row, QByteArray(200, 'c'));
-            d.grid().setCell(2, row, QByteArray(200, 'b'));
+            d.setCell(1, row, QByteArray(200, 'c'));
+            d.setCell(2, row, QByteArray(200, 'b'));
         }
         d.Update();
         QCOMPARE(d.image().size(), TableImageSize);

@@ -1,4 +1,5 @@
 #include "common/zered_error.h"
+#include "documents/cell_editor.h"
 #include "documents/grid_hints.h"
 #include "documents/table_grid_model.h"
 #include "documents/text_grid_view.h"
@@ -33,7 +34,8 @@ struct ShownForm
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.grid()->setFocus();
     }
-    StringGrid &grid() { return form.document().grid(); }
+    TableDocument &doc() { return form.document(); }
+    const StringGrid &grid() { return form.document().grid(); }
     TextGridView *view() { return form.grid(); }
     QModelIndex index(int col, int row) { return view()->model()->index(row - 1, col - 1); }
     QPoint cellCentre(int col, int row) { return view()->visualRect(index(col, row)).center(); }
@@ -43,10 +45,10 @@ struct ShownForm
     }
     void select(const GridRect &r)
     {
-        grid().setSelection(r);
-        grid().setCurrent(r.left, r.top);
+        doc().setSelection(r);
+        doc().setCurrent(r.left, r.top);
         form.SelectAll1Execute();   // leaves editing, as every command does
-        grid().setSelection(r);
+        doc().setSelection(r);
         view()->selectionModel()->setCurrentIndex(index(r.left, r.top), QItemSelectionModel::NoUpdate);
         view()->selectionModel()->select(QItemSelection(index(r.left, r.top), index(r.right, r.bottom)),
                                          QItemSelectionModel::ClearAndSelect);
@@ -118,7 +120,7 @@ private Q_SLOTS:
     void typingReplacesTheTextAndEnterMarksModified()
     {
         ShownForm f;
-        f.grid().setCell(1, 1, "old text");
+        f.doc().setCell(1, 1, "old text");
         QTest::keyClick(f.view(), Qt::Key_N);
         QVERIFY(f.form.Editing());
         QCOMPARE(f.editor()->text(), u"n"_qs);
@@ -136,7 +138,7 @@ private Q_SLOTS:
     void typingThenEscapeKeepsTextAndState()
     {
         ShownForm f;
-        f.grid().setCell(1, 1, "\x81\x7f");   // no CP932 character: must come back byte for byte
+        f.doc().setCell(1, 1, "\x81\x7f");   // no CP932 character: must come back byte for byte
         QTest::keyClick(f.view(), Qt::Key_Z);
         QTest::keyClick(f.editor(), Qt::Key_Escape);
         QVERIFY(!f.form.Editing());
@@ -147,7 +149,7 @@ private Q_SLOTS:
     void enterTwiceOpensAndClosesWithoutChange()
     {
         ShownForm f;
-        f.grid().setCell(1, 1, "\x81\x7f");
+        f.doc().setCell(1, 1, "\x81\x7f");
         QTest::keyClick(f.view(), Qt::Key_Return);
         QVERIFY(f.form.Editing());
         QCOMPARE(f.editor()->selectedText(), f.editor()->text());
@@ -160,7 +162,7 @@ private Q_SLOTS:
     void ctrlLetterAndEscapeDoNotEdit()
     {
         ShownForm f;
-        f.grid().setCell(1, 1, "keep");
+        f.doc().setCell(1, 1, "keep");
         QTest::keyClick(f.view(), Qt::Key_B, Qt::ControlModifier);
         QTest::keyClick(f.view(), Qt::Key_Escape);
         QVERIFY(!f.form.Editing());
@@ -252,7 +254,7 @@ private Q_SLOTS:
         QFETCH(int, length);
         QFETCH(bool, red);
         ShownForm f;
-        f.grid().setCell(col, 3, QByteArray(length, 'W'));
+        f.doc().setCell(col, 3, QByteArray(length, 'W'));
         const QRect cell = f.view()->visualRect(f.index(col, 3));
         const QImage image = f.view()->viewport()->grab(cell).toImage();
         int redPixels = 0;
@@ -266,7 +268,7 @@ private Q_SLOTS:
     void textStartsTwoPixelsInFromTheLeftAndTop()
     {
         ShownForm f;
-        f.grid().setCell(1, 3, "W");
+        f.doc().setCell(1, 3, "W");
         const QRect cell = f.view()->visualRect(f.index(1, 3));
         const QRect text = DarkBounds(f.view()->viewport()->grab(cell).toImage());
         QVERIFY2(text.left() >= 2 && text.left() <= 4, qPrintable(QString::number(text.left())));
@@ -306,34 +308,34 @@ private Q_SLOTS:
                                      u"Insert1"_qs, u"SelectAll2"_qs, u"N2"_qs, u"Sort1"_qs, u"Clear2"_qs,
                                      u"N3"_qs, u"ReceivefromKOV1"_qs, u"SendtoKOV1"_qs, u"ComparewithKOV1"_qs, u"N4"_qs, u"CheckTable2"_qs}));
         QVERIFY(form.popupMenu()->actions()[9]->isSeparator());
-        QCOMPARE(form.action("GridDelete1")->shortcut(), QKeySequence(u"Shift+Del"_qs));
-        QCOMPARE(form.action("GridCut1")->text(), u"Cut"_qs);
-        QCOMPARE(form.action("Recv1")->text(), u"&Receive from KOV"_qs);
-        QCOMPARE(form.action("Clear1")->property("category").toString(), u"KOV"_qs);
+        QCOMPARE(form.action(TableAction::GridDelete1)->shortcut(), QKeySequence(u"Shift+Del"_qs));
+        QCOMPARE(form.action(TableAction::GridCut1)->text(), u"Cut"_qs);
+        QCOMPARE(form.action(TableAction::Recv1)->text(), u"&Receive from KOV"_qs);
+        QCOMPARE(form.action(TableAction::Clear1)->property("category").toString(), u"KOV"_qs);
     }
 
     void pasteIsEnabledOnlyWithClipboardText()
     {
         TTextList2Form form;
         QApplication::clipboard()->clear();
-        QVERIFY(!form.action("GridPaste1")->isEnabled());
+        QVERIFY(!form.action(TableAction::GridPaste1)->isEnabled());
         auto *image = new QMimeData;
         image->setImageData(QImage(2, 2, QImage::Format_RGB32));
         QApplication::clipboard()->setMimeData(image);
-        QVERIFY(!form.action("GridPaste1")->isEnabled());
+        QVERIFY(!form.action(TableAction::GridPaste1)->isEnabled());
         SetClipboardText(u"x"_qs);
-        QVERIFY(form.action("GridPaste1")->isEnabled());
+        QVERIFY(form.action(TableAction::GridPaste1)->isEnabled());
     }
 
     void sortIsEnabledOnlyForOneColumn()
     {
         ShownForm f;
         f.select({1, 1, 1, 40});
-        QVERIFY(f.form.action("GridSort1")->isEnabled());
+        QVERIFY(f.form.action(TableAction::GridSort1)->isEnabled());
         f.select({1, 1, 2, 1});
-        QVERIFY(!f.form.action("GridSort1")->isEnabled());
+        QVERIFY(!f.form.action(TableAction::GridSort1)->isEnabled());
         f.click(2, 3);
-        QVERIFY(f.form.action("GridSort1")->isEnabled());
+        QVERIFY(f.form.action(TableAction::GridSort1)->isEnabled());
     }
 
     void sortByTheRightClickedColumnTogglesAndLogs()
@@ -341,18 +343,18 @@ private Q_SLOTS:
         LogCapture log;
         ShownForm f;
         QAbstractItemModelTester tester(f.view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        f.grid().setCell(2, 1, "b");
-        f.grid().setCell(2, 2, "a");
-        f.grid().setCell(1, 3, "conv only");
+        f.doc().setCell(2, 1, "b");
+        f.doc().setCell(2, 2, "a");
+        f.doc().setCell(1, 3, "conv only");
         f.click(2, 2, Qt::RightButton);
-        f.form.action("GridSort1")->trigger();
+        f.form.action(TableAction::GridSort1)->trigger();
         QCOMPARE(f.grid().cell(2, 1), QByteArray("a"));
         QCOMPARE(f.grid().cell(2, 2), QByteArray("b"));
-        f.form.action("GridSort1")->trigger();
+        f.form.action(TableAction::GridSort1)->trigger();
         QCOMPARE(f.grid().cell(2, 1), QByteArray("b"));
         QCOMPARE(f.grid().cell(1, 512), QByteArray("conv only"));   // empty barcodes stay last, reversed
         f.click(1, 2, Qt::RightButton);
-        f.form.action("GridSort1")->trigger();   // another column keeps the direction
+        f.form.action(TableAction::GridSort1)->trigger();   // another column keeps the direction
         QCOMPARE(f.grid().cell(1, 1), QByteArray("conv only"));
         QCOMPARE(log.messages(), (QStringList{u"sorted col2 asc"_qs, u"sorted col2 desc"_qs, u"sorted col1 desc"_qs}));
         QVERIFY(f.form.Modified());
@@ -362,21 +364,21 @@ private Q_SLOTS:
     {
         ShownForm f;
         QAbstractItemModelTester tester(f.view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        f.grid().setCell(1, 1, "a b");
-        f.grid().setCell(2, 1, "\x95\xcf\x8a\xb7");
+        f.doc().setCell(1, 1, "a b");
+        f.doc().setCell(2, 1, "\x95\xcf\x8a\xb7");
         f.select({1, 1, 2, 1});
-        f.form.action("GridCopy1")->trigger();
+        f.form.action(TableAction::GridCopy1)->trigger();
         QCOMPARE(QApplication::clipboard()->text(), u"\"a b\"\t変換\r\n"_qs);
         QVERIFY(!f.form.Modified());
         f.select({1, 5, 1, 5});
-        f.form.action("GridPaste1")->trigger();
+        f.form.action(TableAction::GridPaste1)->trigger();
         QCOMPARE(f.grid().cell(1, 5), QByteArray("a b"));
         QCOMPARE(f.grid().cell(2, 5), QByteArray("\x95\xcf\x8a\xb7"));
         QCOMPARE(f.grid().selection(), (GridRect{1, 5, 2, 5}));
         QVERIFY(f.view()->selectionModel()->isSelected(f.index(2, 5)));
         QVERIFY(f.form.Modified());
         f.select({1, 1, 1, 2});
-        f.form.action("GridCut1")->trigger();
+        f.form.action(TableAction::GridCut1)->trigger();
         QVERIFY(f.grid().cell(1, 1).isEmpty());
         QCOMPARE(QApplication::clipboard()->text(), u"\"a b\"\r\n\r\n"_qs);
     }
@@ -384,31 +386,31 @@ private Q_SLOTS:
     void anInternalCopyKeepsBytesThatAreNoText()
     {
         ShownForm f;
-        f.grid().setCell(2, 1, "\x81\x7f\xfe");
+        f.doc().setCell(2, 1, "\x81\x7f\xfe");
         f.select({2, 1, 2, 1});
-        f.form.action("GridCopy1")->trigger();
+        f.form.action(TableAction::GridCopy1)->trigger();
         f.select({2, 9, 2, 9});
-        f.form.action("GridPaste1")->trigger();
+        f.form.action(TableAction::GridPaste1)->trigger();
         QCOMPARE(f.grid().cell(2, 9), QByteArray("\x81\x7f\xfe"));
     }
 
     void undoAndRedoFollowTheHistoryAndTheSavedMark()
     {
         ShownForm f;
-        QAction *undo = f.form.action("Undo1"), *redo = f.form.action("Redo1");
+        QAction *undo = f.form.action(TableAction::Undo1), *redo = f.form.action(TableAction::Redo1);
         QVERIFY(!undo->isEnabled());
         QVERIFY(!redo->isEnabled());
         SetClipboardText(u"p\tq"_qs);
-        f.form.action("GridPaste1")->trigger();
+        f.form.action(TableAction::GridPaste1)->trigger();
         QCOMPARE(undo->text(), u"Undo Paste"_qs);
         QVERIFY(f.form.windowTitle().endsWith(u'*'));
-        f.form.action("Undo1")->trigger();
+        f.form.action(TableAction::Undo1)->trigger();
         QVERIFY(f.grid().cell(1, 1).isEmpty());
         QVERIFY(!f.form.Modified());
         QVERIFY(!f.form.windowTitle().endsWith(u'*'));
         QVERIFY(!undo->isEnabled());
         QCOMPARE(redo->text(), u"Redo Paste"_qs);
-        f.form.action("Redo1")->trigger();
+        f.form.action(TableAction::Redo1)->trigger();
         QCOMPARE(f.grid().cell(2, 1), QByteArray("q"));
         QVERIFY(f.form.Modified());
         QCOMPARE(f.grid().selection(), (GridRect{1, 1, 2, 1}));
@@ -419,7 +421,7 @@ private Q_SLOTS:
     {
         LogCapture log;
         ShownForm f;
-        f.grid().setCell(1, 1, "old");
+        f.doc().setCell(1, 1, "old");
         QTest::keyClick(f.view(), Qt::Key_A);
         f.editor()->insert(u"€"_qs);   // as an input method types it
         QTest::keyClick(f.editor(), Qt::Key_Return);
@@ -459,7 +461,7 @@ private Q_SLOTS:
         ShownForm f;
         QTest::keyClick(f.view(), Qt::Key_T);
         SetClipboardText(u"pasted"_qs);
-        f.form.action("GridPaste1")->trigger();
+        f.form.action(TableAction::GridPaste1)->trigger();
         QVERIFY(!f.form.Editing());
         QCOMPARE(f.grid().cell(1, 1), QByteArray("pasted"));
     }
@@ -488,9 +490,9 @@ private Q_SLOTS:
         prompts.confirmAnswer = ok;
         ShownForm f;
         QAbstractItemModelTester tester(f.view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        f.grid().setCell(2, 512, "pushed out");
+        f.doc().setCell(2, 512, "pushed out");
         f.select({1, 3, 2, 4});
-        f.form.action(insert ? "GridInsert1" : "GridDelete1")->trigger();
+        f.form.action(insert ? TableAction::GridInsert1 : TableAction::GridDelete1)->trigger();
         QCOMPARE(prompts.asked, QStringList{question});
         QCOMPARE(f.grid().rowCount(), 513);
         QCOMPARE(f.view()->model()->rowCount(), 512);
@@ -505,10 +507,10 @@ private Q_SLOTS:
         FakePrompts prompts;
         LogCapture log;
         ShownForm f;
-        f.grid().setCell(2, 512, "last");
-        f.form.action("SelectAll1")->trigger();
+        f.doc().setCell(2, 512, "last");
+        f.form.action(TableAction::SelectAll1)->trigger();
         QCOMPARE(f.grid().selection(), (GridRect{1, 1, 2, 512}));
-        f.form.action("GridDelete1")->trigger();
+        f.form.action(TableAction::GridDelete1)->trigger();
         QCOMPARE(prompts.asked, QStringList{u"選択された512行を削除します。"_qs});
         QCOMPARE(log.messages(), QStringList{u"GridDeleteRow; row count too few"_qs});
         QCOMPARE(log.lines[0].colour, zered::clMagenta);
@@ -521,12 +523,12 @@ private Q_SLOTS:
     {
         FakePrompts prompts;
         ShownForm f;
-        f.grid().setCell(1, 9, "x");
+        f.doc().setCell(1, 9, "x");
         prompts.confirmAnswer = false;
-        f.form.action("Clear1")->trigger();
+        f.form.action(TableAction::Clear1)->trigger();
         QCOMPARE(f.grid().cell(1, 9), QByteArray("x"));
         prompts.confirmAnswer = true;
-        f.form.action("Clear1")->trigger();
+        f.form.action(TableAction::Clear1)->trigger();
         QCOMPARE(prompts.asked, QStringList(2, u"全テーブルをクリアします。よろしいですか？"_qs));
         QVERIFY(f.grid().cell(1, 9).isEmpty());
         QCOMPARE(f.grid().cell(0, 9), QByteArray("9"));
@@ -537,7 +539,7 @@ private Q_SLOTS:
     {
         ShownForm f;
         QTest::keyClick(f.view(), Qt::Key_S);
-        f.form.action("SelectAll1")->trigger();
+        f.form.action(TableAction::SelectAll1)->trigger();
         QVERIFY(!f.form.Editing());
         QCOMPARE(f.grid().cell(1, 1), QByteArray("s"));
         QCOMPARE(f.view()->selectionModel()->selectedIndexes().size(), 1024);

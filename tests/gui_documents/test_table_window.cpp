@@ -5,6 +5,7 @@
 #include "documents/textlist_form.h"
 #include "fake_prompts.h"
 #include "log_capture.h"
+#include "test_support.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -54,11 +55,6 @@ struct Frame
     }
 };
 
-QByteArray FileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -89,7 +85,7 @@ private Q_SLOTS:
     {
         TTextList2Form form;
         QAbstractItemModelTester tester(form.grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        form.document().grid().setCell(2, 3, "ABC");
+        form.document().setCell(2, 3, "ABC");
         form.document().Update();
         form.document().ClearTable();
     }
@@ -131,7 +127,7 @@ private Q_SLOTS:
         QFETCH(int, length);
         QFETCH(bool, red);
         TTextList2Form form;
-        form.document().grid().setCell(column + 1, 1, QByteArray(length, 'x'));
+        form.document().setCell(column + 1, 1, QByteArray(length, 'x'));
         const QVariant fg = form.grid()->model()->data(form.grid()->model()->index(0, column), Qt::ForegroundRole);
         QCOMPARE(fg.isValid(), red);
     }
@@ -153,7 +149,7 @@ private Q_SLOTS:
     {
         LogCapture log;
         TTextList2Form form;
-        form.document().grid().setCell(2, 5, "five");
+        form.document().setCell(2, 5, "five");
         form.grid()->verticalHeader()->moveSection(4, 1);   // row 5 to row 2
         QCOMPARE(form.document().grid().cell(2, 2), QByteArray("five"));
         QCOMPARE(form.document().grid().cell(0, 2), QByteArray("5"));
@@ -169,7 +165,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(u"t.csv"_qs);
         LogCapture log;
         TTextList2Form form;
-        form.document().grid().setCell(1, 1, "a b");
+        form.document().setCell(1, 1, "a b");
         form.SetModified(true);
         form.SaveToFile(path, 1);
         QCOMPARE(form.FileName(), path);
@@ -188,7 +184,7 @@ private Q_SLOTS:
         FakePrompts prompts;
         Frame frame;
         frame.add();
-        QVERIFY(TChildForm::CloseAllChildren(frame.children()));
+        TChildForm::CloseAllChildren(frame.children());
         QVERIFY(prompts.asked.isEmpty());
         QCOMPARE(frame.openCount(), 0);
     }
@@ -205,7 +201,7 @@ private Q_SLOTS:
         frame.forms[1]->SetModified(true);
         prompts.saveAnswers = {SaveAnswer::YesToAll};
         prompts.fileAnswers = {{{dir.filePath(u"a.csv"_qs)}}, {{dir.filePath(u"c.csv"_qs)}}};
-        QVERIFY(TChildForm::CloseAllChildren(frame.children()));
+        TChildForm::CloseAllChildren(frame.children());
         QCOMPARE(prompts.offeredAll, QList<bool>{true});
         QCOMPARE(prompts.fileDialogs, 2);   // the untitled ones still choose a name
         QCOMPARE(frame.openCount(), 0);
@@ -220,7 +216,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             frame.add()->SetModified(true);
         prompts.saveAnswers = {SaveAnswer::No, SaveAnswer::NoToAll};
-        QVERIFY(TChildForm::CloseAllChildren(frame.children()));
+        TChildForm::CloseAllChildren(frame.children());
         QCOMPARE(prompts.asked.size(), 2);
         QCOMPARE(frame.openCount(), 0);
     }
@@ -255,7 +251,7 @@ private Q_SLOTS:
         frame.add()->SetModified(true);
         frame.add();
         prompts.saveAnswers = {SaveAnswer::No};
-        QVERIFY(TChildForm::CloseAllChildren(frame.children()));
+        TChildForm::CloseAllChildren(frame.children());
         QCOMPARE(prompts.offeredAll, QList<bool>{false});
         QVERIFY(prompts.asked.first().startsWith(u"[untitled*]"_qs));
         QVERIFY(prompts.asked.first().endsWith(u"]は保存されていません。保存しますか？"_qs));

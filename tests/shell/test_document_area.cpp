@@ -1,4 +1,4 @@
-#include "documents/child_form.h"
+#include "documents/textlist_form.h"
 #include "shell/document_area.h"
 
 #include <QMdiSubWindow>
@@ -18,13 +18,13 @@ struct Area
         for (int i = 0; i < windows; ++i)
             add();
     }
-    TChildForm *add()
+    TTextList2Form *add()
     {
-        auto *form = new TChildForm;
+        auto *form = new TTextList2Form;
         area.addDocument(form, {640, 460});
         return form;
     }
-    QRect shown(TChildForm *form, const QRect &rect) const
+    QRect shown(QWidget *form, const QRect &rect) const
     {
         return {form->mapTo(area.viewport(), rect.topLeft()), rect.size()};
     }
@@ -67,7 +67,7 @@ private Q_SLOTS:
     void scrollsToAPartOfAWindow()
     {
         Area a;
-        TChildForm *form = a.add();
+        TTextList2Form *form = a.add();
         a.area.currentSubWindow()->move(300, 250);   // most of it past the bottom-right corner
         QTest::qWait(0);
         QVERIFY(a.area.verticalScrollBar()->isVisible());

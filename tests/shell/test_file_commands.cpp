@@ -8,6 +8,7 @@
 #include "shell/barcodemain.h"
 #include "shell/file_commands.h"
 #include "shell_test_helpers.h"
+#include "test_support.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,18 +24,13 @@ constexpr int BinaryFilter = 2;
 constexpr int AllFilesFilter = 3;
 constexpr int SheetFilter = 4;
 
-QByteArray FileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A binary table file whose first entry is conv/bar.
 QString WriteBinaryTable(const QTemporaryDir &dir, const QString &name)
 {
     TableDocument doc;
-    doc.grid().setCell(1, 1, "conv");
-    doc.grid().setCell(2, 1, "bar");
+    doc.setCell(1, 1, "conv");
+    doc.setCell(2, 1, "bar");
     const QString path = dir.filePath(name);
     doc.SaveToFile(path, BinaryFilter);
     return path;
@@ -59,7 +55,7 @@ QAction *MenuEntry(const TOstrelMain &main, const QString &path)
 
 TTextList2Form *ActiveTable(const TOstrelMain &main)
 {
-    return qobject_cast<TTextList2Form *>(main.activeChild());
+    return main.activeTable();
 }
 
 int WindowCount(const TOstrelMain &main)
@@ -183,7 +179,7 @@ private Q_SLOTS:
         QCOMPARE(WindowCount(main), 3);   // the one there before, the first file, the failed one
         QVERIFY(!main.documentArea()->currentSubWindow()->isMaximized());
         QStringList opened;
-        for (TChildForm *child : main.children())
+        for (TTextList2Form *child : main.documents())
             opened.append(child->FileName());
         QVERIFY(opened.contains(first));
         QVERIFY(!opened.contains(last));
@@ -438,8 +434,8 @@ private Q_SLOTS:
         FakePrompts prompts;
         TOstrelMain main;
         TTextList2Form *form = main.NewDocument(QString());
-        form->document().grid().setCell(1, 1, QByteArray(61, 'c'));
-        form->document().grid().setCell(2, 1, "1");
+        form->document().setCell(1, 1, QByteArray(61, 'c'));
+        form->document().setCell(2, 1, "1");
         form->SetModified(true);
         prompts.confirmAnswer = goOn;
         const QString target = dir.filePath(u"t.bin"_qs);

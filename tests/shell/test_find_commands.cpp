@@ -1,4 +1,5 @@
 #include "documents/textlist_form.h"
+#include "documents/text_grid_header.h"
 #include "documents/text_grid_view.h"
 #include "shell/barcodemain.h"
 #include "shell/find_commands.h"
@@ -18,8 +19,8 @@ private Q_SLOTS:
         TOstrelMain main;
         main.show();
         TTextList2Form *form = main.NewDocument(QString());
-        form->document().grid().setCell(2, 5, "4905678");
-        form->document().grid().setCell(2, 9, "4905678");
+        form->document().setCell(2, 5, "4905678");
+        form->document().setCell(2, 9, "4905678");
         TFindDialog *dialog = main.findCommands().dialog();
         main.action(MainAction::SearchFind1)->trigger();
         QVERIFY(dialog->isVisible());
@@ -51,7 +52,7 @@ private Q_SLOTS:
         TOstrelMain main;
         main.show();
         TTextList2Form *form = main.NewDocument(QString());
-        form->document().grid().setCell(2, 500, "4905678");
+        form->document().setCell(2, 500, "4905678");
         // The window reaches past the bottom of the document area.
         main.documentArea()->currentSubWindow()->move(0, main.documentArea()->viewport()->height() / 2);
         main.findCommands().dialog()->setFindText(text);

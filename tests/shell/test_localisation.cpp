@@ -261,7 +261,7 @@ private Q_SLOTS:
         TOstrelMain main;
         main.show();
         TTextList2Form *form = main.NewDocument(QString());
-        form->document().grid().setCell(1, 1, "a");
+        form->document().setCell(1, 1, "a");
         form->CheckTable1Execute();
         form->document().InsertSelectedRows();   // the undo command names the step
         QCoreApplication::sendPostedEvents();    // Qt's own dialogs take the language change
@@ -307,7 +307,7 @@ private Q_SLOTS:
         QCOMPARE(second->UntitledNumber(), first->UntitledNumber() + 1);
         QCOMPARE(first->windowTitle(), u"名称未設定%1"_qs.arg(first->UntitledNumber()));
         QCOMPARE(second->windowTitle(), u"名称未設定%1"_qs.arg(second->UntitledNumber()));
-        QCOMPARE(first->action("Recv1")->text(), u"読込み(&R)"_qs);
+        QCOMPARE(first->action(TableAction::Recv1)->text(), u"読込み(&R)"_qs);
         QCOMPARE(first->popupMenu()->findChild<QAction *>(u"SendtoKOV1"_qs)->text(), u"書込み(&W)..."_qs);
         QCOMPARE(first->popupMenu()->actions().last()->text(), u"テーブルの検査(&K)"_qs);
         QCOMPARE(first->popupMenu()->findChild<QAction *>(u"ComparewithKOV1"_qs)->text(), u"コントローラと比較(&C)"_qs);
@@ -316,7 +316,7 @@ private Q_SLOTS:
         QAction *insertItem = popup->findChild<QAction *>(u"Insert1"_qs);
         QCOMPARE(insertItem->text(), u"行挿入(&I)..."_qs);
         QCOMPARE(insertItem->statusTip(), u"指定行数空データを挿入します。以降一行ずつ後ろにずれ込み、最下行のデータは失われます。"_qs);
-        QCOMPARE(first->action("GridInsert1")->text(), u"行挿入(&I)..."_qs);
+        QCOMPARE(first->action(TableAction::GridInsert1)->text(), u"行挿入(&I)..."_qs);
         QCOMPARE(popup->findChild<QAction *>(u"ReceivefromKOV1"_qs)->text(), u"読込み(&R)"_qs);
         QCOMPARE(first->recvLabel()->statusTip(), u"受信日時"_qs);
         QCOMPARE(HeaderText(first, 0), u"変換文字列"_qs);
@@ -357,7 +357,7 @@ private Q_SLOTS:
         QCOMPARE(main.messagePane()->statusTip(), u"display operation log and messages."_qs);
         TTextList2Form *form = main.NewDocument(QString());
         QCOMPARE(form->windowTitle(), u"untitled"_qs);
-        QCOMPARE(form->action("Recv1")->text(), u"&Receive from KOV"_qs);
+        QCOMPARE(form->action(TableAction::Recv1)->text(), u"&Receive from KOV"_qs);
         QCOMPARE(HeaderText(form, 0), u"conv str"_qs);
         QCOMPARE(HeaderText(form, 1), u"bar code"_qs);
         QCOMPARE(TextGridHint(1, 0), u"\r\n"_qs);

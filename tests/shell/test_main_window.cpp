@@ -83,14 +83,15 @@ private Q_SLOTS:
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
         TTextList2Form *form = main.NewDocument(QString());
-        StringGrid &grid = form->document().grid();
-        grid.setCell(1, 1, "a b");
-        grid.setCell(2, 1, "\x81\x7f");
-        grid.setSelection({1, 1, 2, 1});
+        TableDocument &table = form->document();
+        const StringGrid &grid = table.grid();
+        table.setCell(1, 1, "a b");
+        table.setCell(2, 1, "\x81\x7f");
+        table.setSelection({1, 1, 2, 1});
         form->grid()->setFocus();
         QTest::keyClick(form->grid(), Qt::Key_C, Qt::ControlModifier);
         QVERIFY(QApplication::clipboard()->text().startsWith(u"\"a b\"\t\uFFFD"_qs));
-        form->grid()->MoveCursor(1, 7);
+        form->document().MoveCursor(1, 7);
         QTest::keyClick(form->grid(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(grid.cell(2, 7), QByteArray("\x81\x7f"));
         QCOMPARE(main.action(MainAction::EditUndo1)->text(), u"Undo Paste"_qs);
@@ -119,8 +120,8 @@ private Q_SLOTS:
         TTextList2Form *second = main.NewDocument(QString());
         second->grid()->setFocus();
         QTest::keyClick(second->grid(), Qt::Key_W, Qt::ControlModifier);
-        QTRY_COMPARE(main.children().size(), 1);
-        QVERIFY(!main.children().contains(second));
+        QTRY_COMPARE(main.documents().size(), 1);
+        QVERIFY(!main.documents().contains(second));
     }
 
     void messageSplitterLeavesTheHintPane()
@@ -247,7 +248,7 @@ private Q_SLOTS:
         QCOMPARE(entries, (QStringList{u"&Cascade"_qs, u"Tile &Horizontal"_qs, u"Tile &Virtical"_qs, QString(),
                                        u"&1 one.csv"_qs, u"&2 two.csv"_qs}));
         oneEntry->trigger();
-        QCOMPARE(main.activeChild(), first);
+        QCOMPARE(main.activeTable(), first);
     }
 
     void progressBarWidthsAndColours()
@@ -368,7 +369,7 @@ private Q_SLOTS:
         }
         QCOMPARE(message, u"file no exists "_qs + missing);
         QCOMPARE(main.documentArea()->subWindowList().size(), 1);
-        QCOMPARE(main.activeChild()->FileName(), a);
+        QCOMPARE(main.activeTable()->FileName(), a);
     }
 
     void droppedFilesOpenInDropOrder()
@@ -407,7 +408,7 @@ private Q_SLOTS:
         TTextList2Form *first = main.NewDocument(QString());
         TTextList2Form *second = main.NewDocument(QString());
         QCOMPARE(second->UntitledNumber(), first->UntitledNumber() + 1);
-        QCOMPARE(main.activeChild(), second);
+        QCOMPARE(main.activeTable(), second);
         TTextList2Form *named = main.NewDocument(u"/x/named.csv"_qs);
         QCOMPARE(named->windowTitle(), u"named.csv"_qs);
     }

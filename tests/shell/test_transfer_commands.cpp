@@ -58,15 +58,15 @@ private Q_SLOTS:
     {
         ServedController controller;
         TableDocument source;
-        source.grid().setCell(1, 2, "conv");
-        source.grid().setCell(2, 2, "4901234567890");
+        source.setCell(1, 2, "conv");
+        source.setCell(2, 2, "4901234567890");
         source.Update();
         controller.model.table = source.image();
         TOstrelMain main;
         main.SelectPort(controller.pty.devicePath());
         main.action(MainAction::Recv1)->trigger();
         QCOMPARE(main.documentArea()->subWindowList().size(), 1);
-        auto *form = qobject_cast<TTextList2Form *>(main.activeChild());
+        auto *form = main.activeTable();
         QVERIFY(form->Modified());
         QVERIFY(!form->document().imageStale());
         QCOMPARE(form->windowTitle(), u"untitled*"_qs);
@@ -114,7 +114,7 @@ private Q_SLOTS:
         QCOMPARE(main.sendChoices().backup, true);   // both on at first
         QCOMPARE(main.sendChoices().verify, true);
         TTextList2Form *form = main.NewDocument(QString());
-        form->document().grid().setCell(2, 1, "NEW");
+        form->document().setCell(2, 1, "NEW");
         form->SetModified(true);
         main.action(MainAction::Send1)->trigger();
         QCOMPARE(prompts.sendOffered.size(), 1);
@@ -158,8 +158,8 @@ private Q_SLOTS:
         main.ports().setFactory(CountedSerial(&portsMade));
         main.SelectPort(controller.pty.devicePath());
         TTextList2Form *form = main.NewDocument(QString());
-        form->document().grid().setCell(2, 1, "ABC");
-        form->document().grid().setCell(1, 3, "after the end");
+        form->document().setCell(2, 1, "ABC");
+        form->document().setCell(1, 3, "after the end");
         form->SetModified(true);
 
         prompts.confirmAnswer = false;
@@ -188,19 +188,19 @@ private Q_SLOTS:
         TOstrelMain main;
         main.SelectPort(controller.pty.devicePath());
         TTextList2Form *form = main.NewDocument(u"/t/table.csv"_qs);
-        form->document().grid().setCell(2, 1, "XYZ");
+        form->document().setCell(2, 1, "XYZ");
         form->SetModified(true);
         prompts.confirmAnswer = false;
-        form->action("Send1")->trigger();
+        form->action(TableAction::Send1)->trigger();
         QCOMPARE(controller.model.table.first(3), QByteArray("\xFF\xFF\xFF"));
         prompts.confirmAnswer = true;
-        form->action("Send1")->trigger();
+        form->action(TableAction::Send1)->trigger();
         QCOMPARE(controller.model.table.first(3), QByteArray("XYZ"));
 
         controller.model.table.replace(0, 3, "QRS");
         prompts.asked.clear();
         form->SetModified(false);
-        form->action("Recv1")->trigger();   // into this window, without a question
+        form->action(TableAction::Recv1)->trigger();   // into this window, without a question
         QVERIFY(prompts.asked.isEmpty());
         QCOMPARE(form->document().grid().cell(2, 1), QByteArray("QRS"));
         QVERIFY(form->Modified());

@@ -148,7 +148,7 @@ private Q_SLOTS:
         ServedController controller;
         RecordingHost host(controller.pty.devicePath());
         TableDocument document;
-        document.grid().setCell(2, 3, "4901234567890");
+        document.setCell(2, 3, "4901234567890");
         document.setImageStale(true);
         SendTable(document, host);
         QVERIFY(!document.imageStale());
@@ -233,7 +233,7 @@ private Q_SLOTS:
         RecordingHost host(controller.pty.devicePath());
         LogCapture log;
         TableDocument document;
-        document.grid().setCell(2, 1, "4901234567890");
+        document.setCell(2, 1, "4901234567890");
         document.setImageStale(true);
         const QString folder = m_dir.filePath(u"backups/kov"_qs);
         SendTable(document, host, SendSafety{folder, true});
@@ -321,13 +321,13 @@ private Q_SLOTS:
     void compareListsTheFieldsThatDiffer()
     {
         TableDocument left, right;
-        left.grid().setCell(ConvStrColumn, 1, "A");
-        left.grid().setCell(BarcodeColumn, 1, "100");
-        left.grid().setCell(BarcodeColumn, 2, "200");
-        right.grid().setCell(ConvStrColumn, 1, "A");
-        right.grid().setCell(BarcodeColumn, 1, "101");
-        right.grid().setCell(ConvStrColumn, 2, "\x83\x65");   // テ
-        right.grid().setCell(BarcodeColumn, 2, "200");
+        left.setCell(ConvStrColumn, 1, "A");
+        left.setCell(BarcodeColumn, 1, "100");
+        left.setCell(BarcodeColumn, 2, "200");
+        right.setCell(ConvStrColumn, 1, "A");
+        right.setCell(BarcodeColumn, 1, "101");
+        right.setCell(ConvStrColumn, 2, "\x83\x65");   // テ
+        right.setCell(BarcodeColumn, 2, "200");
         left.Update();
         right.Update();
         const QList<TableDifference> differences = CompareTableImages(left.image(), right.image());
