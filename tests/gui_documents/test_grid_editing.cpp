@@ -23,10 +23,12 @@
 
 namespace {
 
-// A table window on screen, its grid focused, cursor at conv str of row 1.
+// A table window on screen, its grid focused, cursor at conv str of row 1;
+// the model tester watches every change its grid shows.
 struct ShownForm
 {
     TTextList2Form form;
+    QAbstractItemModelTester tester{form.grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest};
     ShownForm()
     {
         form.resize(640, 460);
@@ -342,7 +344,6 @@ private Q_SLOTS:
     {
         LogCapture log;
         ShownForm f;
-        QAbstractItemModelTester tester(f.view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         f.doc().setCell(2, 1, "b");
         f.doc().setCell(2, 2, "a");
         f.doc().setCell(1, 3, "conv only");
@@ -363,7 +364,6 @@ private Q_SLOTS:
     void copyAndPasteThroughTheClipboard()
     {
         ShownForm f;
-        QAbstractItemModelTester tester(f.view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         f.doc().setCell(1, 1, "a b");
         f.doc().setCell(2, 1, "\x95\xcf\x8a\xb7");
         f.select({1, 1, 2, 1});
@@ -489,7 +489,6 @@ private Q_SLOTS:
         FakePrompts prompts;
         prompts.confirmAnswer = ok;
         ShownForm f;
-        QAbstractItemModelTester tester(f.view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         f.doc().setCell(2, 512, "pushed out");
         f.select({1, 3, 2, 4});
         f.form.action(insert ? TableAction::GridInsert1 : TableAction::GridDelete1)->trigger();
