@@ -39,7 +39,7 @@ private:
     CellEditor *m_editor;
 };
 
-} // namespace
+}   // namespace
 
 CellEditor::CellEditor(int fieldLength, QWidget *parent)
     : QLineEdit(parent), m_fieldLength(fieldLength), m_count(new QLabel(this))

@@ -10,8 +10,7 @@ void DrawGridText(QPainter *painter, const QRect &rect, const QString &text, boo
     // Intersecting with no clip set would leave nothing to draw in.
     painter->setClipRect(rect, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     const QRect inner = rect.adjusted(2, 2, -2, 0);
-    painter->drawText(inner, Qt::TextSingleLine | Qt::AlignTop | (rightAligned ? Qt::AlignRight : Qt::AlignLeft),
-                      text);
+    painter->drawText(inner, Qt::TextSingleLine | Qt::AlignTop | (rightAligned ? Qt::AlignRight : Qt::AlignLeft), text);
     painter->restore();
 }
 

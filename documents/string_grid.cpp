@@ -3,9 +3,8 @@
 #include <algorithm>
 
 StringGrid::StringGrid(int colCount, int rowCount, int fixedCols, int fixedRows)
-    : m_colCount(std::max(colCount, 0)), m_rowCount(std::max(rowCount, 0)),
-      m_fixedCols(fixedCols), m_fixedRows(fixedRows),
-      m_cells(qsizetype(m_colCount) * m_rowCount)
+    : m_colCount(std::max(colCount, 0)), m_rowCount(std::max(rowCount, 0)), m_fixedCols(fixedCols),
+      m_fixedRows(fixedRows), m_cells(qsizetype(m_colCount) * m_rowCount)
 {
 }
 

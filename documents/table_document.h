@@ -26,8 +26,8 @@ class TableDocument : public QObject
 {
     Q_OBJECT
 public:
-    explicit TableDocument(const QByteArray &convStrHeader = "conv str",
-                           const QByteArray &barCodeHeader = "bar code", QObject *parent = nullptr);
+    explicit TableDocument(const QByteArray &convStrHeader = "conv str", const QByteArray &barCodeHeader = "bar code",
+                           QObject *parent = nullptr);
 
     const StringGrid &grid() const { return m_grid; }
     // Exactly TableImageSize bytes, allocated once and rewritten in place.
@@ -58,16 +58,16 @@ public:
     void MoveCursor(int col, int row);
     void SelectAll();   // every non-fixed cell
 
-    void Update();        // grid -> image
+    void Update();   // grid -> image
     // The image as a send would write it (the grid encoded when it changed
     // since), leaving the document as it is.
     QByteArray CurrentImage() const;
     void ImageToGrid();   // image -> grid
-    void ClearTable();    // empty image and cells, numbers 1..512, header kept
+    void ClearTable();   // empty image and cells, numbers 1..512, header kept
 
     // Commands
     void EditCell(int col, int row, const QByteArray &text);   // a typed text
-    GridBlock CutSelection();                                   // returns the cells cut
+    GridBlock CutSelection();   // returns the cells cut
     // At the cursor when one cell is selected (filling what the block covers),
     // else into the selection exactly; the filled area becomes the selection.
     void PasteBlock(const GridBlock &block);
@@ -85,9 +85,9 @@ public:
     void SortByColumn(int column);
     int SortColumn() const { return m_sortColumn; }
     int SortDirection() const { return m_sortDirection; }
-    void Clear();                          // ClearTable as a step
-    void MoveRow(int from, int to);        // logs "row moved %d to %d"
-    void ShowReceivedImage();              // ImageToGrid as a step
+    void Clear();   // ClearTable as a step
+    void MoveRow(int from, int to);   // logs "row moved %d to %d"
+    void ShowReceivedImage();   // ImageToGrid as a step
 
     // Undo and redo: puts back the texts and the place of another state of the
     // history and returns the texts it replaced; the image follows the grid again.

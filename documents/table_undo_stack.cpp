@@ -32,10 +32,9 @@ private:
     bool m_done = true;
 };
 
-} // namespace
+}   // namespace
 
-TableUndoStack::TableUndoStack(TableDocument &document, const StepNames &names)
-    : m_document(document), m_names(names)
+TableUndoStack::TableUndoStack(TableDocument &document, const StepNames &names) : m_document(document), m_names(names)
 {
     m_stack.setUndoLimit(Limit);
     connect(&m_stack, &QUndoStack::cleanChanged, this, &TableHistory::cleanChanged);

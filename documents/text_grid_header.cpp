@@ -4,9 +4,7 @@
 
 #include <QPainter>
 
-TextGridHeader::TextGridHeader(Qt::Orientation orientation, QWidget *parent) : QHeaderView(orientation, parent)
-{
-}
+TextGridHeader::TextGridHeader(Qt::Orientation orientation, QWidget *parent) : QHeaderView(orientation, parent) {}
 
 void TextGridHeader::setMarkedSection(int section)
 {
