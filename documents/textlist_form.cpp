@@ -165,21 +165,19 @@ void TTextList2Form::followHistory()
     m_history = new TableUndoStack(document(), names);
     document().setHistory(m_history);
 
-    // Qt's own rule for the texts: the command's word, then the step's name when there is one.
+    // As Qt's own undo actions are: the command's word, then the step's name when there is one.
     QUndoStack *stack = m_history->undoStack();
-    const auto follow = [stack](QAction *command, bool (QUndoStack::*can)() const,
-                                QString (QUndoStack::*text)() const, auto canChanged, auto textChanged) {
-        const QString word = command->text();
-        const auto caption = [word](const QString &step) { return step.isEmpty() ? word : word + u' ' + step; };
-        command->setEnabled((stack->*can)());
-        command->setText(caption((stack->*text)()));
-        connect(stack, canChanged, command, &QAction::setEnabled);
-        connect(stack, textChanged, command, [command, caption](const QString &step) { command->setText(caption(step)); });
+    QAction *undo = action(TableAction::Undo1), *redo = action(TableAction::Redo1);
+    const QString undoWord = undo->text(), redoWord = redo->text();
+    const auto caption = [](const QString &word, const QString &step) {
+        return step.isEmpty() ? word : word + u' ' + step;
     };
-    follow(action(TableAction::Undo1), &QUndoStack::canUndo, &QUndoStack::undoText, &QUndoStack::canUndoChanged,
-           &QUndoStack::undoTextChanged);
-    follow(action(TableAction::Redo1), &QUndoStack::canRedo, &QUndoStack::redoText, &QUndoStack::canRedoChanged,
-           &QUndoStack::redoTextChanged);
+    undo->setEnabled(false);   // nothing to take back or do again yet
+    redo->setEnabled(false);
+    connect(stack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(stack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    connect(stack, &QUndoStack::undoTextChanged, undo, [=](const QString &step) { undo->setText(caption(undoWord, step)); });
+    connect(stack, &QUndoStack::redoTextChanged, redo, [=](const QString &step) { redo->setText(caption(redoWord, step)); });
     if (QUndoGroup *group = services().undoGroup)
         group->addStack(stack);
 }
