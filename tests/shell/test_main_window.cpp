@@ -111,6 +111,27 @@ private Q_SLOTS:
         QCOMPARE(grid.cell(1, 7), QByteArray("a b"));
     }
 
+    void undoFollowsTheActiveTable()
+    {
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TTextList2Form *first = main.NewDocument(QString());
+        first->document().EditCell(1, 1, "one");
+        TTextList2Form *second = main.NewDocument(QString());
+        second->grid()->setFocus();
+        QAction *undo = main.action(MainAction::EditUndo1);
+        QVERIFY(!undo->isEnabled());   // the active window has nothing to take back
+        main.documentArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(first->parentWidget()));
+        first->grid()->setFocus();
+        QVERIFY(undo->isEnabled());
+        QCOMPARE(undo->text(), u"Undo Typing"_qs);
+        undo->trigger();
+        QVERIFY(first->document().grid().cell(1, 1).isEmpty());
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(!first->IsModified());
+    }
+
     void ctrlWClosesTheActiveWindow()
     {
         TOstrelMain main;
