@@ -32,7 +32,13 @@ inline constexpr char NulByteInField[] =
 // Kinds recognised, text left out, spreadsheet CSV (our own wording)
 inline constexpr char ReadAsImage[] = "'%s' is a 64 KiB table image; read as binary";
 inline constexpr char ReadAsSheet[] = "'%s' starts with a UTF-8 byte order mark; read as spreadsheet CSV";
+inline constexpr char ReadAsUtf8Sheet[] = "'%s' holds UTF-8 text; read as spreadsheet CSV";
 inline constexpr char TextLeftOut[] = "'%1': %2 line(s) lost text; line %3: '%4' left out";
+inline constexpr char TextUnclosedQuote[] =
+    "'%1': %2 line(s) open a quote that never closes, so the field runs to the end; line %3: '%4'";
+inline constexpr char TextEndsAtNul[] = "'%1': a 0x00 byte in line %2 ends the text; '%3' and all after it left out";
+inline constexpr char ImageLongerThanTable[] =
+    "'%1' holds %2 bytes; only its first 65536 were read as the table, the %3 after them left out";
 inline constexpr char SheetBreakInField[] =
     "cannot load '%1': row %2, column %3 holds a line break, which a table cell cannot hold";
 inline constexpr char SheetNulByte[] =
@@ -40,7 +46,15 @@ inline constexpr char SheetNulByte[] =
 inline constexpr char SheetCannotHold[] =
     "cannot load '%1': row %2, column %3 holds '%4' (U+%5), which Shift-JIS cannot hold";
 inline constexpr char SheetNotShiftJis[] =
-    "cannot save '%1': row %2 holds bytes that are not Shift-JIS, which a spreadsheet CSV cannot carry";
+    "cannot save '%1': row %2 holds bytes that are not Shift-JIS, which a spreadsheet file cannot carry";
+// Excel workbooks (our own wording)
+inline constexpr char ReadAsWorkbook[] = "'%s' is an Excel workbook; read as xlsx";
+inline constexpr char WorkbookTooLong[] = "cannot open '%1': it holds more than %2 bytes, which no table workbook does";
+inline constexpr char XlsxDamaged[] = "cannot load '%1': it is no Excel workbook or a damaged one (%2)";
+inline constexpr char XlsxNumbers[] = "'%1': a bar code stored as a number may have lost leading zeros: %2 row(s), %3";
+inline constexpr char XlsxFormulas[] = "'%1': %2 cell(s) hold a formula, read as the value it last gave: %3";
+inline constexpr char XlsxOtherSheets[] = "'%1': only the first sheet, '%2', was read; %3 more sheet(s) left out";
+inline constexpr char XlsxWriterFailed[] = "cannot save '%1': the workbook could not be written (%2)";
 
 // Check Table (our own wording)
 inline constexpr char CheckCut[] = "row %1: %2 of %3 bytes is cut to %4: '%5'";

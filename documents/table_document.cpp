@@ -5,9 +5,11 @@
 #include "common/zered_error.h"
 #include "common/zered_log.h"
 #include "documents/sheet_csv.h"
+#include "documents/sheet_xlsx.h"
 #include "documents/table_files.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QIODevice>
 #include <cstring>
 #include <optional>
@@ -32,6 +34,12 @@ std::optional<GridRect> ChangedArea(const QList<QByteArray> &before, const QList
         area->bottom = row;
     }
     return area;
+}
+
+void logWarnings(const LoadWarnings &warnings, const QString &fileName)
+{
+    for (const QString &line : warnings.lines(fileName))
+        zered::LogText(zered::clWarning, line);
 }
 
 } // namespace
@@ -168,6 +176,8 @@ void TableDocument::LoadFromFile(const QString &fileName, int format)
 {
     if (format == FileKindBinary)
         loadBinary(fileName);
+    else if (format == FileKindXlsx)
+        loadWorkbook(fileName);
     else
         loadText(fileName, format == FileKindSheet);
     // Only a load that went through changes the kind a later save uses.
@@ -182,30 +192,49 @@ void TableDocument::loadText(const QString &fileName, bool sheet)
     QElapsedTimer timer;
     timer.start();
     const QByteArray text = ReadTextFile(fileName);
-    LeftOutText leftOut;
+    LoadWarnings warnings;
     if (sheet) {
-        Apply([&] { leftOut = ParseSheetTable(text, m_grid, fileName); });
+        Apply([&] { warnings = ParseSheetTable(text, m_grid, fileName); });
     } else {
         const QList<QByteArray> lines = SplitTextLines(text);
         if (lines.isEmpty())
             throw OstrelError(Msg::CsvEmpty);
-        Apply([&] { leftOut = ParseTextTable(lines, m_grid); });
+        Apply([&] { warnings = ParseTextTable(lines, m_grid); });
+        NoteNulByte(text, warnings);
     }
     m_imageStale = true;
     zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));
-    if (leftOut.records > 0)
-        zered::LogText(zered::clWarning, leftOut.warning(fileName));
+    logWarnings(warnings, fileName);
+}
+
+void TableDocument::loadWorkbook(const QString &fileName)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray bytes = ReadFileHead(fileName, MaxWorkbookBytes + 1);
+    if (bytes.size() > MaxWorkbookBytes)
+        throw OstrelError(QString::fromUtf8(Msg::WorkbookTooLong).arg(fileName).arg(MaxWorkbookBytes));
+    LoadWarnings warnings;
+    Apply([&] { warnings = ParseXlsxTable(bytes, m_grid, fileName); });
+    m_imageStale = true;
+    zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));
+    logWarnings(warnings, fileName);
 }
 
 void TableDocument::loadBinary(const QString &fileName)
 {
-    // Read beside the image, so a short file leaves it as it was.
-    const QByteArray bytes = ReadFileHead(fileName, TableImageSize);
+    // Read beside the image, so a short file leaves it as it was; one byte
+    // more shows whether the file is longer than an image.
+    const QByteArray bytes = ReadFileHead(fileName, TableImageSize + 1);
     if (bytes.size() < TableImageSize)
         throw OstrelError(Msg::SizeMismatched);
+    LoadWarnings warnings;
+    if (bytes.size() > TableImageSize)
+        warnings.imageBytes = QFileInfo(fileName).size();
     keepImageSize();
     std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
     ImageToGrid();
+    logWarnings(warnings, fileName);
 }
 
 void TableDocument::SaveToFile(const QString &fileName, int format)
@@ -240,8 +269,9 @@ void TableDocument::save(const QString &fileName, int format,
         std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
         m_imageStale = false;
     } else {
-        const QByteArray text =
-            kind == FileKindSheet ? FormatSheetTable(m_grid, fileName) : FormatTextTable(m_grid, fileName);
+        const QByteArray text = kind == FileKindSheet  ? FormatSheetTable(m_grid, fileName)
+                                : kind == FileKindXlsx ? FormatXlsxTable(m_grid, fileName)
+                                                       : FormatTextTable(m_grid, fileName);
         writeFile([&](QIODevice &device) {
             if (!WriteAll(device, text))
                 throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));
