@@ -64,6 +64,15 @@ inline constexpr char CheckAfterEnd[] =
     "row %1: '%2' lies after the last bar code (row %3); the controller will not see it";
 inline constexpr char CheckNoBarcode[] = "row %1: '%2' has no bar code in the table; the controller will not see it";
 inline constexpr char CheckNotShiftJis[] = "row %1: %2 holds bytes that are not Shift-JIS";
+inline constexpr char CheckOtherForm[] =
+    "row %1: %2 holds '%3' as %4; read back from a spreadsheet file it is stored as %5, the other form of it";
+inline constexpr char CheckExponent[] =
+    "row %1: %2 '%3' is a number in exponent form, as a spreadsheet writes it; the digits it stood for are lost";
+inline constexpr char CheckFormula[] = "row %1: %2 '%3' starts with \"=\", which a spreadsheet takes for a formula";
+inline constexpr char CheckDate[] = "row %1: %2 '%3' looks like a date, which a spreadsheet makes of such a text";
+inline constexpr char CheckShortDigits[] =
+    "row %1: bar code '%2' has %3 digits where %4 other rows have %5; a spreadsheet may have dropped its leading "
+    "zeros ('%6')";
 inline constexpr char CheckFound[] = "check table: %1 finding(s)";
 inline constexpr char CheckClean[] = "check table: nothing found";
 inline constexpr char CliLosingData[] =

@@ -103,7 +103,7 @@ QByteArray SheetFieldToUtf8(const QByteArray &cell, const QString &fileName, int
     CheckFieldWritable(cell, fileName, row);
     if (IsAsciiText(cell))
         return cell;
-    if (!DecodesCleanly(cell))
+    if (!IsCp932Text(cell))
         throw OstrelError(QString::fromUtf8(Msg::SheetNotShiftJis).arg(fileName).arg(row));
     return DecodeCp932(cell).toUtf8();
 }
