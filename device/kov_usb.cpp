@@ -91,7 +91,8 @@ void TKOVUSB::writeExact(const void *data, quint32 count)
 
 void TKOVUSB::Close()
 {
-    if (Handshaken) {
+    // A device that went away takes no closing command.
+    if (Handshaken && !LinkGone) {
         static constexpr quint8 closing[7] = {0xFE, 0x8C, 0x73, 0x00, 0x00, 0x00, 0x02};
         writeExact(closing, sizeof closing);
     }

@@ -88,10 +88,39 @@ QString WithLine(const QString &detail, const QString &line)
     return detail.isEmpty() ? line : detail + u'\n' + line;
 }
 
+// Whatever the controller was still sending (for a transfer killed before,
+// say) ends before anything is asked of it; the host says why it waits once
+// something did come. A line that never falls quiet ends the transfer.
+void AwaitQuietLine(Link &link, bool cancellable)
+{
+    TKOVPort &port = link.port;
+    TransferHost &host = link.host;
+    struct Settling
+    {
+        TransferHost &host;
+        bool on = false;
+        ~Settling()
+        {
+            if (on)
+                host.LineSettling(false);
+        }
+    } settling{host};
+    port.WhileWaiting = [&] {
+        if (!settling.on && port.BytesTaken > 0)
+            host.LineSettling(settling.on = true);
+        host.KeepAlive(cancellable);
+    };
+    QElapsedTimer timer;
+    timer.start();
+    if (!DrainUntilQuiet(link))
+        throw OstrelError(QString::fromUtf8(Msg::LineNotQuiet).arg(timer.elapsed() / 1000));
+}
+
 // Runs work on the opened port, after the line fell quiet; the port is closed
 // and the progress ended however it ends. When the work stops early, the line
-// is drained first, unless the port went away.
-void WithPort(TransferHost &host, const std::function<void(Link &)> &work)
+// is drained first, unless the port went away. With a text for a cancel, the
+// wait for a quiet line may be cancelled too.
+void WithPort(TransferHost &host, const char *cancelled, const std::function<void(Link &)> &work)
 {
     struct EndProgress
     {
@@ -99,10 +128,11 @@ void WithPort(TransferHost &host, const std::function<void(Link &)> &work)
         ~EndProgress() { host.ProgressEnd(); }
     } endProgress{host};
     std::optional<Link> link;
+    bool working = false;   // the line was quiet and the work began
     const auto stopped = [&](bool cancel) {
         if (cancel && link && link->cancelled)
             zered::LogPrint(zered::clBlack, "%s", link->cancelled);
-        if (link && !link->port.LinkGone)
+        if (link && working && !link->port.LinkGone)
             SettleLine(*link);
         try {
             host.ClosePort();
@@ -113,13 +143,9 @@ void WithPort(TransferHost &host, const std::function<void(Link &)> &work)
     };
     try {
         link.emplace(Link{host.OpenPort(), host});
-        // Whatever the controller was still sending (for a transfer killed
-        // before, say) ends before anything is asked of it.
-        link->port.WhileWaiting = [&host] { host.KeepAlive(false); };
-        QElapsedTimer timer;
-        timer.start();
-        if (!DrainUntilQuiet(*link))
-            throw OstrelError(QString::fromUtf8(Msg::LineNotQuiet).arg(timer.elapsed() / 1000));
+        link->cancelled = cancelled;
+        AwaitQuietLine(*link, cancelled != nullptr);
+        working = true;
         work(*link);
     } catch (const OstrelError &e) {
         // Counted before the port is closed and released.
@@ -269,8 +295,7 @@ QByteArray ReadControllerTable(TransferHost &host, const char *cancelled)
     QElapsedTimer timer;
     timer.start();
     QByteArray image;
-    WithPort(host, [&](Link &link) {
-        link.cancelled = cancelled;
+    WithPort(host, cancelled, [&](Link &link) {
         image = ReadTableOn(link);
         zered::LogPrint(zered::clBlack, Msg::RecvTextList, int(timer.elapsed()));
     });
@@ -312,9 +337,9 @@ void SendTable(TableDocument &document, TransferHost &host, const SendSafety &sa
     int inFlight = -1;   // the block being written, once writing began
     try {
         // Backup, write and read-back on one open port: the lines are set once.
-        WithPort(host, [&](Link &link) {
-            if (!safety.backupFolder.isEmpty()) {
-                link.cancelled = Msg::BackupCancelled;
+        const bool backingUp = !safety.backupFolder.isEmpty();
+        WithPort(host, backingUp ? Msg::BackupCancelled : nullptr, [&](Link &link) {
+            if (backingUp) {
                 backup = SaveTableBackup(ReadTableLogged(link), safety.backupFolder);
             }
             WriteTableOn(link, image, inFlight);
