@@ -130,6 +130,18 @@ inline constexpr char UsbControllerPresent[] = "%1 attached";
 inline constexpr char UsbControllerAbsent[] = "no %1 found";
 inline constexpr char SerialBusy[] = "the port is busy: another program has it open";
 inline constexpr char SerialHeldBy[] = " (process %1, %2)";
+inline constexpr char SerialPortGone[] = "the serial port %1 is gone: unplugged? (%2)";
+inline constexpr char UsbDeviceGone[] = "the USB device %1 is gone: unplugged? (%2)";
+inline constexpr char LineErrorsSeen[] = "the line reported errors: %1";
+inline constexpr char ParityErrors[] = "%1 parity";
+inline constexpr char FramingErrors[] = "%1 framing";
+inline constexpr char OverrunErrors[] = "%1 overrun";
+inline constexpr char LatencyTimerHigh[] =
+    "%s: the USB-serial adapter holds received bytes up to %d ms (its latency timer), which slows every reply; "
+    "set it to 1 ms: echo 1 | sudo tee %s, or install the udev rule 60-kov-ftdi.rules (see the README)";
+inline constexpr char LatencyTimerHighWindows[] =
+    "%s: the FTDI adapter holds received bytes up to %d ms (its latency timer), which slows every reply; set it "
+    "to 1 ms in Device Manager > Ports (COM & LPT) > %s > Port Settings > Advanced > Latency Timer";
 inline constexpr char PortPluggedIn[] = "port plugged in: %s";
 inline constexpr char PortUnplugged[] = "port unplugged: %s";
 
@@ -147,13 +159,16 @@ inline constexpr char BackupSavedTo[] = "backup of the controller's table saved 
 inline constexpr char CannotMakeFolder[] = "the folder cannot be made";
 inline constexpr char SendBlock0Only[] = "the controller's table may have changed in block 0 only";
 inline constexpr char SendPartlyWritten[] =
-    "the controller now holds a partly written table: blocks 0 to %1 of 256 were written";
+    "the controller now holds a partly written table: blocks 0 to %1 of 256 were written, block %2 may have been";
 inline constexpr char SendBackupIs[] = "; its table from before the send is saved in '%1'";
 inline constexpr char SendNoBackup[] = "; there is no backup of its table from before the send";
 inline constexpr char RecvCancelled[] = "recv text list cancelled; nothing was changed";
 inline constexpr char BackupCancelled[] = "send cancelled while backing up the controller's table; nothing was written";
 inline constexpr char VerifyCancelled[] = "read-back cancelled: the table was written but is not verified";
 inline constexpr char LineStillBusy[] = "the controller was still sending %d s after the transfer stopped";
+inline constexpr char LineNotQuiet[] =
+    "the line did not fall quiet: bytes kept coming for %1 s, so nothing was asked of the controller";
+inline constexpr char BlockAgain[] = "block %d again: %s";
 
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";
