@@ -15,6 +15,18 @@ inline constexpr char FileNoExists[] = "file no exists ";   // followed by the p
 inline constexpr char LoadFrom[] = "load from '%s'; %dmsec";
 inline constexpr char SaveToTimed[] = "save to '%s'; %dmsec";
 inline constexpr char SaveTo[] = "save to '%s'";
+// Open files and files changed on disk (our own wording)
+inline constexpr char MissingFile[] = "'%1' is not there: moved, renamed or deleted";   // the detail of FileNotFound
+inline constexpr char AlreadyOpen[] = "'%s' is already open; its window is brought to the front";
+inline constexpr char OpenInAnotherWindow[] =
+    "cannot save to '%1': it is open in another window; save it there or close that window first";
+inline constexpr char ReloadedChanged[] =
+    "'%s' was changed on disk and is read again (Undo brings back the table as it was)";
+inline constexpr char SavedAsBinaryByName[] = "'%s' has the name of a binary file: saved as the 64 KiB table image";
+inline constexpr char SavedAsTextDespiteName[] =
+    "'%s' has the name of a binary file but holds CSV/text, as the type chosen says";
+// Follows a refused cell text that stopped a save.
+inline constexpr char NothingSaved[] = ", and nothing was saved";
 // File layer (our own wording; always names the file)
 inline constexpr char CannotOpenFile[] = "cannot open '%1': %2";
 inline constexpr char CannotReadFile[] = "cannot read '%1': %2";
@@ -191,6 +203,18 @@ inline constexpr char AskSaveDocument[] = "[%1]は保存されていません。
 // Before a binary save or a send that would cut or lose text: the count, then the first findings.
 inline constexpr char WarnLosingData[] = "%1件のテキストが切り詰められるか、コントローラから見えなくなります。\n%2\n\n";
 inline constexpr char AskSaveBinaryAnyway[] = "このままバイナリで保存しますか？";
+// Files changed on disk by another program: the caption, then the file's time and size in bytes.
+inline constexpr char AskOverwriteChanged[] =
+    "[%1]は読み込みまたは保存の後に他のプログラムによって変更されています（現在: %2、%3バイト）。上書きしますか？";
+inline constexpr char AskReloadChanged[] =
+    "[%1]は他のプログラムによって変更されています（%2、%3バイト）。読み直しますか？"
+    "このウィンドウの変更は「元に戻す」で戻せます。";
+inline constexpr char AskReloadDiscarding[] =
+    "[%1]をファイルから読み直します。保存されていない変更は「元に戻す」で戻せます。";
+// A paste that does not fit: the clipboard's lines, the lines and texts left out, the first of them.
+inline constexpr char AskPasteLeavingOut[] =
+    "クリップボードの%1行のうち%2行にある%3個のテキストは貼り付け先に収まりません（最初は%4行目の「%5」）。"
+    "収まらない部分を除いて貼り付けますか？";
 
 // What each Japanese prompt above means, shown below it when the interface is not
 // Japanese; %1, %2 stand for what the Japanese text holds in the same places.
@@ -203,6 +227,12 @@ inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
     {AskSaveDocument, "[%1] has not been saved. Save it?"},
     {WarnLosingData, "%1 texts would be cut short or no longer seen by the controller (listed above)."},
     {AskSaveBinaryAnyway, "Save as binary anyway?"},
+    {AskOverwriteChanged, "[%1] was changed by another program after it was read or saved (now: %2, %3 bytes). Overwrite it?"},
+    {AskReloadChanged,
+     "[%1] was changed by another program (%2, %3 bytes). Read it again? Undo brings back this window's changes."},
+    {AskReloadDiscarding, "This reads [%1] from its file again. Undo brings back the unsaved changes."},
+    {AskPasteLeavingOut, "%3 text(s) in %2 of the clipboard's %1 line(s) do not fit where they would go "
+                         "(the first: line %4, '%5'). Paste the rest without them?"},
 };
 
 } // namespace Msg
