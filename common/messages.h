@@ -192,6 +192,10 @@ inline constexpr char LineStillBusy[] = "the controller was still sending %d s a
 inline constexpr char LineNotQuiet[] =
     "the line did not fall quiet: bytes kept coming for %1 s, so nothing was asked of the controller";
 inline constexpr char BlockAgain[] = "block %d again: %s";
+inline constexpr char TableInTransfer[] = "the table is being transferred: it can be changed once the transfer ends";
+inline constexpr char SentToAllPorts[] = "sent to all %1 ports: %2";
+inline constexpr char SendFailedOnPorts[] = "send failed on %1 of %2 ports: %3";
+inline constexpr char TransferUnderWay[] = "a transfer is under way on %1: wait for its end or cancel it";
 
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";

@@ -29,7 +29,19 @@ QString timeText(const QTime &t)
     return QString::asprintf("%02d%s%02d%s%02d", t.hour(), sep, t.minute(), sep, t.second());
 }
 
+thread_local const LogRedirect::Sink *t_redirect = nullptr;
+
 } // namespace
+
+LogRedirect::LogRedirect(Sink sink) : m_sink(std::move(sink)), m_previous(t_redirect)
+{
+    t_redirect = &m_sink;
+}
+
+LogRedirect::~LogRedirect()
+{
+    t_redirect = m_previous;
+}
 
 void LogAttach(LogTarget *target, const QString &logFileName)
 {
@@ -61,6 +73,10 @@ int EffectiveColour(int colour, int background, bool hasTarget)
 
 void LogText(int colour, const QString &message)
 {
+    if (t_redirect) {
+        (*t_redirect)(colour, message);
+        return;
+    }
     LogState &s = state();
     const QDateTime now = QDateTime::currentDateTime();
     const QString stamp = timeText(now.time()) + u' ';

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 // The process-wide message log. Lines go to one attached target (the main
 // window's message pane, or stderr for the command-line tool); before a target
@@ -40,6 +41,22 @@ void LogPrint(int colour, const char *format, ...)
 #endif
     ;
 void LogText(int colour, const QString &message);
+
+// While it lives, the lines this thread logs go to sink instead of the
+// target: a worker thread's lines travel to the window's thread through it.
+class LogRedirect
+{
+public:
+    using Sink = std::function<void(int colour, const QString &message)>;
+    explicit LogRedirect(Sink sink);
+    ~LogRedirect();
+    LogRedirect(const LogRedirect &) = delete;
+    LogRedirect &operator=(const LogRedirect &) = delete;
+
+private:
+    Sink m_sink;
+    const Sink *m_previous;
+};
 
 // The colour a line is drawn in, so no line is ever invisible on the pane.
 int EffectiveColour(int colour, int background, bool hasTarget);

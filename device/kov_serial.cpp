@@ -7,6 +7,7 @@
 #include "common/zered_log.h"
 
 #include <QFile>
+#include <QMutex>
 #include <QSet>
 #include <QSerialPort>
 
@@ -16,11 +17,11 @@ TKOVSerial::~TKOVSerial() = default;
 
 void TKOVSerial::openDebugCopy()
 {
-    auto copy = std::make_unique<QFile>(QString::fromLatin1(DebugCopyName));
+    auto copy = std::make_unique<QFile>(DebugCopyPath);
     if (copy->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         m_debugCopy = std::move(copy);
     else
-        zered::LogPrint(zered::clMagenta, Msg::DebugCopyCannotCreate, DebugCopyName,
+        zered::LogPrint(zered::clMagenta, Msg::DebugCopyCannotCreate, qUtf8Printable(DebugCopyPath),
                         qUtf8Printable(copy->errorString()));
 }
 
@@ -33,6 +34,9 @@ void TKOVSerial::copyToDebug(const void *buffer, int count)
 bool TKOVSerial::WarnOnce(const QString &port)
 {
     // Every transfer opens the port anew; one warning a run is enough.
+    // Transfers on several ports ask at once.
+    static QMutex guard;
+    const QMutexLocker locked(&guard);
     static QSet<QString> warned;
     if (warned.contains(port))
         return false;

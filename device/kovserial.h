@@ -147,6 +147,9 @@ public:
     ~TKOVSerial() override;
 
     TKOVComStat ComStat;
+    // Where Open writes the debug copy; transfers on several ports at once
+    // each need a file of their own.
+    QString DebugCopyPath = QString::fromLatin1(DebugCopyName);
 
     int InQueueCount() override;
     // baud > 0: that rate, 8N1; 0: 115200, 8N1; < 0: the line keeps the

@@ -39,6 +39,7 @@ public:
     ~PortHolder();
 
     void setFactory(Factory factory) { m_factory = std::move(factory); }
+    const Factory &factory() const { return m_factory; }
     TKOVPort *ActivePort() const { return m_port.get(); }
     // Opens the port the selectors name; raises the transport's errors, and
     // the port then stays for ClosePort to release.

@@ -5,13 +5,13 @@
 struct SendChoices;
 class QUndoGroup;
 class TFileDialog;
-class TransferHost;
+class TransferLauncher;
 
 // What a document window borrows from the window that hosts it, handed over
 // when the window is created.
 struct DocumentServices
 {
-    TransferHost *transfer = nullptr;      // the device port and the progress indicator
+    TransferLauncher *transfer = nullptr;   // runs transfers on the selected port, with progress
     TFileDialog *saveAsDialog = nullptr;   // run by the close prompt of an untitled window
     SendChoices *sendChoices = nullptr;    // the send's safeguards as the user last left them
     QString backupFolder;                  // where a send backs up the controller's table

@@ -353,6 +353,8 @@ bool TableDocument::Apply(const std::function<void()> &change)
 
 void TableDocument::Change(EditStep kind, const std::function<void()> &change)
 {
+    if (m_locked)
+        throw OstrelError(Msg::TableInTransfer);
     const QList<QByteArray> before = m_grid.cells();
     const GridPlace placeBefore = Place();
     if (!Apply(change))

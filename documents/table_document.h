@@ -47,6 +47,9 @@ public:
     // True: no state of the history counts as saved any more, and the image
     // follows the grid; false: the table as it stands is the saved one.
     void setModified(bool modified);
+    // While locked (a transfer holds the table), a step raises and nothing changes.
+    void setLocked(bool locked) { m_locked = locked; }
+    bool locked() const { return m_locked; }
     // Where the steps go, taken over by the document; without one none is kept.
     void setHistory(TableHistory *history);
 
@@ -150,6 +153,7 @@ private:
     StringGrid m_grid;
     QByteArray m_image;
     bool m_imageStale = false;
+    bool m_locked = false;
     int m_fileKind = 0;
     QString m_fileName;
     FileStamp m_fileStamp;

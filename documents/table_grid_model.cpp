@@ -68,7 +68,8 @@ Qt::ItemFlags TableGridModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    const Qt::ItemFlags shown = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return m_document.locked() ? shown : shown | Qt::ItemIsEditable;   // no editor opens on a locked table
 }
 
 bool TableGridModel::setData(const QModelIndex &index, const QVariant &value, int role)

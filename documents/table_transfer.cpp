@@ -327,7 +327,11 @@ void SendTable(TableDocument &document, TransferHost &host, const SendSafety &sa
 {
     if (document.imageStale())
         document.Update();
-    const QByteArray &image = document.image();
+    SendTableImage(document.image(), host, safety);
+}
+
+void SendTableImage(const QByteArray &image, TransferHost &host, const SendSafety &safety)
+{
     QString backup;
     int inFlight = -1;   // the block being written, once writing began
     try {

@@ -63,6 +63,9 @@ QByteArray ReadControllerTable(TransferHost &host, const char *cancelled = Msg::
 // written) and where the backup is. The port is closed and the progress ended
 // whether it succeeds or raises.
 void SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety = {});
+// The same for a table image taken before (a send in a worker writes the
+// table as it was when the send began).
+void SendTableImage(const QByteArray &image, TransferHost &host, const SendSafety &safety = {});
 
 // Saves a controller table as a binary image named after the time into
 // folder (created when missing) and returns the file's path.

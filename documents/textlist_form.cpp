@@ -19,6 +19,7 @@
 #include "documents/table_compare.h"
 #include "documents/table_transfer.h"
 #include "documents/table_undo_stack.h"
+#include "documents/table_image.h"
 
 #include <QAction>
 #include <QApplication>
@@ -200,13 +201,6 @@ QUndoStack *TTextList2Form::undoStack() const
 
 namespace {
 
-// The hourglass while a transfer blocks the window.
-struct WaitCursor
-{
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 QString TransferStamp()
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yy-MM-dd HH:mm:ss"));
@@ -214,31 +208,71 @@ QString TransferStamp()
 
 } // namespace
 
-TransferHost &TTextList2Form::transferHost() const
+void TTextList2Form::RunTransfer(TransferRun::Operation operation, TransferLauncher::Done ended)
 {
     Q_ASSERT_X(services().transfer, "TTextList2Form", "a transfer needs the hosting window's port");
-    return *services().transfer;
+    setTransferring(true);
+    try {
+        services().transfer->StartTransfer(std::move(operation), this,
+                                           [this, ended = std::move(ended)](const TransferOutcome &outcome) {
+                                               setTransferring(false);
+                                               ended(outcome);
+                                           });
+    } catch (...) {
+        setTransferring(false);
+        throw;
+    }
+}
+
+void TTextList2Form::setTransferring(bool on)
+{
+    document().setLocked(on);
+    if (on)
+        TextGrid->setCursor(Qt::BusyCursor);
+    else
+        TextGrid->unsetCursor();
+}
+
+bool TTextList2Form::Transferring() const
+{
+    return document().locked();
 }
 
 void TTextList2Form::SendTable(const SendSafety &safety)
 {
     EndEditing();
-    {
-        WaitCursor wait;
-        ::SendTable(document(), transferHost(), safety);
-    }
-    SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
+    // The send writes the table as it is now, whatever is edited elsewhere meanwhile.
+    TableDocument &table = document();
+    if (table.imageStale())
+        table.Update();
+    const QByteArray image = table.image();
+    RunTransfer(
+        [image, safety](TransferHost &host) {
+            SendTableImage(image, host, safety);
+            return QByteArray();
+        },
+        [this](const TransferOutcome &outcome) {
+            if (!outcome.ok())
+                std::rethrow_exception(outcome.error);
+            SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
+        });
 }
 
-void TTextList2Form::ReceiveTable()
+void TTextList2Form::ReceiveTable(const std::function<void()> &failed)
 {
     EndEditing();
-    {
-        WaitCursor wait;
-        ::ReceiveTable(document(), transferHost());
-    }
-    document().ShowReceivedImage();
-    RecvLabel->setText(TransferLabelText(QStringLiteral("recv:"), TransferStamp()));
+    RunTransfer([](TransferHost &host) { return ReadControllerTable(host); },
+                [this, failed](const TransferOutcome &outcome) {
+                    if (!outcome.ok()) {
+                        const std::exception_ptr error = outcome.error;
+                        if (failed)
+                            failed();   // may close this window
+                        std::rethrow_exception(error);
+                    }
+                    std::memcpy(document().image().data(), outcome.image.constData(), TableImageSize);
+                    document().ShowReceivedImage();
+                    RecvLabel->setText(TransferLabelText(QStringLiteral("recv:"), TransferStamp()));
+                });
 }
 
 void TTextList2Form::FindInGrid(const QString &text, const FindOptions &options)
@@ -276,15 +310,15 @@ void TTextList2Form::Compare1Execute()
 {
     EndEditing();
     const QByteArray table = document().CurrentImage();
-    QByteArray controller;
-    {
-        WaitCursor wait;
-        controller = ReadControllerTable(transferHost());
-    }
-    const QList<TableDifference> differences = CompareTableImages(table, controller);
-    zered::LogPrint(zered::clBlack, Msg::CompareResult, int(differences.size()));
-    auto *list = new CompareDialog(windowTitle(), differences, this);
-    list->show();
+    RunTransfer([](TransferHost &host) { return ReadControllerTable(host); },
+                [this, table](const TransferOutcome &outcome) {
+                    if (!outcome.ok())
+                        std::rethrow_exception(outcome.error);
+                    const QList<TableDifference> differences = CompareTableImages(table, outcome.image);
+                    zered::LogPrint(zered::clBlack, Msg::CompareResult, int(differences.size()));
+                    auto *list = new CompareDialog(windowTitle(), differences, this);
+                    list->show();
+                });
 }
 
 void TTextList2Form::CheckTable1Execute()
@@ -468,12 +502,16 @@ void TTextList2Form::Clear1Execute()
 void TTextList2Form::Undo1Execute()
 {
     EndEditing();
+    if (Transferring())
+        throw OstrelError(Msg::TableInTransfer);
     undoStack()->undo();
 }
 
 void TTextList2Form::Redo1Execute()
 {
     EndEditing();
+    if (Transferring())
+        throw OstrelError(Msg::TableInTransfer);
     undoStack()->redo();
 }
 

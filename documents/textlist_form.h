@@ -5,6 +5,9 @@
 #include "documents/table_actions.h"
 #include "documents/table_transfer.h"
 #include "documents/text_grid_view.h"
+#include "documents/transfer_run.h"
+
+#include <functional>
 
 class CheckListDialog;
 class QAction;
@@ -12,7 +15,6 @@ class QLabel;
 class QMenu;
 class QUndoStack;
 class TableUndoStack;
-class TransferHost;
 
 // The barcode table window: its TableDocument (the grid the operator edits,
 // the 64 KiB table image exchanged with binary files and the controller) with
@@ -25,11 +27,15 @@ public:
     explicit TTextList2Form(const DocumentServices &services = {}, QWidget *parent = nullptr);
     ~TTextList2Form() override;
 
-    // The whole table to and from the controller through the main window's port.
-    // Writes the table; the safeguards read and save the controller's table
-    // first and read it back after.
+    // The whole table to and from the controller through the main window's
+    // port, in a worker: these return once the transfer began, and the table
+    // stays read-only until it ends. Writes the table as it is now; the
+    // safeguards read and save the controller's table first and read it back
+    // after. A failed receive runs failed before its error is reported.
     void SendTable(const SendSafety &safety = {});
-    void ReceiveTable();
+    void ReceiveTable(const std::function<void()> &failed = {});
+    // A transfer of this table runs.
+    bool Transferring() const;
     // One search step from the cursor cell; selects the match or raises
     // "NOT FOUND[...]" and leaves the cursor where it was.
     void FindInGrid(const QString &text, const FindOptions &options);
@@ -102,7 +108,9 @@ private:
     void createActions();
     // The Undo and Redo captions follow the history: "Undo Paste", "Redo Sort".
     void followHistory();
-    TransferHost &transferHost() const;
+    // Runs operation through the hosting window, the table locked until ended runs.
+    void RunTransfer(TransferRun::Operation operation, TransferLauncher::Done ended);
+    void setTransferring(bool on);
     void FormResize();
     // Ends in-place editing before a command; a text that cannot be stored stops it.
     void EndEditing();

@@ -1,6 +1,5 @@
 #include "shell/barcodemain.h"
 
-#include "shell/transfer_guard.h"
 #include <QDir>
 #include <QStandardPaths>
 
@@ -40,6 +39,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTextEdit>
@@ -173,7 +173,15 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     m_editCommands = std::make_unique<EditCommands>(*this, m_undoGroup);
     m_windowCommands = std::make_unique<WindowCommands>(*this, area, m_form->WindowMenu);
     m_fileCommands = std::make_unique<FileCommands>(*this, *this, m_form->FileRecentMenu, m_form->FileRecentSep);
-    m_transferCommands = std::make_unique<TransferCommands>(*this, m_form->PortCombo, m_form->BaudCombo, m_ports);
+    m_transferCommands = std::make_unique<TransferCommands>(*this, m_form->PortCombo, m_form->BaudCombo,
+                                                            [this] { return transferRunning(); });
+    const auto cancelTransfer = [this] {
+        if (m_transfer && m_form->TransferCancel->isEnabled())
+            m_transfer->cancel();
+    };
+    connect(m_form->TransferCancel, &QAbstractButton::clicked, this, cancelTransfer);
+    m_cancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this, cancelTransfer);
+    m_cancelKey->setEnabled(false);
     m_helpCommands = std::make_unique<HelpCommands>(*this, *this, m_form->RichEdit1, m_form->LogoImage);
     m_findCommands = std::make_unique<FindCommands>(*this, area, *this);
 
@@ -468,8 +476,7 @@ void TOstrelMain::ProgressStep(int position, int colour)
     m_form->Shape1->setFixedWidth(position * 100 / m_progressTotal);
     m_form->Shape1->setFill(zered::ToQColor(colour));
     m_form->Shape1->setOutline(zered::ToQColor(colour));
-    // The caller runs a blocking loop: paint now, not when the loop returns.
-    m_form->Shape1->repaint();
+    m_form->Shape1->update();
 }
 
 void TOstrelMain::ProgressEnd()
@@ -477,35 +484,43 @@ void TOstrelMain::ProgressEnd()
     m_form->Shape1->setOutline(zered::ToQColor(zered::clGray));
 }
 
-TKOVPort &TOstrelMain::OpenPort()
+void TOstrelMain::StartTransfer(TransferRun::Operation operation, QObject *context, Done done)
 {
-    // From here to ClosePort the window stays alive but takes no input.
-    if (!m_transferGuard) {
-        m_transferGuard = std::make_unique<TransferGuard>(m_form->TransferCancel);
-        m_form->TransferCancel->show();
-        placeCornerPanels();
-    }
-    return m_ports.OpenPort(m_form->PortCombo->currentText(), m_form->BaudCombo->currentText());
+    if (m_transfer)
+        throw OstrelError(QString::fromUtf8(Msg::TransferUnderWay).arg(m_transfer->portText()));
+    m_transfer = std::make_unique<TransferRun>(m_form->PortCombo->currentText(), m_form->BaudCombo->currentText(),
+                                               m_ports.factory());
+    TransferRun *run = m_transfer.get();
+    connect(run, &TransferRun::progressStarted, this, &TOstrelMain::ProgressStart);
+    connect(run, &TransferRun::progressStepped, this, &TOstrelMain::ProgressStep);
+    connect(run, &TransferRun::progressEnded, this, &TOstrelMain::ProgressEnd);
+    connect(run, &TransferRun::lineSettling, this, &TOstrelMain::LineSettling);
+    connect(run, &TransferRun::cancellableChanged, m_form->TransferCancel, &QWidget::setEnabled);
+    connect(run, &TransferRun::logLine, this,
+            [](int colour, const QString &message) { zered::LogText(colour, message); });
+    // A window closed meanwhile has no use for what is still to come.
+    connect(context, &QObject::destroyed, run, &TransferRun::cancel);
+    connect(run, &TransferRun::finished, this,
+            [this, context = QPointer<QObject>(context), done = std::move(done)] { TransferEnded(context, done); });
+    m_form->TransferCancel->setEnabled(true);
+    m_form->TransferCancel->show();
+    m_cancelKey->setEnabled(true);
+    placeCornerPanels();
+    run->start(std::move(operation));
+    updateActions();
 }
 
-void TOstrelMain::ClosePort()
+void TOstrelMain::TransferEnded(const QPointer<QObject> &context, const Done &done)
 {
-    struct EndGuard
-    {
-        TOstrelMain &main;
-        ~EndGuard()
-        {
-            main.m_transferGuard.reset();
-            main.m_form->TransferCancel->hide();
-        }
-    } endGuard{*this};
-    m_ports.ClosePort();
-}
-
-void TOstrelMain::KeepAlive(bool cancellable)
-{
-    if (m_transferGuard)
-        m_transferGuard->KeepAlive(cancellable);
+    // Deleted later: this runs in the run's own signal.
+    TransferRun *run = m_transfer.release();
+    run->deleteLater();
+    m_form->TransferCancel->hide();
+    m_cancelKey->setEnabled(false);
+    if (context)
+        zered::Guarded([&] { done(run->outcome()); });
+    updateActions();
+    CheckActiveFileOnDisk();   // a change on disk met while the table was locked
 }
 
 void TOstrelMain::LineSettling(bool settling)
@@ -569,10 +584,9 @@ void TOstrelMain::dropEvent(QDropEvent *event)
 
 void TOstrelMain::CheckActiveFileOnDisk()
 {
-    // A transfer keeps the window alive but must find its table as it left it.
-    if (m_transferGuard)
-        return;
-    if (TTextList2Form *table = activeTable())
+    // A table in transfer is read again once the transfer ended.
+    TTextList2Form *table = activeTable();
+    if (table && !table->Transferring())
         zered::Guarded([table] { table->OfferReloadIfChanged(); });
 }
 
@@ -581,11 +595,17 @@ void TOstrelMain::updateActions()
     if (m_destroying)
         return;
     TTextList2Form *table = activeTable();
-    m_undoGroup.setActiveStack(table ? table->undoStack() : nullptr);
+    // A table in transfer keeps its history still until the transfer ends.
+    m_undoGroup.setActiveStack(table && !table->Transferring() ? table->undoStack() : nullptr);
     for (MainAction id : {MainAction::FileSave1, MainAction::FileSaveAs1, MainAction::SearchFind1,
-                          MainAction::SearchFindNext1, MainAction::Send1, MainAction::Compare1,
-                          MainAction::SearchCheckTable1})
+                          MainAction::SearchFindNext1, MainAction::SearchCheckTable1})
         action(id)->setEnabled(table != nullptr);
+    // One transfer at a time, on the port it started on.
+    action(MainAction::Recv1)->setEnabled(!m_transfer);
+    for (MainAction id : {MainAction::Send1, MainAction::Compare1})
+        action(id)->setEnabled(table && !m_transfer);
+    m_form->PortCombo->setEnabled(!m_transfer);
+    m_form->BaudCombo->setEnabled(!m_transfer && !IsUsbPortName(m_form->PortCombo->currentText()));
     action(MainAction::FileSaveOverwrite1)->setEnabled(table && table->IsModified());
     action(MainAction::FileReload1)->setEnabled(table && !table->FileName().isEmpty());
     action(MainAction::WindowCloseAll1)->setEnabled(!m_form->documentArea->subWindowList().isEmpty());

@@ -4,19 +4,21 @@
 #include "documents/file_recognition.h"
 #include "common/user_prompts.h"
 #include "documents/table_transfer.h"
+#include "documents/transfer_run.h"
 #include "shell/command_host.h"
 #include "shell/document_area.h"
 #include "shell/main_actions.h"
 #include "shell/port_combo.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QUndoGroup>
 #include <memory>
 
 class QAbstractButton;
 class QAction;
-class TransferGuard;
+class QShortcut;
 class QComboBox;
 class QPlainTextEdit;
 class QTextEdit;
@@ -35,8 +37,9 @@ namespace Ui { class TOstrelMain; }
 
 // The multiple-document main window: head bar, document area, hint pane,
 // message pane with the progress indicator, and the command table; its
-// commands see it as their CommandHost, a transfer as its TransferHost.
-class TOstrelMain : public QMainWindow, public TransferHost, public CommandHost
+// commands see it as their CommandHost; its table windows start their
+// transfers through it, one at a time, on the port the selectors name.
+class TOstrelMain : public QMainWindow, public TransferLauncher, public CommandHost
 {
     Q_OBJECT
 public:
@@ -56,20 +59,18 @@ public:
     TTextList2Form *NewDocument(const QString &name) override;
     void SetActiveChildState(bool normal) override;
 
-    void ProgressStart(int total, int position, int colour) override;
-    void ProgressStep(int position, int colour) override;
-    void ProgressEnd() override;
-    void KeepAlive(bool cancellable) override;
-    void LineSettling(bool settling) override;
+    // Raises when a transfer is under way already.
+    void StartTransfer(TransferRun::Operation operation, QObject *context, Done done) override;
+    bool transferRunning() const { return m_transfer != nullptr; }
+    // The transfer under way, if any.
+    TransferRun *transfer() const { return m_transfer.get(); }
     // Where a send backs up the controller's table: "backups" in the user's data folder.
     static QString BackupFolder();
     SendChoices &sendChoices() { return m_sendChoices; }
     TransferCommands &transferCommands() { return *m_transferCommands; }
     QAbstractButton *transferCancelButton() const;
 
-    // The port the selectors name, for one transfer.
-    TKOVPort &OpenPort() override;
-    void ClosePort() override;
+    // Makes the ports transfers open.
     PortHolder &ports() { return m_ports; }
     HelpCommands &helpCommands() { return *m_helpCommands; }
     FindCommands &findCommands() { return *m_findCommands; }
@@ -124,6 +125,12 @@ private:
     void FormResize();
     void placeCornerPanels();
     void ShowHint(const QString &hint);
+    void ProgressStart(int total, int position, int colour);
+    void ProgressStep(int position, int colour);
+    void ProgressEnd();
+    void LineSettling(bool settling);
+    // Ends the transfer under way: the window's own state, then done unless its context is gone.
+    void TransferEnded(const QPointer<QObject> &context, const Done &done);
     TTextList2Form *createTableWindow();
     // The window that has path open; none when no window has.
     TTextList2Form *windowOf(const QString &path) const;
@@ -144,7 +151,8 @@ private:
     std::unique_ptr<FindCommands> m_findCommands;
     PortHolder m_ports;
     SendChoices m_sendChoices;
-    std::unique_ptr<TransferGuard> m_transferGuard;
+    std::unique_ptr<TransferRun> m_transfer;
+    QShortcut *m_cancelKey = nullptr;   // Esc, while a transfer runs
     QStringList m_commandLineFiles;
     QString m_currentHint;
     QString m_portForThisRun, m_portBeforeThisRun;

@@ -16,8 +16,9 @@
 #include <QStyle>
 #include <QTimer>
 
-TransferCommands::TransferCommands(CommandHost &host, PortComboBox *ports, QComboBox *baud, const PortHolder &holder)
-    : m_host(host), m_ports(ports), m_baud(baud), m_holder(holder)
+TransferCommands::TransferCommands(CommandHost &host, PortComboBox *ports, QComboBox *baud,
+                                   std::function<bool()> transferring)
+    : m_host(host), m_ports(ports), m_baud(baud), m_transferring(std::move(transferring))
 {
     const auto run = [this](MainAction id, void (TransferCommands::*command)()) {
         QAction *a = m_host.action(id);
@@ -32,7 +33,7 @@ TransferCommands::TransferCommands(CommandHost &host, PortComboBox *ports, QComb
     watch->setInterval(PortWatchIntervalMs);
     QObject::connect(watch, &QTimer::timeout, ports, [this] {
         // Not while a transfer holds a port, nor under the user's open list.
-        if (!m_holder.ActivePort() && !m_ports->view()->isVisible())
+        if (!m_transferring() && !m_ports->view()->isVisible())
             zered::Guarded([this] { RefreshPortList(); });
     });
     watch->start();
@@ -46,13 +47,16 @@ void TransferCommands::Recv1Execute()
     QPointer<QWidget> previous = active ? active->parentWidget() : nullptr;
     const bool previousMaximized = previous && previous->isMaximized();
     TTextList2Form *form = m_host.NewDocument(QString());
-    try {
-        form->ReceiveTable();
-    } catch (...) {
-        // A failed receive leaves no empty window behind.
+    // A failed receive leaves no empty window behind.
+    const auto discard = [form, previous, previousMaximized] {
         delete form->parentWidget();
         if (previous && previousMaximized)
             previous->showMaximized();
+    };
+    try {
+        form->ReceiveTable(discard);
+    } catch (...) {
+        discard();
         throw;
     }
 }

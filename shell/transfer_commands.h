@@ -19,8 +19,8 @@ class TransferCommands
 public:
     static constexpr int PortWatchIntervalMs = 2000;
 
-    // ports and baud are the selectors; holder holds the port of a running transfer.
-    TransferCommands(CommandHost &host, PortComboBox *ports, QComboBox *baud, const PortHolder &holder);
+    // ports and baud are the selectors; transferring says whether a transfer holds a port.
+    TransferCommands(CommandHost &host, PortComboBox *ports, QComboBox *baud, std::function<bool()> transferring);
 
     void Recv1Execute();
     void Send1Execute();
@@ -36,7 +36,7 @@ private:
     CommandHost &m_host;
     PortComboBox *m_ports;
     QComboBox *m_baud;
-    const PortHolder &m_holder;
+    std::function<bool()> m_transferring;
     std::function<QList<PortEntry>()> m_listPorts = AvailablePorts;
     bool m_portsListed = false;   // the first listing is not news
 };

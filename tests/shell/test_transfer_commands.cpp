@@ -2,11 +2,11 @@
 #include "documents/textlist_form.h"
 #include "fake_prompts.h"
 #include "served_controller.h"
+#include "common/messages.h"
 #include "message_of.h"
 #include "documents/compare_dialog.h"
 #include "shell/barcodemain.h"
 #include "shell/transfer_commands.h"
-#include "shell/transfer_guard.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -39,6 +39,12 @@ PortHolder::Factory CountedSerial(int *made = nullptr, int replyTimeout = 2000)
     };
 }
 
+// Waits for the transfer under way to end, as the window's event loop runs on.
+void AwaitTransfer(const TOstrelMain &main)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!main.transferRunning(), 20000);
+}
+
 bool IsStamp(const QString &label, const QString &prefix)
 {
     return QRegularExpression(u"^"_qs + prefix + u"\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"_qs).match(label).hasMatch();
@@ -65,6 +71,7 @@ private Q_SLOTS:
         TOstrelMain main;
         main.SelectPort(controller.pty.devicePath());
         main.action(MainAction::Recv1)->trigger();
+        AwaitTransfer(main);
         QCOMPARE(main.documentArea()->subWindowList().size(), 1);
         auto *form = main.activeTable();
         QVERIFY(form->Modified());
@@ -91,6 +98,7 @@ private Q_SLOTS:
         TTextList2Form *kept = main.NewDocument(QString());
         kept->parentWidget()->showMaximized();
         main.action(MainAction::Recv1)->trigger();
+        AwaitTransfer(main);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(main.documentArea()->subWindowList().size(), 1);
         QVERIFY(kept->parentWidget()->isMaximized());   // as it was before
@@ -117,6 +125,7 @@ private Q_SLOTS:
         form->document().setCell(2, 1, "NEW");
         form->SetModified(true);
         main.action(MainAction::Send1)->trigger();
+        AwaitTransfer(main);
         QCOMPARE(prompts.sendOffered.size(), 1);
         QCOMPARE(main.sendChoices().verify, false);   // remembered as left
         const QFileInfoList backups = QDir(TOstrelMain::BackupFolder()).entryInfoList(QDir::Files);
@@ -130,6 +139,7 @@ private Q_SLOTS:
         controller.model.table.replace(128, 3, "ABC");
         const QByteArray before = form->document().image();
         main.action(MainAction::Compare1)->trigger();
+        AwaitTransfer(main);
         auto *list = form->findChild<CompareDialog *>();
         QVERIFY(list);
         QCOMPARE(list->list()->topLevelItemCount(), 2);
@@ -174,6 +184,7 @@ private Q_SLOTS:
 
         prompts.confirmAnswer = true;
         main.action(MainAction::Send1)->trigger();
+        AwaitTransfer(main);
         QCOMPARE(portsMade, 1);
         QCOMPARE(controller.model.table.first(3), QByteArray("ABC"));
         QVERIFY(IsStamp(form->sendLabel()->text(), u"send:"_qs));
@@ -195,12 +206,14 @@ private Q_SLOTS:
         QCOMPARE(controller.model.table.first(3), QByteArray("\xFF\xFF\xFF"));
         prompts.confirmAnswer = true;
         form->action(TableAction::Send1)->trigger();
+        AwaitTransfer(main);
         QCOMPARE(controller.model.table.first(3), QByteArray("XYZ"));
 
         controller.model.table.replace(0, 3, "QRS");
         prompts.asked.clear();
         form->SetModified(false);
         form->action(TableAction::Recv1)->trigger();   // into this window, without a question
+        AwaitTransfer(main);
         QVERIFY(prompts.asked.isEmpty());
         QCOMPARE(form->document().grid().cell(2, 1), QByteArray("QRS"));
         QVERIFY(form->Modified());
@@ -208,46 +221,94 @@ private Q_SLOTS:
         QCOMPARE(main.documentArea()->subWindowList().size(), 1);
     }
 
-    // During a transfer nothing typed or clicked runs, then or later; Esc and
-    // the cancel button ask to cancel, which only a cancellable step obeys.
-    void inputDuringATransferIsDroppedAndEscCancels()
+    // While a send runs the window lives: a file open queued meanwhile runs
+    // then, on the window's own loop; other tables take edits; the table
+    // being sent is read-only until the end and is written as it was.
+    void theWindowStaysLiveWhileASendRuns()
     {
-        QWidget window;
-        auto *edit = new QLineEdit(&window);
-        auto *cancel = new QPushButton(u"Cancel"_qs, &window);
-        cancel->move(0, 40);
-        QAction recv(u"Recv"_qs, &window);
-        recv.setShortcut(Qt::Key_F5);
-        window.addAction(&recv);
-        int received = 0;
-        connect(&recv, &QAction::triggered, [&] { ++received; });
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        edit->setFocus();
+        ServedController controller(500000);   // the send and its read-back take 2.6 s
+        FakePrompts prompts;
+        prompts.sendChoices = {false, true};
+        TOstrelMain main;
+        main.SelectPort(controller.pty.devicePath());
+        TTextList2Form *sent = main.NewDocument(QString());
+        sent->document().setCell(2, 1, "SENT");
+        sent->SetModified(true);
+        const QString other = m_dir.filePath(u"other.csv"_qs);
+        QFile file(other);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("conv str,bar code\r\n,OTHER\r\n") > 0);
+        file.close();
+
+        main.action(MainAction::Send1)->trigger();
+        QVERIFY(main.transferRunning());
+        QVERIFY(!main.action(MainAction::Recv1)->isEnabled());
+        QVERIFY(!main.portCombo()->isEnabled());
+        QCOMPARE(messageOf([&] { sent->document().EditCell(2, 1, "LATE"); }), QString::fromUtf8(Msg::TableInTransfer));
+        QCOMPARE(messageOf([&] { sent->Undo1Execute(); }), QString::fromUtf8(Msg::TableInTransfer));
+        const QAbstractItemModel *cells = sent->grid()->model();
+        QVERIFY(!(cells->flags(cells->index(0, 1)) & Qt::ItemIsEditable));
+        TTextList2Form *opened = nullptr;
+        bool openedDuringTheSend = false;
+        QTimer::singleShot(50, &main, [&] {
+            opened = main.OpenDocument(other);
+            openedDuringTheSend = main.transferRunning();
+        });
+        QTRY_VERIFY(opened);
+        QVERIFY(openedDuringTheSend);
+        opened->document().EditCell(2, 1, "EDITED");   // another table takes edits meanwhile
+        AwaitTransfer(main);
+        QVERIFY(!sent->Transferring());
+        QCOMPARE(controller.model.table.first(4), QByteArray("SENT"));
+        QVERIFY(main.messagePane()->toPlainText().contains(u"read back: the controller holds the table as sent"_qs));
+        sent->document().EditCell(2, 1, "LATE");   // and the sent one again after
+        QCOMPARE(sent->document().grid().cell(2, 1), QByteArray("LATE"));
+        QVERIFY(main.action(MainAction::Recv1)->isEnabled());
+    }
+
+    // Closing a window while its transfer runs is safe: a receive into it is
+    // cancelled, a send goes on with the table as it was taken, and the main
+    // window waits for the end of what runs.
+    void closingAWindowDuringItsTransfer_data()
+    {
+        QTest::addColumn<int>("closing");
+        QTest::newRow("receiving window") << 0;
+        QTest::newRow("sending window") << 1;
+        QTest::newRow("main window") << 2;
+    }
+    void closingAWindowDuringItsTransfer()
+    {
+        QFETCH(int, closing);
+        ServedController controller(500000);
+        FakePrompts prompts;
         {
-            TransferGuard guard(cancel);
-            QTest::keyClicks(edit, u"abc"_qs);
-            QTest::keyClick(edit, Qt::Key_F5);
-            QTest::mouseClick(edit, Qt::LeftButton);
-            QTest::qWait(20);
-            guard.KeepAlive(true);
-            QVERIFY(!guard.cancelRequested());
-            QTest::keyClick(edit, Qt::Key_Escape);
-            guard.KeepAlive(false);   // a send runs on
-            QVERIFY(messageOf([&] { guard.KeepAlive(true); }).isEmpty());
-            QVERIFY(guard.cancelRequested());
+            TOstrelMain main;
+            main.SelectPort(controller.pty.devicePath());
+            if (closing == 1) {
+                TTextList2Form *form = main.NewDocument(QString());
+                form->document().setCell(2, 1, "GONE");
+                form->SetModified(true);
+                main.action(MainAction::Send1)->trigger();
+            } else
+                main.action(MainAction::Recv1)->trigger();
+            QVERIFY(main.transferRunning());
+            QTest::qWait(150);
+            if (closing != 2) {   // else the main window goes with the receive under way
+                delete main.activeTable()->parentWidget();
+                AwaitTransfer(main);
+                QCOMPARE(main.documentArea()->subWindowList().size(), 0);
+                const QString pane = main.messagePane()->toPlainText();
+                if (closing == 0)
+                    QVERIFY(pane.contains(u"recv text list cancelled; nothing was changed"_qs));
+                else
+                    QCOMPARE(controller.model.table.first(4), QByteArray("GONE"));
+            }
         }
-        {
-            TransferGuard guard(cancel);
-            guard.KeepAlive(true);
-            QTest::mouseClick(cancel, Qt::LeftButton);
-            QVERIFY(guard.cancelRequested());
-        }
-        QCoreApplication::processEvents();
-        QCOMPARE(edit->text(), QString());
-        QCOMPARE(received, 0);
-        QTest::keyClicks(edit, u"x"_qs);   // and input works again afterwards
-        QCOMPARE(edit->text(), u"x"_qs);
+        // Whatever was closed, the port was let go and the line is free.
+        TOstrelMain next;
+        next.SelectPort(controller.pty.devicePath());
+        next.action(MainAction::Recv1)->trigger();
+        AwaitTransfer(next);
+        QCOMPARE(next.documentArea()->subWindowList().size(), 1);
     }
 
     // A cancelled receive waits for the controller to end its reply; the
@@ -268,6 +329,7 @@ private Q_SLOTS:
         watch.start(5);
         QTimer::singleShot(200, cancel, &QAbstractButton::click);
         main.action(MainAction::Recv1)->trigger();
+        AwaitTransfer(main);
         QCOMPARE(shown, QStringList{u"Waiting for the controller to finish its reply..."_qs});
         QVERIFY(cancel->isHidden());
         QCOMPARE(cancel->text(), caption);

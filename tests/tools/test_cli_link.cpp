@@ -1,6 +1,7 @@
 #include "tools/cli_run.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +144,49 @@ private Q_SLOTS:
         QVERIFY(run.errLines.contains(u"backup of the controller's table saved to '%1'"_qs.arg(backups[0].filePath())));
     }
 
+    // Several ports at once: every line the sends log carries its port's
+    // name, each port has its own debug copy, and a summary ends the run; a
+    // silent controller fails it, named with its message, while the others
+    // are written.
+    void sendToSeveralPortsAtOnce_data()
+    {
+        QTest::addColumn<bool>("oneSilent");
+        QTest::newRow("all answer") << false;
+        QTest::newRow("one silent") << true;
+    }
+    void sendToSeveralPortsAtOnce()
+    {
+        QFETCH(bool, oneSilent);
+        writeFile(path(u"table.bin"_qs), Table());
+        Simulator first({u"--save"_qs, path(u"first.bin"_qs)}), second({u"--save"_qs, path(u"second.bin"_qs)});
+        Simulator third(oneSilent ? QStringList{u"--silent-after"_qs, u"0"_qs}
+                                  : QStringList{u"--save"_qs, path(u"third.bin"_qs)});
+        const QStringList ports{first.port, second.port, third.port};
+        QStringList labels;
+        for (const QString &port : ports)
+            labels.append(port.mid(5));   // "/dev/pts/3" goes by "pts/3"
+        const Run run = runCli({u"send"_qs, u"--port"_qs, ports[0], u"--port"_qs, ports[1], u"--port"_qs, ports[2],
+                                u"--from"_qs, u"binary"_qs, u"--verify"_qs, path(u"table.bin"_qs)},
+                               m_dir.path());
+        QCOMPARE(run.exitCode, oneSilent ? 1 : 0);
+        for (const QString &line : run.errLines.first(run.errLines.size() - 1))
+            QVERIFY2(std::any_of(labels.begin(), labels.end(),
+                                 [&](const QString &l) { return line.startsWith(l + u": "_qs); }),
+                     qPrintable(line));
+        for (int i = 0; i < (oneSilent ? 2 : 3); ++i) {
+            QVERIFY(run.errLines.contains(labels[i] + u": read back: the controller holds the table as sent"_qs));
+            QVERIFY(!FileBytes(path(u"dbg-pts-"_qs + labels[i].mid(4) + u".out"_qs)).isEmpty());
+        }
+        if (oneSilent) {
+            QVERIFY(run.errLines.contains(labels[2] + u": Read timeout"_qs));
+            QCOMPARE(run.errLines.last(), u"send failed on 1 of 3 ports: %1 (Read timeout)"_qs.arg(labels[2]));
+        } else
+            QCOMPARE(run.errLines.last(), u"sent to all 3 ports: "_qs + labels.join(u", "_qs));
+        QVERIFY(first.stop() && second.stop());
+        QCOMPARE(FileBytes(path(u"first.bin"_qs)), Table());
+        QCOMPARE(FileBytes(path(u"second.bin"_qs)), Table());
+    }
+
     void usageErrorsExit2_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -151,6 +195,8 @@ private Q_SLOTS:
         QTest::newRow("bad format") << QStringList{u"recv"_qs, u"--to"_qs, u"xml"_qs, u"a"_qs};
         QTest::newRow("verify on recv") << QStringList{u"recv"_qs, u"--verify"_qs, u"a"_qs};
         QTest::newRow("ports with argument") << QStringList{u"ports"_qs, u"x"_qs};
+        QTest::newRow("recv from two ports")
+            << QStringList{u"recv"_qs, u"--port"_qs, u"a"_qs, u"--port"_qs, u"b"_qs, u"x"_qs};
     }
     void usageErrorsExit2()
     {

@@ -5,6 +5,7 @@
 #include "documents/table_document.h"
 #include "documents/table_image.h"
 #include "documents/table_transfer.h"
+#include "documents/transfer_run.h"
 #include "device/port_selection.h"
 #include "fake_clock.h"
 #include "log_capture.h"
@@ -17,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -121,6 +123,50 @@ class TestTransfer : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(QDir::setCurrent(m_dir.path())); }
+
+    // A run in a worker brings its progress and log lines home, in order,
+    // then its end; a cancel asked before it starts ends it as a cancel.
+    void aRunInAWorkerReportsHomeInOrder_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("runs to its end") << false;
+        QTest::newRow("cancelled") << true;
+    }
+    void aRunInAWorkerReportsHomeInOrder()
+    {
+        QFETCH(bool, cancel);
+        ServedController controller;
+        controller.model.table = Pattern();
+        TransferRun run(controller.pty.devicePath(), u"115.2k"_qs, PortHolder::DefaultFactory());
+        QStringList events;
+        bool allHome = true;
+        const auto note = [&](const QString &event) {
+            allHome = allHome && QThread::currentThread() == thread();
+            events.append(event);
+        };
+        connect(&run, &TransferRun::logLine, this, [&](int, const QString &message) { note(message); });
+        connect(&run, &TransferRun::progressStepped, this, [&](int position, int) {
+            if (position == 255)
+                note(u"last block"_qs);
+        });
+        connect(&run, &TransferRun::finished, this, [&] { note(u"finished"_qs); });
+        if (cancel)
+            run.cancel();
+        run.start([](TransferHost &host) { return ReadControllerTable(host); });
+        QTRY_VERIFY(events.contains(u"finished"_qs));
+        QVERIFY(allHome);
+        QVERIFY(!run.isRunning());
+        if (cancel) {
+            QVERIFY(run.outcome().cancelled());
+            QCOMPARE(events, (QStringList{u"recv text list cancelled; nothing was changed"_qs, u"finished"_qs}));
+            return;
+        }
+        QVERIFY(run.outcome().ok());
+        QCOMPARE(run.outcome().image, Pattern());
+        QCOMPARE(events.size(), 3);
+        QCOMPARE(events[0], u"last block"_qs);
+        QVERIFY(events[1].startsWith(u"recv text list; "_qs));
+    }
 
     void sendWritesEveryBlockAndWaitsForEachAck()
     {

@@ -2,20 +2,27 @@
 
 #include "common/messages.h"
 #include "common/zered_error.h"
+#include "common/zered_log.h"
 #include "device/port_selection.h"
 #include "documents/table_compare.h"
 #include "documents/table_document.h"
 #include "documents/table_image.h"
 #include "documents/table_transfer.h"
+#include "documents/transfer_run.h"
 #include "tools/ostrel-cli/convert.h"
 
+#include <QDir>
+#include <QMutex>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace {
 
 struct LinkOptions
 {
     QString port = QStringLiteral("USB");
+    QStringList ports;   // every --port given
     QString baud = QStringLiteral("115.2k");
     TableFormat format = TableFormat::Auto;
     SendSafety safety;
@@ -37,7 +44,7 @@ LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOptio
         if (valued && i + 1 >= args.size())
             throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
         if (arg == u"--port")
-            options.port = args[++i];
+            options.ports.append(options.port = args[++i]);
         else if (arg == u"--baud")
             options.baud = args[++i];
         else if (takesBackup)
@@ -53,6 +60,8 @@ LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOptio
         else
             options.files.append(arg);
     }
+    if (options.ports.size() > 1 && !takesSendOptions)
+        throw UsageError{QStringLiteral("one --port is needed")};
     if (options.files.size() != fileCount)
         throw UsageError{fileCount == 1 ? QStringLiteral("one table file is needed")
                                         : QStringLiteral("two tables are needed")};
@@ -87,13 +96,83 @@ void RunRecv(const QStringList &args)
     document.SaveToFile(options.files[0], SaveKind(options.format));
 }
 
+namespace {
+
+// What a port is called in the lines of a send to several: its name without "/dev/".
+QString PortLabel(const QString &port)
+{
+    return port.startsWith(u"/dev/") ? port.mid(5) : port;
+}
+
+// The same image to every port at once, a worker each. Each line the sends
+// log goes out as it comes, after its port's name; each port's own debug copy
+// and backup folder keep the sends apart. Raises naming every port that failed.
+void SendToSeveral(const QByteArray &image, const LinkOptions &options)
+{
+    QMutex printing;
+    const auto print = [&printing](const QString &label, const QString &text) {
+        const QMutexLocker locked(&printing);
+        for (const QString &line : text.split(u'\n'))
+            std::fprintf(stderr, "%s: %s\n", qUtf8Printable(label), qUtf8Printable(line));
+        std::fflush(stderr);
+    };
+    std::vector<std::unique_ptr<TransferRun>> runs;
+    for (const QString &port : options.ports) {
+        const QString label = PortLabel(port);
+        QString ownName = label;
+        ownName.replace(u'/', u'-');
+        const QString debugCopy = QStringLiteral("dbg-%1.out").arg(ownName);
+        const auto factory = [debugCopy](bool usb) -> std::unique_ptr<TKOVPort> {
+            if (usb)
+                return std::make_unique<TKOVUSB>();
+            auto serial = std::make_unique<TKOVSerial>();
+            serial->DebugCopyPath = debugCopy;
+            return serial;
+        };
+        SendSafety safety = options.safety;
+        if (!safety.backupFolder.isEmpty())
+            safety.backupFolder = QDir(safety.backupFolder).filePath(ownName);
+        auto run = std::make_unique<TransferRun>(port, options.baud, factory);
+        QObject::connect(
+            run.get(), &TransferRun::logLine, run.get(),
+            [print, label](int, const QString &message) { print(label, message); }, Qt::DirectConnection);
+        run->start([image, safety](TransferHost &host) {
+            SendTableImage(image, host, safety);
+            return QByteArray();
+        });
+        runs.push_back(std::move(run));
+    }
+    QStringList written, failed;
+    for (const std::unique_ptr<TransferRun> &run : runs) {
+        run->wait();
+        const QString label = PortLabel(run->portText());
+        if (run->outcome().ok()) {
+            written.append(label);
+            continue;
+        }
+        const QString message = run->outcome().message(), detail = run->outcome().detail();
+        print(label, detail.isEmpty() ? message : detail + u'\n' + message);
+        failed.append(QStringLiteral("%1 (%2)").arg(label, message));
+    }
+    if (!failed.isEmpty())
+        throw OstrelError(
+            QString::fromUtf8(Msg::SendFailedOnPorts).arg(failed.size()).arg(runs.size()).arg(failed.join(u", ")));
+    zered::LogText(zered::clBlack, QString::fromUtf8(Msg::SentToAllPorts).arg(runs.size()).arg(written.join(u", ")));
+}
+
+}   // namespace
+
 void RunSend(const QStringList &args)
 {
     const LinkOptions options = ParseLinkOptions(args, QStringLiteral("--from"), true);
-    CliHost host(options);
     TableDocument document;
     document.LoadFromFile(options.files[0], LoadKind(options.format, options.files[0]));
     RefuseLosingData(document, options.force);
+    if (options.ports.size() > 1) {
+        SendToSeveral(document.CurrentImage(), options);
+        return;
+    }
+    CliHost host(options);
     SendTable(document, host, options.safety);
 }
 

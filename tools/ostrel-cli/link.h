@@ -4,7 +4,8 @@
 
 // ostrel-cli recv [--port P] [--baud B] [--to text|binary|sheet] OUT
 void RunRecv(const QStringList &args);
-// ostrel-cli send [--port P] [--baud B] [--from auto|text|binary|sheet] [--backup DIR] [--verify] IN
+// ostrel-cli send [--port P]... [--baud B] [--from auto|text|binary|sheet] [--backup DIR] [--verify] IN
+// (several --port: all at once, each line after its port's name, backups in a folder a port)
 void RunSend(const QStringList &args);
 // ostrel-cli diff A B [--port P] [--baud B]: A and B are table files or
 // "controller"; prints the fields that differ and raises DifferencesFound.

@@ -24,7 +24,9 @@ const Subcommand subcommands[] = {
      "stdout)",
      RunConvert},
     {"recv", "recv [--port P] [--baud B] [--to text|binary|sheet|xlsx] OUT", RunRecv},
-    {"send", "send [--port P] [--baud B] [--from auto|text|binary|sheet|xlsx] [--backup DIR] [--verify] [--force] IN",
+    {"send",
+     "send [--port P]... [--baud B] [--from auto|text|binary|sheet|xlsx] [--backup DIR] [--verify] [--force] IN   "
+     "(several --port: all at once)",
      RunSend},
     {"diff", "diff [--port P] [--baud B] A B   (A, B: a table file or \"controller\")", RunDiff},
     {"check", "check [--from auto|text|binary|sheet|xlsx] IN   (exit 1 when it finds something)", RunCheck},
