@@ -83,6 +83,16 @@ inline constexpr char CellControlCharacter[] =
     "row %1, %2: a cell cannot hold a line break, a tab or a 0x00 byte; nothing was changed";
 inline constexpr char PastedRestLeftOut[] =
     "row %1, %2: only the first line of the pasted text went into the cell; the rest was left out";
+// Replace, fill, go to row (our own wording). "{one|many}" picks by the count (CountedText).
+inline constexpr char BadRegularExpression[] = "the regular expression '%1' is not valid: %2 (at character %3)";
+inline constexpr char Replaced[] = "replace '%1' with '%2': %3 {cell|cells} changed";
+inline constexpr char ReplaceNotFound[] = "replace: '%1' is not found where the search looks";
+inline constexpr char ReplaceSkippedBytes[] =
+    "replace: %1 matching {cell holds|cells hold} bytes that are not Shift-JIS and {was|were} left as {it is|they are}";
+inline constexpr char ReplaceOverlong[] = "row %1, %2: %3 of %4 bytes: '%5'";
+inline constexpr char JanSeriesRunsOut[] =
+    "fill series: the series of '%1' runs out of digits at row %2 (a JAN/EAN code keeps its %3 digits); nothing was changed";
+inline constexpr char NoSuchRow[] = "go to row: '%1' is no row; give a number from %2 to %3 or '%4'";
 
 // Device link
 inline constexpr char ReadTimeout[] = "Read timeout";
@@ -176,6 +186,9 @@ inline constexpr char AskSaveDocument[] = "[%1]は保存されていません。
 // Before a binary save or a send that would cut or lose text: the count, then the first findings.
 inline constexpr char WarnLosingData[] = "%1件のテキストが切り詰められるか、コントローラから見えなくなります。\n%2\n\n";
 inline constexpr char AskSaveBinaryAnyway[] = "このままバイナリで保存しますか？";
+// Before a replace that makes texts longer than their fields: the count, then the first of them.
+inline constexpr char AskReplaceOverlong[] =
+    "%1個のテキストが置換後にフィールドより長くなり、バイナリやコントローラでは切り詰められます。\n%2\n\n置換しますか？";
 
 // What each Japanese prompt above means, shown below it when the interface is not
 // Japanese; %1, %2 stand for what the Japanese text holds in the same places.
@@ -188,6 +201,8 @@ inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
     {AskSaveDocument, "[%1] has not been saved. Save it?"},
     {WarnLosingData, "%1 texts would be cut short or no longer seen by the controller (listed above)."},
     {AskSaveBinaryAnyway, "Save as binary anyway?"},
+    {AskReplaceOverlong, "%1 {text becomes|texts become} longer than {its field|their fields} and will be cut in a binary "
+                         "file or the controller (listed above). Replace all the same?"},
 };
 
 } // namespace Msg
