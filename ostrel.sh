@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Ostrel: install what is missing, build, then start the editor or run the tests.
-#   ./ostrel.sh [FILE...]     build and start the editor (FILE... open as CSV/text)
+#   ./ostrel.sh [FILE...]     build and start the editor (FILE... open in the type recognised)
 #   ./ostrel.sh --demo        also start the controller simulator and select its port
 #   ./ostrel.sh test          build and run every test
 #   ./ostrel.sh bench         build and run the benchmarks

@@ -15,6 +15,18 @@ inline constexpr char FileNoExists[] = "file no exists ";   // followed by the p
 inline constexpr char LoadFrom[] = "load from '%s'; %dmsec";
 inline constexpr char SaveToTimed[] = "save to '%s'; %dmsec";
 inline constexpr char SaveTo[] = "save to '%s'";
+// Open files and files changed on disk (our own wording)
+inline constexpr char MissingFile[] = "'%1' is not there: moved, renamed or deleted";   // the detail of FileNotFound
+inline constexpr char AlreadyOpen[] = "'%s' is already open; its window is brought to the front";
+inline constexpr char OpenInAnotherWindow[] =
+    "cannot save to '%1': it is open in another window; save it there or close that window first";
+inline constexpr char ReloadedChanged[] =
+    "'%s' was changed on disk and is read again (Undo brings back the table as it was)";
+inline constexpr char SavedAsBinaryByName[] = "'%s' has the name of a binary file: saved as the 64 KiB table image";
+inline constexpr char SavedAsTextDespiteName[] =
+    "'%s' has the name of a binary file but holds CSV/text, as the type chosen says";
+// Follows a refused cell text that stopped a save.
+inline constexpr char NothingSaved[] = ", and nothing was saved";
 // File layer (our own wording; always names the file)
 inline constexpr char CannotOpenFile[] = "cannot open '%1': %2";
 inline constexpr char CannotReadFile[] = "cannot read '%1': %2";
@@ -128,6 +140,18 @@ inline constexpr char UsbControllerPresent[] = "%1 attached";
 inline constexpr char UsbControllerAbsent[] = "no %1 found";
 inline constexpr char SerialBusy[] = "the port is busy: another program has it open";
 inline constexpr char SerialHeldBy[] = " (process %1, %2)";
+inline constexpr char SerialPortGone[] = "the serial port %1 is gone: unplugged? (%2)";
+inline constexpr char UsbDeviceGone[] = "the USB device %1 is gone: unplugged? (%2)";
+inline constexpr char LineErrorsSeen[] = "the line reported errors: %1";
+inline constexpr char ParityErrors[] = "%1 parity";
+inline constexpr char FramingErrors[] = "%1 framing";
+inline constexpr char OverrunErrors[] = "%1 overrun";
+inline constexpr char LatencyTimerHigh[] =
+    "%s: the USB-serial adapter holds received bytes up to %d ms (its latency timer), which slows every reply; "
+    "set it to 1 ms: echo 1 | sudo tee %s, or install the udev rule 60-kov-ftdi.rules (see the README)";
+inline constexpr char LatencyTimerHighWindows[] =
+    "%s: the FTDI adapter holds received bytes up to %d ms (its latency timer), which slows every reply; set it "
+    "to 1 ms in Device Manager > Ports (COM & LPT) > %s > Port Settings > Advanced > Latency Timer";
 inline constexpr char PortPluggedIn[] = "port plugged in: %s";
 inline constexpr char PortUnplugged[] = "port unplugged: %s";
 
@@ -145,13 +169,16 @@ inline constexpr char BackupSavedTo[] = "backup of the controller's table saved 
 inline constexpr char CannotMakeFolder[] = "the folder cannot be made";
 inline constexpr char SendBlock0Only[] = "the controller's table may have changed in block 0 only";
 inline constexpr char SendPartlyWritten[] =
-    "the controller now holds a partly written table: blocks 0 to %1 of 256 were written";
+    "the controller now holds a partly written table: blocks 0 to %1 of 256 were written, block %2 may have been";
 inline constexpr char SendBackupIs[] = "; its table from before the send is saved in '%1'";
 inline constexpr char SendNoBackup[] = "; there is no backup of its table from before the send";
 inline constexpr char RecvCancelled[] = "recv text list cancelled; nothing was changed";
 inline constexpr char BackupCancelled[] = "send cancelled while backing up the controller's table; nothing was written";
 inline constexpr char VerifyCancelled[] = "read-back cancelled: the table was written but is not verified";
 inline constexpr char LineStillBusy[] = "the controller was still sending %d s after the transfer stopped";
+inline constexpr char LineNotQuiet[] =
+    "the line did not fall quiet: bytes kept coming for %1 s, so nothing was asked of the controller";
+inline constexpr char BlockAgain[] = "block %d again: %s";
 
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";
@@ -186,9 +213,24 @@ inline constexpr char AskSaveDocument[] = "[%1]は保存されていません。
 // Before a binary save or a send that would cut or lose text: the count, then the first findings.
 inline constexpr char WarnLosingData[] = "%1件のテキストが切り詰められるか、コントローラから見えなくなります。\n%2\n\n";
 inline constexpr char AskSaveBinaryAnyway[] = "このままバイナリで保存しますか？";
+<<<<<<< HEAD
 // Before a replace that makes texts longer than their fields: the count, then the first of them.
 inline constexpr char AskReplaceOverlong[] =
     "%1個のテキストが置換後にフィールドより長くなり、バイナリやコントローラでは切り詰められます。\n%2\n\n置換しますか？";
+=======
+// Files changed on disk by another program: the caption, then the file's time and size in bytes.
+inline constexpr char AskOverwriteChanged[] =
+    "[%1]は読み込みまたは保存の後に他のプログラムによって変更されています（現在: %2、%3バイト）。上書きしますか？";
+inline constexpr char AskReloadChanged[] =
+    "[%1]は他のプログラムによって変更されています（%2、%3バイト）。読み直しますか？"
+    "このウィンドウの変更は「元に戻す」で戻せます。";
+inline constexpr char AskReloadDiscarding[] =
+    "[%1]をファイルから読み直します。保存されていない変更は「元に戻す」で戻せます。";
+// A paste that does not fit: the clipboard's lines, the lines and texts left out, the first of them.
+inline constexpr char AskPasteLeavingOut[] =
+    "クリップボードの%1行のうち%2行にある%3個のテキストは貼り付け先に収まりません（最初は%4行目の「%5」）。"
+    "収まらない部分を除いて貼り付けますか？";
+>>>>>>> main
 
 // What each Japanese prompt above means, shown below it when the interface is not
 // Japanese; %1, %2 stand for what the Japanese text holds in the same places.
@@ -201,8 +243,17 @@ inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
     {AskSaveDocument, "[%1] has not been saved. Save it?"},
     {WarnLosingData, "%1 texts would be cut short or no longer seen by the controller (listed above)."},
     {AskSaveBinaryAnyway, "Save as binary anyway?"},
+<<<<<<< HEAD
     {AskReplaceOverlong, "%1 {text becomes|texts become} longer than {its field|their fields} and will be cut in a binary "
                          "file or the controller (listed above). Replace all the same?"},
+=======
+    {AskOverwriteChanged, "[%1] was changed by another program after it was read or saved (now: %2, %3 bytes). Overwrite it?"},
+    {AskReloadChanged,
+     "[%1] was changed by another program (%2, %3 bytes). Read it again? Undo brings back this window's changes."},
+    {AskReloadDiscarding, "This reads [%1] from its file again. Undo brings back the unsaved changes."},
+    {AskPasteLeavingOut, "%3 text(s) in %2 of the clipboard's %1 line(s) do not fit where they would go "
+                         "(the first: line %4, '%5'). Paste the rest without them?"},
+>>>>>>> main
 };
 
 } // namespace Msg

@@ -103,6 +103,27 @@ public:
         }
     }
 
+    ChangedFileAnswer AskOverwriteChanged(const QString &text) override
+    {
+        QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::NoButton, promptParent());
+        box.setObjectName(QStringLiteral("PromptBox"));
+        box.setInformativeText(MeaningBelow(text));
+        QPushButton *overwrite = box.addButton(LocaleLookup(QStringLiteral("ChangedOverwrite.Caption"),
+                                                            QStringLiteral("&Overwrite")),
+                                               QMessageBox::DestructiveRole);
+        QPushButton *saveAs = box.addButton(LocaleLookup(QStringLiteral("ChangedSaveAs.Caption"),
+                                                         QStringLiteral("Save &As ...")),
+                                            QMessageBox::AcceptRole);
+        QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+        // A stray Enter must not overwrite another's work.
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == overwrite)
+            return ChangedFileAnswer::Overwrite;
+        return box.clickedButton() == saveAs ? ChangedFileAnswer::SaveAs : ChangedFileAnswer::Cancel;
+    }
+
     bool RunFileDialog(QFileDialog &dialog) override
     {
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();

@@ -8,6 +8,8 @@ class QWidget;
 // Every question the program asks the user goes through here, so tests can
 // answer them; the application shows message boxes and file dialogs.
 enum class SaveAnswer { None, Yes, No, Cancel, YesToAll, NoToAll };
+// What to do with a save over a file another program has changed.
+enum class ChangedFileAnswer { Overwrite, SaveAs, Cancel };
 
 // The two safeguards a send offers beside its confirmation.
 struct SendChoices
@@ -27,6 +29,9 @@ public:
     virtual bool ConfirmSend(const QString &text, SendChoices &choices) = 0;
     // The save prompt: Yes, No, Cancel and, when offerAll, Yes to All and No to All.
     virtual SaveAnswer AskSave(const QString &text, bool offerAll) = 0;
+    // Before a save over a file changed on disk: Overwrite, Save As and Cancel,
+    // which is the default and what Escape answers.
+    virtual ChangedFileAnswer AskOverwriteChanged(const QString &text) = 0;
     // Runs a file dialog modally; true when the user confirmed it. The dialog
     // then holds the choice (files, filter) and keeps it for its next use.
     virtual bool RunFileDialog(QFileDialog &dialog) = 0;

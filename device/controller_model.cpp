@@ -14,29 +14,41 @@ ControllerModel::ControllerModel(Link link) : table(TableSize, char(0xFF)), m_li
 
 QByteArray ControllerModel::receive(QByteArrayView bytes)
 {
-    m_pending.append(bytes);
     QByteArray out;
-    while (takeRequest(out)) {
-    }
+    if (m_hungUp)
+        return out;
+    m_pending.append(bytes);
+    while (!m_hungUp && takeRequest(out)) {}
     return out;
 }
 
 void ControllerModel::reply(QByteArray &out, quint8 words, QByteArrayView payload, bool isAck)
 {
-    const int frame = ++m_framesSent;
+    if (m_hungUp)
+        return;
+    const int frame = m_framesSent + 1;
+    if (faults.hits(faults.hangUpAt, frame)) {
+        m_hungUp = true;
+        return;
+    }
+    m_framesSent = frame;
     if (faults.silentAfter >= 0 && frame > faults.silentAfter)
         return;
     QByteArray bytes;
-    if (isAck && frame == faults.ackWithDataAt) {
+    if (isAck && faults.hits(faults.ackWithDataAt, frame)) {
         bytes = QByteArray::fromHex("0601") + QByteArray(2, '\0');
-    } else if (!isAck && frame == faults.shortFrameAt) {
+    } else if (!isAck && faults.hits(faults.shortFrameAt, frame)) {
         bytes = QByteArray::fromHex("0640") + payload.first(qMin<qsizetype>(128, payload.size())).toByteArray();
     } else {
         bytes.append(char(0x06)).append(char(words)).append(payload);
     }
-    if (frame == faults.nakHeaderAt)
+    if (faults.hits(faults.nakHeaderAt, frame))
         bytes[0] = char(0x15);
-    bytes.append(char(checksum(bytes) + (frame == faults.badChecksumAt ? 1 : 0)));
+    bytes.append(char(checksum(bytes) + (faults.hits(faults.badChecksumAt, frame) ? 1 : 0)));
+    if (faults.hits(faults.garbleAt, frame))
+        bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x04);
+    if (faults.hits(faults.strayBeforeAt, frame))
+        out += '\0';
     out += bytes;
 }
 

@@ -86,10 +86,13 @@ QByteArray takeDue(std::deque<TimedByte> &queue, qint64 now, qint64 *lastDue = n
 // for it), and the timers carry no slack, which a line does not have either.
 void ControllerPty::serve(int stopFd)
 {
+    constexpr qint64 msNs = 1'000'000;
     const qint64 byteNs = m_baud > 0 ? 10'000'000'000LL / m_baud : 0;
-    if (byteNs > 0)
+    if (byteNs > 0 || m_latencyMs > 0 || m_lateMs > 0)
         ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::deque<TimedByte> incoming, outgoing;
+    QByteArray held;   // in the adapter, waiting for a full packet or its timer
+    qint64 heldSince = 0;   // when the first held byte came
     QByteArray unwritten;   // due but not yet taken by the pty
     qint64 rxFree = 0, txFree = 0;
     char chunk[4096];
@@ -99,22 +102,49 @@ void ControllerPty::serve(int stopFd)
         qint64 requestEnd = now;
         const QByteArray request = takeDue(incoming, now, &requestEnd);
         if (!request.isEmpty()) {
+            const qint64 answerFrom = requestEnd + m_lateMs * msNs;
             for (char c : m_model.receive(request)) {
-                txFree = std::max(txFree, requestEnd) + byteNs;
+                txFree = std::max(txFree, answerFrom) + byteNs;
                 outgoing.push_back({txFree, c});
             }
         }
-        unwritten += takeDue(outgoing, now);
+        if (m_latencyMs <= 0) {
+            unwritten += takeDue(outgoing, now);
+        } else {
+            for (; !outgoing.empty() && outgoing.front().due <= now; outgoing.pop_front()) {
+                if (held.isEmpty())
+                    heldSince = outgoing.front().due;
+                held += outgoing.front().byte;
+                if (held.size() >= AdapterPacket) {
+                    unwritten += held;
+                    held.clear();
+                }
+            }
+            if (!held.isEmpty() && now >= heldSince + m_latencyMs * msNs) {
+                unwritten += held;
+                held.clear();
+            }
+        }
         if (!unwritten.isEmpty()) {
             const ssize_t n = ::write(m_pty.master, unwritten.constData(), size_t(unwritten.size()));
             if (n > 0)
                 unwritten.remove(0, n);
+        }
+        if (m_model.hungUp() && outgoing.empty() && held.isEmpty() && unwritten.isEmpty()) {
+            // Closing the master hangs up every open slave descriptor.
+            ::close(m_pty.master);
+            m_pty.master = -1;
+            return;
         }
 
         qint64 nextDue = -1;
         for (const auto *queue : {&incoming, &outgoing})
             if (!queue->empty())
                 nextDue = nextDue < 0 ? queue->front().due : std::min(nextDue, queue->front().due);
+        if (!held.isEmpty()) {
+            const qint64 release = heldSince + m_latencyMs * msNs;
+            nextDue = nextDue < 0 ? release : std::min(nextDue, release);
+        }
         timespec timeout{};
         timespec *timeoutPtr = nullptr;
         if (nextDue >= 0) {

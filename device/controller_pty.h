@@ -32,13 +32,24 @@ public:
     void setBaud(int baud) { m_baud = baud; }
     // Receives every byte that arrives from the host.
     void setCapture(std::FILE *capture) { m_capture = capture; }
+    // A USB-serial adapter between controller and host: it holds what the
+    // controller sends until it has AdapterPacket bytes or its first byte has
+    // waited ms (an FTDI chip's latency timer); 0 means no adapter.
+    static constexpr int AdapterPacket = 62;
+    void setAdapterLatency(int ms) { m_latencyMs = ms; }
+    // The controller starts each answer ms after the request's last byte.
+    void setLate(int ms) { m_lateMs = ms; }
 
-    // Answers until stopFd becomes readable (-1: never).
+    // Answers until stopFd becomes readable (-1: never) or, once the model
+    // hangs up, the line goes away: the host's side then reads an error, as
+    // from an adapter pulled out.
     void serve(int stopFd);
 
 private:
     ControllerModel &m_model;
     PseudoTerminal m_pty;
     int m_baud = 0;
+    int m_latencyMs = 0;
+    int m_lateMs = 0;
     std::FILE *m_capture = nullptr;
 };

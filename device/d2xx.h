@@ -62,6 +62,13 @@ public:
     virtual bool W32_CloseHandle(FT_HANDLE handle) = 0;
     // Why the library cannot be used at all (its DLL is missing, say); empty when it can.
     virtual QString unavailableReason() const { return QString(); }
+    // After a failed call: why the device is gone (unplugged), in the
+    // system's name for it; empty while it is still there.
+    virtual QString goneReason(FT_HANDLE handle) const
+    {
+        (void)handle;
+        return QString();
+    }
 };
 
 // The platform's backend: libftdi1 on Linux, ftd2xx.dll on Windows; where neither

@@ -24,7 +24,16 @@ struct Device
     ftdi_context *ftdi;
     QByteArray input;          // received, not yet read
     quint32 readTimeout = 500; // ms, as set by SetCommTimeouts
+    int lastError = 0;   // of the last failed transfer
 };
+
+// libftdi's code for a device that is no longer there, and libusb's.
+constexpr int FtdiDeviceUnavailable = -666;
+
+bool isGone(int code)
+{
+    return code == FtdiDeviceUnavailable || code == LIBUSB_ERROR_NO_DEVICE;
+}
 
 // Calls fn(device, description) for every FTDI device until it returns true.
 template<typename Fn>
@@ -147,8 +156,10 @@ public:
         if (!device)
             return false;
         const int n = ftdi_write_data(device->ftdi, static_cast<const unsigned char *>(buffer), int(count));
-        if (n < 0)
+        if (n < 0) {
+            device->lastError = n;
             return false;
+        }
         *written = quint32(n);
         return true;
     }
@@ -164,6 +175,16 @@ public:
         return true;
     }
 
+    QString goneReason(FT_HANDLE handle) const override
+    {
+        const auto it = m_devices.find(handle);
+        if (it == m_devices.end() || !isGone(it->second->lastError))
+            return QString();
+        const int code = it->second->lastError;
+        return code == FtdiDeviceUnavailable ? QStringLiteral("device unavailable")
+                                             : QString::fromLatin1(libusb_error_name(code));
+    }
+
 private:
     Device *find(FT_HANDLE handle)
     {
@@ -176,8 +197,10 @@ private:
     {
         unsigned char chunk[ChunkSize];
         const int n = ftdi_read_data(device.ftdi, chunk, sizeof chunk);
-        if (n < 0)
+        if (n < 0) {
+            device.lastError = n;
             return false;
+        }
         device.input.append(reinterpret_cast<const char *>(chunk), n);
         return true;
     }

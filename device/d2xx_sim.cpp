@@ -18,7 +18,12 @@ void Simulator::addDevice(const QByteArray &description, ControllerModel *contro
 
 bool Simulator::valid(FT_HANDLE handle) const
 {
-    return m_open >= 0 && handle == FT_HANDLE(m_open + 1);
+    return m_open >= 0 && handle == FT_HANDLE(m_open + 1) && !failures.gone;
+}
+
+QString Simulator::goneReason(FT_HANDLE) const
+{
+    return failures.gone ? QStringLiteral("LIBUSB_ERROR_NO_DEVICE") : QString();
 }
 
 FT_STATUS Simulator::ListDevices(char **list, quint32 *count, quint32 flags)
@@ -104,7 +109,7 @@ bool Simulator::W32_WriteFile(FT_HANDLE handle, const void *buffer, quint32 coun
 
 bool Simulator::W32_CloseHandle(FT_HANDLE handle)
 {
-    if (!valid(handle))
+    if (m_open < 0 || handle != FT_HANDLE(m_open + 1))
         return false;
     m_open = -1;
     return true;

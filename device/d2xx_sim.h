@@ -28,6 +28,7 @@ public:
         bool write = false;
         quint32 writeShortBy = 0;   // a write reports this many bytes fewer
         quint8 readXor = 0;         // bytes read arrive with these bits flipped
+        bool gone = false;   // the device was pulled out: every call on it fails
     };
 
     explicit Simulator(kov::Clock &clock);
@@ -53,6 +54,7 @@ public:
     bool W32_WriteFile(FT_HANDLE handle, const void *buffer, quint32 count, quint32 *written,
                        void *overlapped) override;
     bool W32_CloseHandle(FT_HANDLE handle) override;
+    QString goneReason(FT_HANDLE handle) const override;
 
 private:
     struct Device

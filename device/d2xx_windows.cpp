@@ -15,6 +15,9 @@ namespace d2xx {
 namespace {
 
 constexpr DWORD FT_LIST_NUMBER_ONLY = 0x80000000;
+// The chip sends what it holds after this many ms; its default of 16 ms
+// would hold every reply back that long.
+constexpr UCHAR LatencyMs = 1;
 
 class Ftd2xxDll final : public Library
 {
@@ -33,6 +36,7 @@ public:
         resolve(m_read, "FT_W32_ReadFile");
         resolve(m_write, "FT_W32_WriteFile");
         resolve(m_close, "FT_W32_CloseHandle");
+        resolve(m_latency, "FT_SetLatencyTimer");
     }
 
     FT_STATUS ListDevices(char **list, quint32 *count, quint32 flags) override
@@ -65,7 +69,11 @@ public:
     {
         if (!m_create)
             return InvalidHandle;
-        return FT_HANDLE(m_create(name, access, shareMode, security, creation, flags, templateFile));
+        const HANDLE handle = m_create(name, access, shareMode, security, creation, flags, templateFile);
+        // A driver too old for the call, or one that refuses it, keeps its own timer.
+        if (handle != INVALID_HANDLE_VALUE && m_latency)
+            m_latency(handle, LatencyMs);
+        return FT_HANDLE(handle);
     }
     bool W32_SetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS *timeouts) override
     {
@@ -112,6 +120,7 @@ private:
     BOOL(WINAPI *m_read)(HANDLE, void *, DWORD, DWORD *, void *) = nullptr;
     BOOL(WINAPI *m_write)(HANDLE, void *, DWORD, DWORD *, void *) = nullptr;
     BOOL(WINAPI *m_close)(HANDLE) = nullptr;
+    FT_STATUS(WINAPI *m_latency)(HANDLE, UCHAR) = nullptr;
 };
 
 } // namespace

@@ -95,14 +95,53 @@ int TKOVPort::SendBlock(quint8 command, int address, int words, const void *data
     return Write(wire.constData(), int(wire.size()));
 }
 
-void TKOVPort::waitForInput(int count, qint64 t0, int timeoutMs)
+namespace {
+// What the system may add to a frame's time: a thread woken late, a busy bus.
+constexpr int FrameMarginMs = 100;
+// The least time the line must stay quiet, whatever its rate.
+constexpr int QuietFloorMs = 20;
+constexpr int QuietCharacters = 10;
+}   // namespace
+
+int TKOVPort::WireMs(qint64 bytes) const
+{
+    const qint64 rate = LineRate > 0 ? LineRate : AssumedRate;
+    return int((bytes * 10 * 1000 + rate - 1) / rate);
+}
+
+int TKOVPort::RestAllowanceMs(int bytes) const
+{
+    return 2 * WireMs(bytes) + AdapterLatencyMs + FrameMarginMs;
+}
+
+int TKOVPort::QuietMs() const
+{
+    return WireMs(QuietCharacters) + 2 * AdapterLatencyMs + QuietFloorMs;
+}
+
+void TKOVPort::countCommErrors(quint32 flags)
+{
+    constexpr quint32 rxOver = 0x1, overrun = 0x2, parity = 0x4, frame = 0x8;
+    m_lineErrors.Overrun += (flags & (rxOver | overrun)) ? 1 : 0;
+    m_lineErrors.Parity += (flags & parity) ? 1 : 0;
+    m_lineErrors.Framing += (flags & frame) ? 1 : 0;
+}
+
+int TKOVPort::take(void *buffer, int count)
+{
+    const int got = Read(buffer, count);
+    BytesTaken += std::max(got, 0);
+    return got;
+}
+
+void TKOVPort::waitForInput(int count, qint64 deadline, const char *message)
 {
     for (;;) {
         if (InQueueCount() >= count)
             return;
-        const qint64 remaining = t0 + timeoutMs - m_clock->tick();
+        const qint64 remaining = deadline - m_clock->tick();
         if (remaining < 0)
-            throw OstrelError(Msg::ReadTimeout);
+            throw OstrelError(message);
         // Wait for the input itself; a keep-alive needs its turn now and then.
         int slice = int(remaining) + 1;
         if (WhileWaiting) {
@@ -122,7 +161,7 @@ bool TKOVPort::DrainInput(int quietMs, int limitMs)
         const qint64 now = m_clock->tick();
         const int waiting = InQueueCount();
         if (waiting > 0) {
-            Read(sink.data(), std::min(waiting, int(sink.size())));
+            take(sink.data(), std::min(waiting, int(sink.size())));
             lastInput = now;
         } else if (now - lastInput >= quietMs) {
             return true;
@@ -132,8 +171,21 @@ bool TKOVPort::DrainInput(int quietMs, int limitMs)
         if (WhileWaiting)
             WhileWaiting();
         if (waiting <= 0)
-            m_clock->wait(this, std::min(int(lastInput + quietMs - now), KeepAliveIntervalMs));
+            m_clock->wait(this, std::max(1, std::min(int(lastInput + quietMs - now), KeepAliveIntervalMs)));
     }
+}
+
+int TKOVPort::DiscardInput()
+{
+    std::array<char, MaxReplySize> sink;
+    int dropped = 0;
+    for (int waiting = InQueueCount(); waiting > 0; waiting = InQueueCount()) {
+        const int got = take(sink.data(), std::min(waiting, int(sink.size())));
+        if (got <= 0)
+            break;
+        dropped += got;
+    }
+    return dropped;
 }
 
 int TKOVPort::ReadReply(void *destination, int capacity, int timeoutMs)
@@ -146,15 +198,25 @@ int TKOVPort::ReadReply(void *destination, int capacity, int timeoutMs)
     if (timeoutMs < 0)
         timeoutMs = ReplyTimeout;
 
-    waitForInput(2, t0, timeoutMs);
-    Read(frame, 2);
-    if (frame[0] != 0x06)
-        throw OstrelError(Msg::ReplyHeaderMissing);
+    // A byte that cannot start a reply (noise, a controller powering up) is
+    // skipped; when only such bytes came, the header is what is missing.
+    bool skipped = false;
+    for (;;) {
+        waitForInput(1, t0 + timeoutMs, skipped ? Msg::ReplyHeaderMissing : Msg::ReadTimeout);
+        take(frame, 1);
+        if (frame[0] == 0x06)
+            break;
+        skipped = true;
+    }
+    // From its first byte on, a frame comes at the line's pace.
+    const qint64 headerAt = m_clock->tick();
+    waitForInput(1, headerAt + RestAllowanceMs(1), Msg::ReadTimeout);
+    take(frame + 1, 1);
     const int rest = 2 * frame[1] + 1;
-    waitForInput(rest, t0, timeoutMs);
+    waitForInput(rest, headerAt + RestAllowanceMs(rest + 1), Msg::ReadTimeout);
     // A transport never hands back more than asked; clamp so a faulty one
     // cannot make the frame run past the buffer.
-    const int got = std::clamp(Read(frame + 2, rest), 0, rest);
+    const int got = std::clamp(take(frame + 2, rest), 0, rest);
     const int total = got + 2;
     if (FrameChecksum(frame, total - 1) != frame[total - 1])
         throw OstrelError(Msg::ChecksumMismatched);

@@ -29,6 +29,13 @@ void TKOVSerial::copyToDebug(const void *buffer, int count)
         m_debugCopy->write(static_cast<const char *>(buffer), count);
 }
 
+void TKOVSerial::linkGone(const QString &code)
+{
+    LinkGone = true;
+    const QString shown = m_name.startsWith(QLatin1String("/dev/")) ? m_name.mid(5) : m_name;
+    throw OstrelError(QString::fromUtf8(Msg::SerialPortGone).arg(shown, code));
+}
+
 void TKOVSerial::SetParams(const QString &text)
 {
     const TKOVLineParams params = KovParseLineParams(text);
@@ -41,4 +48,5 @@ void TKOVSerial::SetParams(const QString &text)
         code = applyLineParams(params);
     if (code != 0)
         throw OstrelError(QString::fromUtf8(Msg::SetCommStateRet) + QString::number(code));
+    LineRate = params.Rate;
 }

@@ -3,6 +3,7 @@
 
 #include "common/messages.h"
 #include "common/zered_error.h"
+#include "common/zered_log.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <optional>
 
 #include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -132,7 +135,66 @@ bool lostLink(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
 }
+
+// Why a line that failed is gone, in the system's name for it (EIO for a
+// hung-up tty); empty while the line is still there.
+QString goneCode(int fd)
+{
+    termios tio{};
+    if (::tcgetattr(fd, &tio) == 0)
+        return QString();
+    const int code = errno;
+    const char *name = ::strerrorname_np(code);
+    return name ? QString::fromLatin1(name) : QString::number(code);
+}
+
+// An adapter of unknown kind may hold received bytes this long (an FTDI
+// chip's default latency timer).
+constexpr int UnknownAdapterLatencyMs = 16;
+// Above this an adapter's latency timer slows every reply noticeably.
+constexpr int SlowLatencyMs = 2;
+
+TKOVPort::LineErrorCounts driverCounts(int fd)
+{
+    serial_icounter_struct counts{};
+    if (::ioctl(fd, TIOCGICOUNT, &counts) != 0)
+        return {};
+    return {quint32(counts.parity), quint32(counts.frame), quint32(counts.overrun + counts.buf_overrun)};
+}
 } // namespace
+
+void TKOVSerial::lowerAdapterLatency()
+{
+    const int fd = int(Handle);
+    // Refused by ports that have no such setting (a pseudo-terminal, say).
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0 && !(serial.flags & ASYNC_LOW_LATENCY)) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+    const QString path = m_name.startsWith(u'/') ? m_name : QStringLiteral("/dev/") + m_name;
+    const QString device = QFileInfo(QFileInfo(path).canonicalFilePath()).fileName();
+    const bool usbAdapter = device.startsWith(QLatin1String("ttyUSB")) || device.startsWith(QLatin1String("ttyACM"));
+    const QString timerPath = QStringLiteral("/sys/bus/usb-serial/devices/%1/latency_timer").arg(device);
+    const auto timerMs = [&timerPath]() -> int {
+        QFile timer(timerPath);
+        bool ok = false;
+        const int ms = timer.open(QIODevice::ReadOnly) ? timer.readAll().trimmed().toInt(&ok) : 0;
+        return ok ? ms : -1;
+    };
+    int ms = timerMs();
+    if (ms > SlowLatencyMs) {
+        // Where the udev rule or the system left it writable for us, set it ourselves.
+        QFile timer(timerPath);
+        if (timer.open(QIODevice::WriteOnly) && timer.write("1") == 1) {
+            timer.close();
+            ms = timerMs();
+        }
+    }
+    if (ms > SlowLatencyMs)
+        zered::LogPrint(zered::clWarning, Msg::LatencyTimerHigh, qUtf8Printable(device), ms, qUtf8Printable(timerPath));
+    AdapterLatencyMs = ms >= 0 ? ms : usbAdapter ? UnknownAdapterLatencyMs : 0;
+}
 
 void TKOVSerial::Open(const QString &name, int baud)
 {
@@ -167,7 +229,21 @@ void TKOVSerial::Open(const QString &name, int baud)
     port->clear(QSerialPort::AllDirections);
     Handle = qintptr(port->handle());
     m_port = std::move(port);
+    m_name = name;
+    LinkGone = false;
+    LineRate = settings->rate;
+    m_countsAtOpen = driverCounts(int(Handle));
+    lowerAdapterLatency();
     openDebugCopy();
+}
+
+TKOVPort::LineErrorCounts TKOVSerial::LineErrors() const
+{
+    if (!IsOpen())
+        return {};
+    const LineErrorCounts now = driverCounts(int(Handle));
+    return {now.Parity - m_countsAtOpen.Parity, now.Framing - m_countsAtOpen.Framing,
+            now.Overrun - m_countsAtOpen.Overrun};
 }
 
 const int TKOVSerial::ClosedPortCode = EBADF;
@@ -205,10 +281,13 @@ int TKOVSerial::InQueueCount()
         return -1;
     // No event loop runs during a transfer: pull what the line holds now.
     m_port->waitForReadyRead(0);
-    if (lostLink(m_port->error()))
+    if (lostLink(m_port->error())) {
+        if (const QString gone = goneCode(int(Handle)); !gone.isEmpty())
+            linkGone(gone);
         throw OstrelError(Msg::ClearCommErrorFailed);
+    }
     m_port->clearError();
-    CommErrors = 0;   // Qt 6 reports no parity or framing errors of its own
+    CommErrors = 0;   // Qt 6 reports no parity or framing errors; LineErrors has the driver's counts
     ComStat = {0, quint32(m_port->bytesAvailable()), quint32(m_port->bytesToWrite())};
     return int(ComStat.InQueue);
 }
@@ -224,8 +303,11 @@ int TKOVSerial::Read(void *buffer, int count)
         const qint64 more = m_port->read(bytes + got, count - got);
         got = more < 0 ? more : got + more;
     }
-    if (got < 0 || lostLink(m_port->error()))
+    if (got < 0 || lostLink(m_port->error())) {
+        if (const QString gone = goneCode(int(Handle)); !gone.isEmpty())
+            linkGone(gone);
         throw OstrelError(Msg::SerialReadFailed);
+    }
     m_port->clearError();
     return int(got);
 }
@@ -234,15 +316,22 @@ int TKOVSerial::Write(const void *buffer, int count)
 {
     copyToDebug(buffer, count);
     const auto *bytes = static_cast<const char *>(buffer);
-    if (!IsOpen() || m_port->write(bytes, count) != count)
+    if (!IsOpen())
         throw OstrelError(Msg::SerialWriteError);
+    const auto failed = [this] {
+        if (const QString gone = goneCode(int(Handle)); !gone.isEmpty())
+            linkGone(gone);
+        throw OstrelError(Msg::SerialWriteError);
+    };
+    if (m_port->write(bytes, count) != count)
+        failed();
     // Written means handed to the line, not parked in the port object's buffer.
     QElapsedTimer timer;
     timer.start();
     while (m_port->bytesToWrite() > 0 && timer.elapsed() < WriteTimeoutMs) {
         if (!m_port->waitForBytesWritten(int(WriteTimeoutMs - timer.elapsed()))
             && m_port->error() != QSerialPort::TimeoutError && m_port->error() != QSerialPort::NoError)
-            throw OstrelError(Msg::SerialWriteError);
+            failed();
     }
     if (m_port->bytesToWrite() > 0)
         throw OstrelError(Msg::SerialWriteShort);

@@ -53,6 +53,9 @@ void TKOVUSB::Open(const QString &name, int)
     if (status != d2xx::FT_OK || !match)
         throw OstrelError(Msg::UsbNotFound, m_library->unavailableReason());
 
+    LinkGone = false;
+    // The chip's latency timer is set to 1 ms as the device opens.
+    AdapterLatencyMs = 1;
     Handle = m_library->W32_CreateFile(match, d2xx::GenericRead | d2xx::GenericWrite, 0, nullptr,
                                        d2xx::OpenExisting,
                                        d2xx::FileAttributeNormal | d2xx::FT_OPEN_BY_DESCRIPTION, nullptr);
@@ -88,7 +91,8 @@ void TKOVUSB::writeExact(const void *data, quint32 count)
 
 void TKOVUSB::Close()
 {
-    if (Handshaken) {
+    // A device that went away takes no closing command.
+    if (Handshaken && !LinkGone) {
         static constexpr quint8 closing[7] = {0xFE, 0x8C, 0x73, 0x00, 0x00, 0x00, 0x02};
         writeExact(closing, sizeof closing);
     }
@@ -97,13 +101,23 @@ void TKOVUSB::Close()
     Handshaken = false;
 }
 
+void TKOVUSB::failed(const char *message)
+{
+    const QString gone = m_library->goneReason(Handle);
+    if (gone.isEmpty())
+        throw OstrelError(message);
+    LinkGone = true;
+    throw OstrelError(QString::fromUtf8(Msg::UsbDeviceGone).arg(QLatin1String(DeviceDescription), gone));
+}
+
 int TKOVUSB::InQueueCount()
 {
     if (!IsOpen())
         return -1;
     d2xx::FTCOMSTAT stat{};
     if (!m_library->W32_ClearCommError(Handle, &CommErrors, &stat))
-        throw OstrelError(Msg::UsbClearCommErrorFailed);
+        failed(Msg::UsbClearCommErrorFailed);
+    countCommErrors(CommErrors);
     ComStat = {stat.Flags, stat.cbInQue, stat.cbOutQue};
     return int(ComStat.InQueue);
 }
@@ -112,7 +126,7 @@ int TKOVUSB::Read(void *buffer, int count)
 {
     quint32 read = 0;
     if (!m_library->W32_ReadFile(Handle, buffer, quint32(count), &read, nullptr))
-        throw OstrelError(Msg::UsbReadError);
+        failed(Msg::UsbReadError);
     return int(read);
 }
 
@@ -120,7 +134,7 @@ int TKOVUSB::Write(const void *buffer, int count)
 {
     quint32 written = 0;
     if (!m_library->W32_WriteFile(Handle, buffer, quint32(count), &written, nullptr))
-        throw OstrelError(Msg::UsbWriteError);
+        failed(Msg::UsbWriteError);
     if (written < quint32(count))
         throw OstrelError(Msg::SerialWriteShort);
     return int(written);

@@ -45,6 +45,36 @@ public:
     std::function<void()> WhileWaiting;
     static constexpr int KeepAliveIntervalMs = 10;
 
+    // The line's pace as the transport knows it: bits per second (0 when not
+    // known: the slowest rate offered is assumed) and how long an adapter
+    // between the controller and us may hold received bytes back.
+    int LineRate = 0;
+    int AdapterLatencyMs = 0;
+    static constexpr int AssumedRate = 9600;
+    // Wire time of bytes at the line's rate, 10 bits a byte, rounded up.
+    int WireMs(qint64 bytes) const;
+    // How long a frame's remaining bytes may take once its first byte came:
+    // twice their wire time, the adapter's latency and a margin for the system.
+    int RestAllowanceMs(int bytes) const;
+    // How long the line must stay quiet to count as done: a few character
+    // times and twice the adapter's latency (it may hold a part of a reply).
+    int QuietMs() const;
+    // Bytes taken from the line by ReadReply, DrainInput and DiscardInput.
+    qint64 BytesTaken = 0;
+    // Set by a transport whose link went away (an adapter pulled out, say):
+    // nothing more passes, so there is nothing to wait for.
+    bool LinkGone = false;
+
+    // Parity, framing and overrun errors the line reported since it opened.
+    struct LineErrorCounts
+    {
+        quint32 Parity = 0;
+        quint32 Framing = 0;
+        quint32 Overrun = 0;
+        bool any() const { return Parity || Framing || Overrun; }
+    };
+    virtual LineErrorCounts LineErrors() const { return m_lineErrors; }
+
     // Transport operations, in their fixed order.
     virtual bool IsOpen() const final { return Handle != InvalidHandle; }
     virtual int InQueueCount() = 0;
@@ -64,18 +94,29 @@ public:
     int SendRequest(quint8 command, int address, int words, int repeat);
     int SendBlock(quint8 command, int address, int words, const void *data);
     // Reads one reply frame 06 n payload[2n] checksum; copies at most capacity
-    // payload bytes into destination (may be null) and returns 2n. A negative
-    // timeout means ReplyTimeout; one deadline covers the whole frame.
+    // payload bytes into destination (may be null) and returns 2n. Bytes that
+    // cannot start a reply are skipped. The first byte of the reply has
+    // timeoutMs (negative: ReplyTimeout), the rest RestAllowanceMs from then.
     int ReadReply(void *destination, int capacity, int timeoutMs = -1);
     // Reads and drops input until none has come for quietMs, for at most
     // limitMs; false when input was still coming at the limit.
     bool DrainInput(int quietMs, int limitMs);
+    // Drops what is waiting now, without waiting; returns how many bytes.
+    int DiscardInput();
 
     void SetClock(kov::Clock &clock) { m_clock = &clock; }
     kov::Clock &clock() const { return *m_clock; }
 
+protected:
+    // Counts the error flags of a clear-errors call (CE_RXOVER, CE_OVERRUN,
+    // CE_RXPARITY, CE_FRAME).
+    void countCommErrors(quint32 flags);
+    LineErrorCounts m_lineErrors;
+
 private:
-    void waitForInput(int count, qint64 t0, int timeoutMs);
+    // Waits until count bytes are waiting; past deadline raises message.
+    void waitForInput(int count, qint64 deadline, const char *message);
+    int take(void *buffer, int count);
 
     kov::Clock *m_clock;
 };
@@ -115,9 +156,8 @@ public:
     void Close() override;
     int Read(void *buffer, int count) override;
     int Write(const void *buffer, int count) override;
-#if !defined(Q_OS_WIN)
     void WaitReadable(int ms) override;
-#endif
+    LineErrorCounts LineErrors() const override;
 
 private:
     // The system's codes SetParams reports for a closed port and for settings
@@ -129,11 +169,20 @@ private:
     // "dbg.out" afresh in the working folder; a failure is logged and the port stays usable.
     void openDebugCopy();
     void copyToDebug(const void *buffer, int count);
+    // Marks the link gone and raises the error naming the port and the system's code.
+    [[noreturn]] void linkGone(const QString &code);
+    // Lowers the latency of a USB-serial adapter where the system lets us, and
+    // says how when it does not; sets AdapterLatencyMs.
+    void lowerAdapterLatency();
+
+    QString m_name;   // as opened
 
 #if defined(Q_OS_WIN)
     QByteArray m_received;                 // read from the port, not yet taken
+    quint32 m_readWaitMs = 0;   // the read time-out the port has now
 #else
     std::unique_ptr<QSerialPort> m_port;
+    LineErrorCounts m_countsAtOpen;   // the driver's counters when the port opened
 #endif
     std::unique_ptr<QFile> m_debugCopy;
 };
@@ -163,6 +212,8 @@ public:
 
 private:
     void writeExact(const void *data, quint32 count);
+    // Raises message, or that the device is gone when the library says so.
+    [[noreturn]] void failed(const char *message);
 
     d2xx::Library *m_library;
 };

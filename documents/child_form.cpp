@@ -58,11 +58,7 @@ void TChildForm::FormCloseQuery()
     case SaveAnswer::Yes:
     case SaveAnswer::YesToAll:
         if (FileName().isEmpty()) {
-            TFileDialog *saveAs = m_services.saveAsDialog;
-            if (!saveAs || !saveAs->Execute())
-                throw OstrelError::cancel();
-            // The chosen type, as Save As honours it; the name changes only with a save that went through.
-            SaveToFile(saveAs->FileName(), saveAs->FilterIndex());
+            SaveUnderChosenName();
             return;
         }
         SaveToFile(FileName(), FileKindOwn);
@@ -73,6 +69,15 @@ void TChildForm::FormCloseQuery()
     default:
         throw OstrelError::cancel();
     }
+}
+
+void TChildForm::SaveUnderChosenName()
+{
+    TFileDialog *saveAs = m_services.saveAsDialog;
+    if (!saveAs || !saveAs->Execute())
+        throw OstrelError::cancel();
+    // The chosen type, as Save As honours it; the name changes only with a save that went through.
+    SaveToFile(saveAs->FileName(), saveAs->FilterIndex());
 }
 
 void TChildForm::CloseAllChildren(const QList<TChildForm *> &children)

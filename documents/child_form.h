@@ -52,6 +52,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Runs the hosting window's Save As dialog and saves under the name and in
+    // the type chosen; a cancel (or no dialog) raises a silent cancel.
+    void SaveUnderChosenName();
 
 private:
     const DocumentServices m_services;

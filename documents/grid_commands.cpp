@@ -114,6 +114,38 @@ QList<QStringList> ParseClipboardText(const QString &text)
     return rows;
 }
 
+bool PastesAtCell(const StringGrid &grid)
+{
+    const GridRect sel = grid.selection();
+    return sel.top == sel.bottom && sel.left == sel.right;
+}
+
+PasteLeftOut FindPasteLeftOut(const StringGrid &grid, const QList<QStringList> &rows)
+{
+    const GridRect sel = grid.selection();
+    const bool atCell = PastesAtCell(grid);
+    const qsizetype linesTaken = atCell ? grid.rowCount() - sel.top : sel.bottom - sel.top + 1;
+    const qsizetype fieldsTaken = atCell ? grid.colCount() - sel.left : sel.right - sel.left + 1;
+    PasteLeftOut out;
+    out.clipboardLines = int(rows.size());
+    for (qsizetype line = 0; line < rows.size(); ++line) {
+        bool lost = false;
+        for (qsizetype k = line < linesTaken ? fieldsTaken : 0; k < rows[line].size(); ++k) {
+            if (rows[line][k].isEmpty())
+                continue;
+            ++out.texts;
+            if (!lost)
+                ++out.lines;
+            lost = true;
+            if (out.firstLine == 0) {
+                out.firstLine = int(line + 1);
+                out.firstText = rows[line][k];
+            }
+        }
+    }
+    return out;
+}
+
 GridRect GridPasteAtCell(StringGrid &grid, const GridBlock &block)
 {
     const GridRect sel = grid.selection();

@@ -30,6 +30,23 @@ GridBlock DeserializeGridBlock(const QByteArray &data);
 // tabs and line breaks. A NUL character ends the text.
 QList<QStringList> ParseClipboardText(const QString &text);
 
+// Whether a paste now goes at the cursor cell (GridPasteAtCell, one cell
+// selected) or into the selected block (GridPasteIntoSelection).
+bool PastesAtCell(const StringGrid &grid);
+
+// What pasting rows now (as PastesAtCell chooses) leaves out: the texts no cell
+// takes because they lie past the grid's last row or column, or outside the
+// selected block. Empty fields count for nothing.
+struct PasteLeftOut
+{
+    int clipboardLines = 0;
+    int lines = 0;   // lines holding a text left out
+    int texts = 0;
+    int firstLine = 0;   // 1-based line of the first text left out
+    QString firstText;
+};
+PasteLeftOut FindPasteLeftOut(const StringGrid &grid, const QList<QStringList> &rows);
+
 // Pastes a block with its top-left at the selection's top-left cell; cells no
 // field reaches keep their text, what falls outside the grid is dropped.
 // Returns the rectangle it filled.

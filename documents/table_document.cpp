@@ -152,12 +152,17 @@ void TableDocument::clearCells()
 {
     keepImageSize();
     std::memset(m_image.data(), 0xFF, TableImageSize);
+    clearTexts();
+    m_imageStale = false;
+}
+
+void TableDocument::clearTexts()
+{
     for (int row = 1; row <= TableRowCount; ++row) {
         m_grid.setCell(NumberColumn, row, RowNumberText(row));
         m_grid.setCell(ConvStrColumn, row, QByteArray());
         m_grid.setCell(BarcodeColumn, row, QByteArray());
     }
-    m_imageStale = false;
 }
 
 void TableDocument::ClearTable()
@@ -167,30 +172,57 @@ void TableDocument::ClearTable()
 
 void TableDocument::LoadFromFile(const QString &fileName, int format)
 {
-    if (format == FileKindBinary)
-        loadBinary(fileName);
-    else
-        loadText(fileName, format == FileKindSheet);
+    // Taken before the read: a change while it reads shows as a change later.
+    const FileStamp stamp = FileStamp::Of(fileName);
+    Apply([&] { read(fileName, format); });
     // Only a load that went through changes the kind a later save uses.
     m_fileKind = format < 0 ? -1 : format;
+    m_fileStamp = stamp;
     if (m_history)
         m_history->Clear();
     setFileName(fileName);
 }
 
-void TableDocument::loadText(const QString &fileName, bool sheet)
+void TableDocument::Reload()
+{
+    const FileStamp stamp = FileStamp::Of(m_fileName);
+    // A text file fills only the rows it has lines for; the rest must not keep the old texts.
+    Change(EditStep::Reload, [this] {
+        clearTexts();
+        read(m_fileName, m_fileKind);
+    });
+    if (m_fileKind == FileKindBinary)
+        m_imageStale = false;   // the image is the file's
+    m_fileStamp = stamp;
+    setModified(false);
+}
+
+bool TableDocument::FileChangedOnDisk() const
+{
+    return !m_fileName.isEmpty() && FileStamp::Of(m_fileName).ChangedSince(m_fileStamp);
+}
+
+void TableDocument::read(const QString &fileName, int format)
+{
+    if (format == FileKindBinary)
+        readBinary(fileName);
+    else
+        readText(fileName, format == FileKindSheet);
+}
+
+void TableDocument::readText(const QString &fileName, bool sheet)
 {
     QElapsedTimer timer;
     timer.start();
     const QByteArray text = ReadTextFile(fileName);
     LeftOutText leftOut;
     if (sheet) {
-        Apply([&] { leftOut = ParseSheetTable(text, m_grid, fileName); });
+        leftOut = ParseSheetTable(text, m_grid, fileName);
     } else {
         const QList<QByteArray> lines = SplitTextLines(text);
         if (lines.isEmpty())
             throw OstrelError(Msg::CsvEmpty);
-        Apply([&] { leftOut = ParseTextTable(lines, m_grid); });
+        leftOut = ParseTextTable(lines, m_grid);
     }
     m_imageStale = true;
     zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));
@@ -198,7 +230,7 @@ void TableDocument::loadText(const QString &fileName, bool sheet)
         zered::LogText(zered::clWarning, leftOut.warning(fileName));
 }
 
-void TableDocument::loadBinary(const QString &fileName)
+void TableDocument::readBinary(const QString &fileName)
 {
     // Read beside the image, so a short file leaves it as it was.
     const QByteArray bytes = ReadFileHead(fileName, TableImageSize);
@@ -206,14 +238,15 @@ void TableDocument::loadBinary(const QString &fileName)
         throw OstrelError(Msg::SizeMismatched);
     keepImageSize();
     std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
-    ImageToGrid();
+    decodeImage();
 }
 
 void TableDocument::SaveToFile(const QString &fileName, int format)
 {
-    save(fileName, format, [&](const std::function<void(QIODevice &)> &write) {
+    const QByteArray written = save(fileName, format, [&](const std::function<void(QIODevice &)> &write) {
         WriteFileSafely(fileName, write);
     });
+    m_fileStamp = FileStamp::Written(fileName, written);
     setFileName(fileName);
     setModified(false);
 }
@@ -223,15 +256,16 @@ void TableDocument::SaveToDevice(QIODevice &device, const QString &fileName, int
     save(fileName, format, [&](const std::function<void(QIODevice &)> &write) { write(device); });
 }
 
-void TableDocument::save(const QString &fileName, int format,
-                         const std::function<void(const std::function<void(QIODevice &)> &)> &writeFile)
+QByteArray TableDocument::save(const QString &fileName, int format,
+                               const std::function<void(const std::function<void(QIODevice &)> &)> &writeFile)
 {
     QElapsedTimer timer;
     timer.start();
     const int kind = format >= 0 ? format : m_fileKind;
     // The document changes only once the bytes are written.
+    QByteArray bytes;
     if (kind == FileKindBinary) {
-        QByteArray bytes(TableImageSize, Qt::Uninitialized);
+        bytes = QByteArray(TableImageSize, Qt::Uninitialized);
         EncodeTableImage(m_grid, bytes.data());
         writeFile([&](QIODevice &device) {
             if (!WriteAll(device, bytes))
@@ -241,10 +275,9 @@ void TableDocument::save(const QString &fileName, int format,
         std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
         m_imageStale = false;
     } else {
-        const QByteArray text =
-            kind == FileKindSheet ? FormatSheetTable(m_grid, fileName) : FormatTextTable(m_grid, fileName);
+        bytes = kind == FileKindSheet ? FormatSheetTable(m_grid, fileName) : FormatTextTable(m_grid, fileName);
         writeFile([&](QIODevice &device) {
-            if (!WriteAll(device, text))
+            if (!WriteAll(device, bytes))
                 throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));
         });
         Apply([this] {
@@ -256,6 +289,7 @@ void TableDocument::save(const QString &fileName, int format,
         m_fileKind = format;
     if (kind != FileKindBinary)
         zered::LogPrint(zered::clBlack, Msg::SaveToTimed, qUtf8Printable(fileName), int(timer.elapsed()));
+    return bytes;
 }
 
 // Commands
@@ -349,9 +383,8 @@ GridBlock TableDocument::CutSelection()
 void TableDocument::PasteBlock(const GridBlock &block)
 {
     Change(EditStep::Paste, [&] {
-        const GridRect sel = m_grid.selection();
-        const bool single = sel.top == sel.bottom && sel.left == sel.right;
-        m_grid.setSelection(single ? GridPasteAtCell(m_grid, block) : GridPasteIntoSelection(m_grid, block));
+        m_grid.setSelection(PastesAtCell(m_grid) ? GridPasteAtCell(m_grid, block)
+                                                 : GridPasteIntoSelection(m_grid, block));
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/file_stamp.h"
 #include "documents/grid_commands.h"
 #include "documents/grid_replace.h"
 #include "documents/string_grid.h"
@@ -113,6 +114,13 @@ public:
     // FileKind (-1 when negative). A text load that leaves text out logs one
     // warning. The document then belongs to the file and is unmodified.
     void LoadFromFile(const QString &fileName, int format);
+    // Reads its file again in its kind, as one step of the history; the texts
+    // read are then the saved ones.
+    void Reload();
+    // The file as the document last read or wrote it; none while it has no file.
+    const FileStamp &fileStamp() const { return m_fileStamp; }
+    // Another program has changed the document's file since (reads the file).
+    bool FileChangedOnDisk() const;
     // Saves in format if it is >= 0 (and remembers it), else in FileKind; the
     // document then belongs to the file and is unmodified.
     void SaveToFile(const QString &fileName, int format);
@@ -139,17 +147,23 @@ private:
     GridPlace Place() const;
     void keepImageSize();
     void decodeImage();
-    void clearCells();
-    void loadText(const QString &fileName, bool sheet);
-    void loadBinary(const QString &fileName);
-    void save(const QString &fileName, int format,
-              const std::function<void(const std::function<void(QIODevice &)> &)> &writeFile);
+    void clearCells();   // the image and the texts
+    void clearTexts();   // empty texts, numbers 1..512
+    // Reads a file into the grid (and the image, for a binary one); the caller
+    // runs it inside Apply or Change.
+    void read(const QString &fileName, int format);
+    void readText(const QString &fileName, bool sheet);
+    void readBinary(const QString &fileName);
+    // Returns the bytes it wrote.
+    QByteArray save(const QString &fileName, int format,
+                    const std::function<void(const std::function<void(QIODevice &)> &)> &writeFile);
 
     StringGrid m_grid;
     QByteArray m_image;
     bool m_imageStale = false;
     int m_fileKind = 0;
     QString m_fileName;
+    FileStamp m_fileStamp;
     int m_sortColumn = -1;
     int m_sortDirection = 1;
     TableHistory *m_history = nullptr;   // a child of the document

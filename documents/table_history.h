@@ -7,7 +7,8 @@
 #include <QObject>
 
 // What a step of a table's history did, so the window can name it ("Undo Paste").
-enum class EditStep { Typing, Cut, Paste, DeleteRows, InsertRows, Sort, Clear, MoveRow, Receive, Replace, FillDown, FillSeries };
+enum class EditStep { Typing, Cut, Paste, DeleteRows, InsertRows, Sort, Clear, MoveRow, Receive, Reload, Replace,
+                      FillDown, FillSeries };
 inline constexpr int EditStepCount = int(EditStep::FillSeries) + 1;
 
 // Where the cursor and the selection were.

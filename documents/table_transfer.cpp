@@ -14,47 +14,126 @@
 #include <QFileInfo>
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace {
 
-// A stopped transfer may have cut a reply short that the controller goes on
-// sending; the line counts as clean once it has been quiet this long. A whole
-// table's reply at 115200 baud takes 6 s, hence the limit.
-constexpr int SettleQuietMs = 200;
-constexpr int SettleLimitMs = 8000;
+using namespace TableLink;
+
+// One block of the table as the controller sends it: 06 80, 256 bytes, checksum.
+constexpr int BlockFrameBytes = 2 + BlockBytes + 1;
+constexpr qint64 WholeReplyBytes = qint64(BlockCount) * BlockFrameBytes;
+// A block is asked for this many more times after a fault of the line.
+constexpr int MaxRetries = 3;
+// What a drain may take beyond twice the wire time of what the controller may still send.
+constexpr int SettleSlackMs = 1000;
+
+// The port of one operation (backup, send and read-back share it) and what
+// the controller may still send if the operation stopped now.
+struct Link
+{
+    TKOVPort &port;
+    TransferHost &host;
+    qint64 mayStillSend = WholeReplyBytes;
+    const char *cancelled = nullptr;   // logged when the step under way is cancelled
+};
+
+// Reads and drops what the controller still sends until the line has been
+// quiet a while; false when bytes were still coming at the limit, which is
+// scaled to what it may still send at the line's rate.
+bool DrainUntilQuiet(Link &link)
+{
+    TKOVPort &port = link.port;
+    return port.DrainInput(port.QuietMs(), 2 * port.WireMs(link.mayStillSend) + port.QuietMs() + SettleSlackMs);
+}
 
 // Drops what the controller still sends after a transfer stopped, so that the
 // next one does not read it as its reply. Never raises: the transfer's own
 // error is the one that goes on.
-void SettleLine(TKOVPort &port, TransferHost &host)
+void SettleLine(Link &link)
 {
-    port.WhileWaiting = [&host] { host.KeepAlive(false); };
-    host.LineSettling(true);
+    link.port.WhileWaiting = [&host = link.host] { host.KeepAlive(false); };
+    link.host.LineSettling(true);
     try {
-        if (!port.DrainInput(SettleQuietMs, SettleLimitMs))
-            zered::LogPrint(zered::clMagenta, Msg::LineStillBusy, SettleLimitMs / 1000);
+        QElapsedTimer timer;
+        timer.start();
+        if (!DrainUntilQuiet(link))
+            zered::LogPrint(zered::clMagenta, Msg::LineStillBusy, int(timer.elapsed() / 1000));
     } catch (const OstrelError &e) {
         zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.message()));
     }
-    host.LineSettling(false);
+    link.host.LineSettling(false);
 }
 
-// Runs work on the opened port; the port is closed and the progress ended
-// however it ends. When work is cancelled, cancelled (when given) is logged;
-// when it stops early, the line is drained first.
-void WithPort(TransferHost &host, const char *cancelled, const std::function<void(TKOVPort &)> &work)
+// The line naming the parity, framing and overrun errors seen, or nothing.
+QString LineErrorsLine(const TKOVPort &port)
+{
+    const TKOVPort::LineErrorCounts counts = port.LineErrors();
+    if (!counts.any())
+        return QString();
+    QStringList kinds;
+    for (const auto &[count, text] :
+         {std::pair{counts.Parity, Msg::ParityErrors}, std::pair{counts.Framing, Msg::FramingErrors},
+          std::pair{counts.Overrun, Msg::OverrunErrors}})
+        if (count)
+            kinds.append(QString::fromUtf8(text).arg(count));
+    return QString::fromUtf8(Msg::LineErrorsSeen).arg(kinds.join(u", "));
+}
+
+QString WithLine(const QString &detail, const QString &line)
+{
+    if (line.isEmpty())
+        return detail;
+    return detail.isEmpty() ? line : detail + u'\n' + line;
+}
+
+// Whatever the controller was still sending (for a transfer killed before,
+// say) ends before anything is asked of it; the host says why it waits once
+// something did come. A line that never falls quiet ends the transfer.
+void AwaitQuietLine(Link &link, bool cancellable)
+{
+    TKOVPort &port = link.port;
+    TransferHost &host = link.host;
+    struct Settling
+    {
+        TransferHost &host;
+        bool on = false;
+        ~Settling()
+        {
+            if (on)
+                host.LineSettling(false);
+        }
+    } settling{host};
+    port.WhileWaiting = [&] {
+        if (!settling.on && port.BytesTaken > 0)
+            host.LineSettling(settling.on = true);
+        host.KeepAlive(cancellable);
+    };
+    QElapsedTimer timer;
+    timer.start();
+    if (!DrainUntilQuiet(link))
+        throw OstrelError(QString::fromUtf8(Msg::LineNotQuiet).arg(timer.elapsed() / 1000));
+}
+
+// Runs work on the opened port, after the line fell quiet; the port is closed
+// and the progress ended however it ends. When the work stops early, the line
+// is drained first, unless the port went away. With a text for a cancel, the
+// wait for a quiet line may be cancelled too.
+void WithPort(TransferHost &host, const char *cancelled, const std::function<void(Link &)> &work)
 {
     struct EndProgress
     {
         TransferHost &host;
         ~EndProgress() { host.ProgressEnd(); }
     } endProgress{host};
-    TKOVPort *port = nullptr;
+    std::optional<Link> link;
+    bool working = false;   // the line was quiet and the work began
     const auto stopped = [&](bool cancel) {
-        if (cancel && cancelled)
-            zered::LogPrint(zered::clBlack, "%s", cancelled);
-        if (port)
-            SettleLine(*port, host);
+        if (cancel && link && link->cancelled)
+            zered::LogPrint(zered::clBlack, "%s", link->cancelled);
+        if (link && working && !link->port.LinkGone)
+            SettleLine(*link);
         try {
             host.ClosePort();
         } catch (const OstrelError &closing) {
@@ -63,11 +142,18 @@ void WithPort(TransferHost &host, const char *cancelled, const std::function<voi
         }
     };
     try {
-        port = &host.OpenPort();
-        work(*port);
+        link.emplace(Link{host.OpenPort(), host});
+        link->cancelled = cancelled;
+        AwaitQuietLine(*link, cancelled != nullptr);
+        working = true;
+        work(*link);
     } catch (const OstrelError &e) {
+        // Counted before the port is closed and released.
+        const QString lineErrors = link && !e.isCancel() ? LineErrorsLine(link->port) : QString();
         stopped(e.isCancel());
-        throw;
+        if (lineErrors.isEmpty())
+            throw;
+        throw OstrelError(e.message(), WithLine(e.detail(), lineErrors));
     } catch (...) {
         stopped(false);
         throw;
@@ -76,17 +162,127 @@ void WithPort(TransferHost &host, const char *cancelled, const std::function<voi
 }
 
 // Sets the port's wait to keep the host alive, for the work on it.
-void KeepHostAlive(TKOVPort &port, TransferHost &host, bool cancellable)
+void KeepHostAlive(Link &link, bool cancellable)
 {
-    port.WhileWaiting = [&host, cancellable] { host.KeepAlive(cancellable); };
+    link.port.WhileWaiting = [&host = link.host, cancellable] { host.KeepAlive(cancellable); };
 }
 
-// The line a failed send adds: what the controller now holds and where its
-// table from before the send is.
+// Whether a failed reply is asked for again: a fault of the line (no answer,
+// a garbled one), on a line that is still there, with retries left. A
+// time-out counts only once something came from the line: a controller that
+// never answered is not attached, and asking again would only wait longer.
+bool WorthRetrying(const OstrelError &e, const TKOVPort &port, int retries)
+{
+    const QString &message = e.message();
+    const bool lineFault = message == QLatin1String(Msg::ChecksumMismatched)
+                           || message == QLatin1String(Msg::ReplyHeaderMissing)
+                           || (message == QLatin1String(Msg::ReadTimeout) && port.BytesTaken > 0);
+    return lineFault && !port.LinkGone && retries < MaxRetries;
+}
+
+// Says that block goes again and waits until the rest of the failed reply has
+// passed; a line that does not fall quiet ends the transfer with error.
+void PrepareRetry(Link &link, int block, const OstrelError &error)
+{
+    zered::LogPrint(zered::clWarning, Msg::BlockAgain, block, qUtf8Printable(error.message()));
+    if (!DrainUntilQuiet(link))
+        throw error;
+}
+
+// Reads the controller's table over the link; progress in lime.
+QByteArray ReadTableOn(Link &link)
+{
+    TKOVPort &port = link.port;
+    TransferHost &host = link.host;
+    // Blocks go into an image of their own: the caller's table changes only
+    // when all of them arrived.
+    QByteArray image(TableImageSize, Qt::Uninitialized);
+    KeepHostAlive(link, true);
+    host.ProgressStart(BlockCount, 0, zered::clLime);
+    // One request brings the blocks from one on; after a fault the controller
+    // is asked again from the failed block.
+    const auto request = [&](int from) {
+        port.DiscardInput();
+        port.SendRequest(ReadCommand, Address + BlockBytes * from, BlockWords, BlockCount - from);
+    };
+    request(0);
+    int retries = 0;
+    for (int block = 0; block < BlockCount;) {
+        link.mayStillSend = qint64(BlockCount - block) * BlockFrameBytes;
+        try {
+            if (port.ReadReply(image.data() + BlockBytes * block, BlockBytes) != BlockBytes)
+                throw OstrelError(Msg::RecvError);
+        } catch (const OstrelError &e) {
+            if (!WorthRetrying(e, port, retries++))
+                throw;
+            PrepareRetry(link, block, e);
+            request(block);
+            continue;
+        }
+        retries = 0;
+        host.ProgressStep(block, zered::clLime);
+        host.KeepAlive(true);
+        ++block;
+    }
+    link.mayStillSend = 0;
+    return image;
+}
+
+// ReadTableOn with its "recv text list" line.
+QByteArray ReadTableLogged(Link &link)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QByteArray image = ReadTableOn(link);
+    zered::LogPrint(zered::clBlack, Msg::RecvTextList, int(timer.elapsed()));
+    return image;
+}
+
+// Writes the image block by block, each acknowledged; progress in red. Once
+// started, a send runs to its end or its first error. inFlight is the block
+// being written, -1 once all are.
+void WriteTableOn(Link &link, const QByteArray &image, int &inFlight)
+{
+    TKOVPort &port = link.port;
+    QElapsedTimer timer;
+    timer.start();
+    KeepHostAlive(link, false);
+    link.cancelled = nullptr;
+    link.mayStillSend = TKOVPort::MaxReplySize;
+    link.host.ProgressStart(BlockCount, 0, zered::clRed);
+    for (int block = 0; block < BlockCount; ++block) {
+        inFlight = block;
+        // Writing a block again at its address does no harm: a fault of the
+        // line is answered by writing it again.
+        for (int retries = 0;; ++retries) {
+            port.DiscardInput();
+            if (port.SendBlock(WriteCommand, Address + BlockBytes * block, BlockWords,
+                               image.constData() + BlockBytes * block)
+                != 7 + BlockBytes + 1)
+                throw OstrelError(Msg::SendError);
+            try {
+                if (port.ReadReply(nullptr, 0) != 0)
+                    throw OstrelError(Msg::NoAck);
+                break;
+            } catch (const OstrelError &e) {
+                if (!WorthRetrying(e, port, retries))
+                    throw;
+                PrepareRetry(link, block, e);
+            }
+        }
+        link.host.ProgressStep(block, zered::clRed);
+        link.host.KeepAlive(false);
+    }
+    inFlight = -1;
+    zered::LogPrint(zered::clBlack, Msg::SendTextList, int(timer.elapsed()));
+}
+
+// The line a failed send adds: what the controller now holds (the block in
+// flight may have been written) and where its table from before the send is.
 QString PartlyWrittenLine(int failedBlock, const QString &backup)
 {
     QString line = failedBlock == 0 ? QString::fromUtf8(Msg::SendBlock0Only)
-                                    : QString::fromUtf8(Msg::SendPartlyWritten).arg(failedBlock - 1);
+                                    : QString::fromUtf8(Msg::SendPartlyWritten).arg(failedBlock - 1).arg(failedBlock);
     line += backup.isEmpty() ? QString::fromUtf8(Msg::SendNoBackup)
                                  : QString::fromUtf8(Msg::SendBackupIs).arg(backup);
     return line;
@@ -96,22 +292,11 @@ QString PartlyWrittenLine(int failedBlock, const QString &backup)
 
 QByteArray ReadControllerTable(TransferHost &host, const char *cancelled)
 {
-    using namespace TableLink;
     QElapsedTimer timer;
     timer.start();
-    // Blocks go into an image of their own: the caller's table changes only
-    // when all of them arrived.
-    QByteArray image(TableImageSize, Qt::Uninitialized);
-    WithPort(host, cancelled, [&](TKOVPort &port) {
-        KeepHostAlive(port, host, true);
-        host.ProgressStart(BlockCount, 0, zered::clLime);
-        port.SendRequest(ReadCommand, Address, BlockWords, BlockCount);
-        for (int block = 0; block < BlockCount; ++block) {
-            if (port.ReadReply(image.data() + BlockBytes * block, BlockBytes) != BlockBytes)
-                throw OstrelError(Msg::RecvError);
-            host.ProgressStep(block, zered::clLime);
-            host.KeepAlive(true);
-        }
+    QByteArray image;
+    WithPort(host, cancelled, [&](Link &link) {
+        image = ReadTableOn(link);
         zered::LogPrint(zered::clBlack, Msg::RecvTextList, int(timer.elapsed()));
     });
     return image;
@@ -145,43 +330,29 @@ void VerifyTable(const QByteArray &sent, const QByteArray &readBack)
 
 void SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety)
 {
-    using namespace TableLink;
     if (document.imageStale())
         document.Update();
+    const QByteArray &image = document.image();
     QString backup;
-    if (!safety.backupFolder.isEmpty())
-        backup = SaveTableBackup(ReadControllerTable(host, Msg::BackupCancelled), safety.backupFolder);
-    QElapsedTimer timer;
-    timer.start();
-    int failedBlock = -1;   // the block being written, once writing began
+    int inFlight = -1;   // the block being written, once writing began
     try {
-        WithPort(host, nullptr, [&](TKOVPort &port) {
-            // Once started, a send runs to its end or its first error.
-            KeepHostAlive(port, host, false);
-            host.ProgressStart(BlockCount, 0, zered::clRed);
-            const char *image = document.image().constData();
-            for (int block = 0; block < BlockCount; ++block) {
-                failedBlock = block;
-                if (port.SendBlock(WriteCommand, Address + BlockBytes * block, BlockWords,
-                                   image + BlockBytes * block)
-                    != 7 + BlockBytes + 1)
-                    throw OstrelError(Msg::SendError);
-                if (port.ReadReply(nullptr, 0) != 0)
-                    throw OstrelError(Msg::NoAck);
-                host.ProgressStep(block, zered::clRed);
-                host.KeepAlive(false);
+        // Backup, write and read-back on one open port: the lines are set once.
+        const bool backingUp = !safety.backupFolder.isEmpty();
+        WithPort(host, backingUp ? Msg::BackupCancelled : nullptr, [&](Link &link) {
+            if (backingUp) {
+                backup = SaveTableBackup(ReadTableLogged(link), safety.backupFolder);
             }
-            failedBlock = -1;
-            zered::LogPrint(zered::clBlack, Msg::SendTextList, int(timer.elapsed()));
+            WriteTableOn(link, image, inFlight);
+            if (safety.verify) {
+                link.cancelled = Msg::VerifyCancelled;
+                VerifyTable(image, ReadTableLogged(link));
+            }
         });
     } catch (const OstrelError &e) {
-        if (failedBlock < 0)
+        if (inFlight < 0)
             throw;
-        const QString line = PartlyWrittenLine(failedBlock, backup);
-        throw OstrelError(e.message(), e.detail().isEmpty() ? line : e.detail() + u'\n' + line);
+        throw OstrelError(e.message(), WithLine(e.detail(), PartlyWrittenLine(inFlight, backup)));
     }
-    if (safety.verify)
-        VerifyTable(document.image(), ReadControllerTable(host, Msg::VerifyCancelled));
 }
 
 void ReceiveTable(TableDocument &document, TransferHost &host)

@@ -90,6 +90,13 @@ TextGridView::TextGridView(TableDocument &document, QWidget *parent)
         zered::Guarded([&] { m_document.MoveRow(fromVisual + fr, toVisual + fr); });
     });
     connect(this, &QAbstractItemView::clicked, this, [this] { zered::Guarded([this] { TextGridClick(); }); });
+    // A header repaints changed sections where they would lie unscrolled, so
+    // below the first screen the row numbers of an insert or delete would stay
+    // as they were; they are repainted whole.
+    connect(&document, &TableDocument::cellsChanged, this, [this](const GridRect &area) {
+        if (area.left < m_document.grid().fixedCols())
+            verticalHeader()->viewport()->update();
+    });
     // The corner button draws no text of its own.
     if (auto *corner = findChild<QAbstractButton *>())
         corner->installEventFilter(this);

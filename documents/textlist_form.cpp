@@ -162,6 +162,7 @@ void TTextList2Form::followHistory()
     names[std::size_t(EditStep::Sort)] = name(TableAction::GridSort1);
     names[std::size_t(EditStep::Clear)] = name(TableAction::Clear1);
     names[std::size_t(EditStep::Receive)] = name(TableAction::Recv1);
+    names[std::size_t(EditStep::Reload)] = LocaleLookup(QStringLiteral("step reload"), QStringLiteral("Reload"));
     m_history = new TableUndoStack(document(), names);
     document().setHistory(m_history);
 
@@ -327,11 +328,61 @@ bool TTextList2Form::IsModified() const
 
 void TTextList2Form::SaveToFile(const QString &name, int format)
 {
-    EndEditing();
+    try {
+        EndEditing();
+    } catch (const OstrelError &refused) {
+        // The refusal says what the cell cannot take; the save it stopped must say so too.
+        throw OstrelError(refused.message() + QString::fromUtf8(Msg::NothingSaved), refused.detail());
+    }
+    if (SameFile(name, FileName()) && document().FileChangedOnDisk()) {
+        const FileStamp now = FileStamp::Of(name);
+        const QString question =
+            QString::fromUtf8(Msg::AskOverwriteChanged).arg(windowTitle(), now.TimeText(), QString::number(now.size));
+        switch (Prompts().AskOverwriteChanged(question)) {
+        case ChangedFileAnswer::Overwrite: break;
+        case ChangedFileAnswer::SaveAs: SaveUnderChosenName(); return;
+        case ChangedFileAnswer::Cancel: throw OstrelError::cancel();
+        }
+    }
     const int kind = format >= 0 ? format : document().fileKind();
     if (kind == FileKindBinary && !confirmIfLossy(Msg::AskSaveBinaryAnyway))
         throw OstrelError::cancel();   // the operator goes back to the table
     document().SaveToFile(name, format);
+}
+
+void TTextList2Form::Reload1Execute()
+{
+    if (FileName().isEmpty())
+        return;
+    if (IsModified() && !Prompts().Confirm(QString::fromUtf8(Msg::AskReloadDiscarding).arg(windowTitle())))
+        return;
+    EndEditing();
+    document().Reload();
+}
+
+void TTextList2Form::OfferReloadIfChanged()
+{
+    if (m_offeringReload || FileName().isEmpty())
+        return;
+    const FileStamp now = FileStamp::Of(FileName());
+    if (!now.ChangedSince(document().fileStamp()) || now.HoldsSameBytes(m_reloadDeclined))
+        return;
+    if (!IsModified()) {
+        document().Reload();
+        zered::LogPrint(zered::clBlack, Msg::ReloadedChanged, qUtf8Printable(FileName()));
+        return;
+    }
+    // Activation comes again while the question is open.
+    m_offeringReload = true;
+    const bool reload = Prompts().Confirm(
+        QString::fromUtf8(Msg::AskReloadChanged).arg(windowTitle(), now.TimeText(), QString::number(now.size)));
+    m_offeringReload = false;
+    if (!reload) {
+        m_reloadDeclined = now;
+        return;
+    }
+    EndEditing();
+    document().Reload();
 }
 
 void TTextList2Form::EndEditing()
@@ -354,7 +405,17 @@ void TTextList2Form::GridCopy1Execute()
 void TTextList2Form::GridPaste1Execute()
 {
     EndEditing();
-    PasteClipboard(document());
+    PasteClipboard(document(), [](const PasteLeftOut &leftOut) {
+        constexpr int Shown = 40;   // characters of the first text left out
+        const QString first = leftOut.firstText.size() > Shown ? leftOut.firstText.left(Shown) + u'…'
+                                                               : leftOut.firstText;
+        return Prompts().Confirm(QString::fromUtf8(Msg::AskPasteLeavingOut)
+                                     .arg(leftOut.clipboardLines)
+                                     .arg(leftOut.lines)
+                                     .arg(leftOut.texts)
+                                     .arg(leftOut.firstLine)
+                                     .arg(first));
+    });
 }
 
 void TTextList2Form::GridDelete1Execute()

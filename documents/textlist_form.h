@@ -45,8 +45,17 @@ public:
 
     // The document is modified, or a cell's editor is open.
     bool IsModified() const override;
-    // Ends in-place editing first; a binary save that would cut or lose text asks.
+    // Ends in-place editing first (a text the cell cannot take stops it); a save
+    // over the window's own file that another program has changed asks first,
+    // and so does a binary save that would cut or lose text.
     void SaveToFile(const QString &name, int format) override;
+    // File > Reload: reads the window's file again as one step of its history,
+    // asking first when that replaces unsaved changes.
+    void Reload1Execute();
+    // When the window's file was changed on disk: reads it again, unasked when
+    // the window holds no unsaved changes (with a log line), else after asking.
+    // Asks once per change that was kept out.
+    void OfferReloadIfChanged();
     void LoadFromFile(const QString &name, int format) { document().LoadFromFile(name, format); }
 
     void SetEditing(bool on) { TextGrid->SetEditing(on); }
@@ -102,6 +111,8 @@ private:
 
     TableActions m_actions;
     TableUndoStack *m_history = nullptr;   // the document owns it
+    FileStamp m_reloadDeclined;   // the file as it was when a reload was refused
+    bool m_offeringReload = false;   // its question is open
     QString m_searchText;
     TextGridView *TextGrid = nullptr;
     QWidget *Panel1 = nullptr;

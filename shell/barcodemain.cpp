@@ -11,6 +11,7 @@
 #include "common/user_prompts.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
+#include "documents/file_stamp.h"
 #include "documents/textlist_form.h"
 #include "shell/document_area.h"
 #include "shell/edit_commands.h"
@@ -187,6 +188,13 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     m_helpCommands->BuildVersionCaption();
 
     connect(documentArea(), &QMdiArea::subWindowActivated, this, &TOstrelMain::updateActions);
+    // After the activation is done: a question must not open in the middle of it.
+    connect(documentArea(), &QMdiArea::subWindowActivated, this, &TOstrelMain::CheckActiveFileOnDisk,
+            Qt::QueuedConnection);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            QMetaObject::invokeMethod(this, &TOstrelMain::CheckActiveFileOnDisk, Qt::QueuedConnection);
+    });
     // The active table's history: what its Undo and Redo would do.
     for (auto changed : {&QUndoGroup::canUndoChanged, &QUndoGroup::canRedoChanged})
         connect(&m_undoGroup, changed, this, &TOstrelMain::updateActions);
@@ -231,6 +239,10 @@ void TOstrelMain::createActions()
         zered::Guarded([this] { NewDocument(QString()); });
     });
     connect(action(MainAction::FileExit1), &QAction::triggered, this, &QWidget::close);
+    connect(action(MainAction::FileReload1), &QAction::triggered, this, [this] {
+        if (TTextList2Form *table = activeTable())
+            zered::Guarded([table] { table->Reload1Execute(); });
+    });
 }
 
 void TOstrelMain::linkHeadButtons()
@@ -357,6 +369,8 @@ void TOstrelMain::FormShow()
             m_fileCommands->AddRecent(path);
         } catch (const OstrelError &e) {
             zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.message()));
+            if (!e.detail().isEmpty())
+                zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.detail()));
         }
     }
     if (count == 1)
@@ -399,16 +413,31 @@ TTextList2Form *TOstrelMain::createTableWindow()
     auto *form = new TTextList2Form(
         {this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder(), &m_undoGroup});
     connect(&form->document(), &TableDocument::modifiedChanged, this, &TOstrelMain::updateActions);
+    connect(&form->document(), &TableDocument::fileNameChanged, this, &TOstrelMain::updateActions);
     m_form->documentArea->addDocument(form, {TableWindowClientWidth, TableWindowClientHeight});
     connect(form->parentWidget(), &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
     updateActions();
     return form;
 }
 
+TTextList2Form *TOstrelMain::windowOf(const QString &path) const
+{
+    for (TTextList2Form *form : documents())
+        if (!form->FileName().isEmpty() && SameFile(form->FileName(), path))
+            return form;
+    return nullptr;
+}
+
 TTextList2Form *TOstrelMain::OpenDocument(const QString &path, int kind)
 {
     if (!QFileInfo::exists(path))
-        throw OstrelError(Msg::FileNotFound);
+        throw OstrelError(Msg::FileNotFound, QString::fromUtf8(Msg::MissingFile).arg(path));
+    // Two windows on one file: the second save would undo the first unseen.
+    if (TTextList2Form *open = windowOf(path)) {
+        zered::LogPrint(zered::clBlack, Msg::AlreadyOpen, qUtf8Printable(path));
+        m_form->documentArea->showDocument(open);
+        return open;
+    }
     TTextList2Form *form = createTableWindow();
     form->LoadFromFile(path, ResolveLoadKind(kind, path));
     return form;
@@ -538,6 +567,15 @@ void TOstrelMain::dropEvent(QDropEvent *event)
     zered::Guarded([&] { DropFiles(paths); });
 }
 
+void TOstrelMain::CheckActiveFileOnDisk()
+{
+    // A transfer keeps the window alive but must find its table as it left it.
+    if (m_transferGuard)
+        return;
+    if (TTextList2Form *table = activeTable())
+        zered::Guarded([table] { table->OfferReloadIfChanged(); });
+}
+
 void TOstrelMain::updateActions()
 {
     if (m_destroying)
@@ -549,6 +587,7 @@ void TOstrelMain::updateActions()
                           MainAction::SearchCheckTable1})
         action(id)->setEnabled(table != nullptr);
     action(MainAction::FileSaveOverwrite1)->setEnabled(table && table->IsModified());
+    action(MainAction::FileReload1)->setEnabled(table && !table->FileName().isEmpty());
     action(MainAction::WindowCloseAll1)->setEnabled(!m_form->documentArea->subWindowList().isEmpty());
     m_windowCommands->updateActions();
     m_editCommands->updateActions();

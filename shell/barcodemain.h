@@ -90,6 +90,9 @@ public:
     FileCommands &fileCommands() const { return *m_fileCommands; }
     // Re-evaluates every command's enabled state.
     void updateActions();
+    // Offers to read the active window's file again when another program has
+    // changed it (run whenever a window or the program becomes active).
+    void CheckActiveFileOnDisk();
 
     DocumentArea *documentArea() const;
     PortComboBox *portCombo() const;
@@ -122,6 +125,8 @@ private:
     void placeCornerPanels();
     void ShowHint(const QString &hint);
     TTextList2Form *createTableWindow();
+    // The window that has path open; none when no window has.
+    TTextList2Form *windowOf(const QString &path) const;
 
     // Laid out first: the command table takes over the actions the form names.
     std::unique_ptr<Ui::TOstrelMain> m_form;

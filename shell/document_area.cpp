@@ -74,6 +74,16 @@ TTextList2Form *DocumentArea::activeDocument() const
     return m_forms.value(currentSubWindow());
 }
 
+void DocumentArea::showDocument(TTextList2Form *form)
+{
+    auto *frame = qobject_cast<QMdiSubWindow *>(form->parentWidget());
+    if (!frame)
+        return;
+    if (frame->isMinimized())
+        frame->showNormal();
+    setActiveSubWindow(frame);
+}
+
 void DocumentArea::setActiveDocumentState(bool normal)
 {
     QMdiSubWindow *frame = currentSubWindow();

@@ -24,6 +24,8 @@ public:
     // The document windows, top one first.
     QList<TTextList2Form *> documents() const;
     TTextList2Form *activeDocument() const;
+    // Makes form's window the active one, shown again when it was minimized.
+    void showDocument(TTextList2Form *form);
     // Shows the active document window normal or maximized; nothing without one.
     void setActiveDocumentState(bool normal);
 

@@ -6,6 +6,7 @@
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 #include "documents/file_recognition.h"
+#include "documents/file_stamp.h"
 #include "documents/table_image.h"
 #include "documents/textlist_form.h"
 #include "shell/command_host.h"
@@ -42,6 +43,7 @@ TFileDialog *FileCommands::createSaveDialog(MainAction id)
 {
     auto *dialog = new TFileDialog(TFileDialog::Kind::Save, &m_window);
     QObject::connect(dialog, &QFileDialog::filterSelected, &m_window, [this, dialog] {
+        m_typeChosen = true;
         FileSaveAs1SaveDialogTypeChange(*dialog);
     });
     QObject::connect(m_host.action(id), &QAction::triggered, &m_window, [this, dialog] {
@@ -68,20 +70,16 @@ void FileCommands::FileOpen1Accept()
                      : filter == FileKindAllFiles                        ? FileKindAuto
                                                                          : FileKindOwn;
     for (const QString &path : files) {
-        if (kind == FileKindBinary) {
-            if (!QFileInfo::exists(path))
-                throw OstrelError(Msg::FileNotFound);
-            m_host.NewDocument(QString())->LoadFromFile(path, FileKindBinary);
-        } else {
-            m_host.OpenDocument(path, kind);
+        m_host.OpenDocument(path, kind);
+        if (kind != FileKindBinary)
             AddRecent(path);
-        }
     }
 }
 
 bool FileCommands::SaveAsExecute(TFileDialog &dialog)
 {
     FileSaveAs1BeforeExecute(dialog);
+    m_typeChosen = false;
     if (!dialog.Execute())
         return false;
     FileSaveAs1Accept(dialog);
@@ -111,8 +109,20 @@ void FileCommands::FileSaveAs1Accept(TFileDialog &dialog)
     if (!table)
         return;
     const QString target = dialog.FileName();
-    const int kind = dialog.FilterIndex();
+    for (const TTextList2Form *other : m_host.documents())
+        if (other != table && !other->FileName().isEmpty() && SameFile(other->FileName(), target))
+            throw OstrelError(QString::fromUtf8(Msg::OpenInAnotherWindow).arg(target));
+    int kind = dialog.FilterIndex();
+    const QString suffix = QFileInfo(target).suffix().toLower();
+    const bool binaryName = kind == FileKindText && (suffix == u"bin" || suffix == u"dat");
+    // The type offered first, untouched: the binary file's name typed says what is meant.
+    if (binaryName && !m_typeChosen)
+        kind = FileKindBinary;
     table->SaveToFile(target, kind);
+    if (binaryName && m_typeChosen)
+        zered::LogPrint(zered::clWarning, Msg::SavedAsTextDespiteName, qUtf8Printable(target));
+    else if (binaryName)
+        zered::LogPrint(zered::clBlack, Msg::SavedAsBinaryByName, qUtf8Printable(target));
     if (kind != FileKindBinary)
         AddRecent(target);
 }
@@ -126,7 +136,9 @@ void FileCommands::FileSaveOverwrite1Execute()
         table->SaveToFile(table->FileName(), FileKindOwn);
     else if (!SaveAsExecute(*m_saveAsDialog))
         return;   // nothing was saved, so there is nothing to report
-    zered::LogPrint(zered::clBlack, Msg::SaveTo, qUtf8Printable(table->FileName()));
+    // A text save writes its own line, with its time.
+    if (table->document().fileKind() == FileKindBinary)
+        zered::LogPrint(zered::clBlack, Msg::SaveTo, qUtf8Printable(table->FileName()));
 }
 
 void FileCommands::SetLastFolder(const QString &folder)

@@ -63,4 +63,5 @@ private:
     RecentLists m_lists;
     QHash<int, QAction *> m_entries;   // by entry id
     QString m_lastFolder;
+    bool m_typeChosen = false;   // the user picked a type in the save dialog now open
 };

@@ -22,6 +22,7 @@ public:
     };
 
     QList<SaveAnswer> saveAnswers;     // taken in order; Cancel when used up
+    QList<ChangedFileAnswer> changedAnswers;   // taken in order; Cancel when used up
     QList<FileAnswer> fileAnswers;     // file dialog answers in order; cancel when used up
     bool confirmAnswer = true;
 
@@ -52,6 +53,11 @@ public:
         asked.append(text);
         offeredAll.append(offerAll);
         return saveAnswers.isEmpty() ? SaveAnswer::Cancel : saveAnswers.takeFirst();
+    }
+    ChangedFileAnswer AskOverwriteChanged(const QString &text) override
+    {
+        asked.append(text);
+        return changedAnswers.isEmpty() ? ChangedFileAnswer::Cancel : changedAnswers.takeFirst();
     }
     bool RunFileDialog(QFileDialog &dialog) override
     {

@@ -3,13 +3,16 @@
 //     (no wire time modelled);
 //  2. time ReadReply spends after a reply's bytes have arrived (polling overhead);
 //  3. a whole table sent and received against the controller paced at a real
-//     rate: time over the wire limit (bytes x 10 / baud), 1.0 being the line's best.
+//     rate, behind a USB-serial adapter that holds its bytes up to 0, 1 or
+//     16 ms, and with one reply garbled on the way (one retry): the wire limit
+//     (bytes x 10 / baud) over the time taken, 1.0 being the line's best.
 #include "device/controller_model.h"
 #include "device/controller_pty.h"
 #include "device/port_selection.h"
 #include "documents/table_document.h"
 #include "documents/table_transfer.h"
 #include "device/kovserial.h"
+#include "common/zered_error.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -120,21 +123,27 @@ struct BenchHost : TransferHost
     void ProgressEnd() override {}
 };
 
-int wireEfficiency(int baud)
+// Seconds a whole-table send (or receive) takes against a controller paced at
+// baud behind an adapter of latencyMs; with garbled, one of its replies comes
+// garbled; realTime tells whether the controller ran ahead of other threads.
+double timedTransfer(bool send, int baud, int latencyMs, bool garbled, bool &realTime)
 {
     ControllerModel model;
+    if (garbled)
+        model.faults.garbleAt = 100;
     ControllerPty pty(model);
     int stop[2];
     if (!pty.open(nullptr) || ::pipe(stop) != 0)
-        return 1;
+        return -1;
     pty.setBaud(baud);
-    std::atomic<bool> realTime{false};
+    pty.setAdapterLatency(latencyMs);
+    std::atomic<bool> priority{false};
     std::thread server([&] {
         // A wire is not delayed by the machine's other work: where the system
         // allows it, the modelled controller wakes ahead of other threads.
         // The program under test keeps its ordinary priority.
-        const sched_param priority{1};
-        realTime = ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &priority) == 0;
+        const sched_param fifo{1};
+        priority = ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &fifo) == 0;
         pty.serve(stop[0]);
     });
     BenchHost host;
@@ -142,17 +151,36 @@ int wireEfficiency(int baud)
     host.baud = QString::number(baud);
     TableDocument document;
     const auto t0 = Clock::now();
-    SendTable(document, host);
-    const double sendSeconds = micros(Clock::now() - t0) / 1e6;
-    const auto t1 = Clock::now();
-    ReadControllerTable(host);
-    const double recvSeconds = micros(Clock::now() - t1) / 1e6;
+    try {
+        if (send)
+            SendTable(document, host);
+        else
+            ReadControllerTable(host);
+    } catch (const OstrelError &e) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(e.message()));
+    }
+    const double seconds = micros(Clock::now() - t0) / 1e6;
     [[maybe_unused]] const ssize_t n = ::write(stop[1], "x", 1);
     server.join();
+    ::close(stop[0]);
+    ::close(stop[1]);
+    realTime = priority;
+    return seconds;
+}
+
+int wireEfficiency(int baud, int latencyMs, bool garbled)
+{
+    bool realTime = false;
+    const double sendSeconds = timedTransfer(true, baud, latencyMs, garbled, realTime);
+    const double recvSeconds = timedTransfer(false, baud, latencyMs, garbled, realTime);
+    if (sendSeconds < 0 || recvSeconds < 0)
+        return 1;
     // Bytes on the wire: send 256 x (264 out + 3 back), receive 7 out + 256 x 259 back.
     const double sendLimit = 256.0 * (264 + 3) * 10 / baud, recvLimit = (7 + 256.0 * 259) * 10 / baud;
-    std::printf("table at %6d baud: send %.2f s (limit %.2f s, %.3f)  receive %.2f s (limit %.2f s, %.3f)%s\n", baud,
-                sendSeconds, sendLimit, sendLimit / sendSeconds, recvSeconds, recvLimit, recvLimit / recvSeconds,
+    std::printf("table at %6d baud, adapter %2d ms%s: send %5.2f s (limit %.2f s, %.3f)  receive %5.2f s "
+                "(limit %.2f s, %.3f)%s\n",
+                baud, latencyMs, garbled ? ", one retry" : "           ", sendSeconds, sendLimit,
+                sendLimit / sendSeconds, recvSeconds, recvLimit, recvLimit / recvSeconds,
                 realTime ? "" : "  (controller at ordinary priority)");
     return 0;
 }
@@ -163,6 +191,8 @@ int main(int argc, char *argv[])
     QByteArray frame = QByteArray::fromHex("0680") + QByteArray(256, '\x55');
     frame.append(char(TKOVPort::FrameChecksum(frame.constData(), int(frame.size()))));
     return roundTrips() || overhead(QByteArray::fromHex("0600F9"), "ReadReply time after ack arrived")
-           || overhead(frame, "ReadReply time after 259-byte frame arrived") || wireEfficiency(115200)
-           || wireEfficiency(500000);
+           || overhead(frame, "ReadReply time after 259-byte frame arrived") || wireEfficiency(115200, 0, false)
+           || wireEfficiency(115200, 1, false) || wireEfficiency(115200, 16, false) || wireEfficiency(115200, 1, true)
+           || wireEfficiency(500000, 0, false) || wireEfficiency(500000, 1, false) || wireEfficiency(500000, 16, false)
+           || wireEfficiency(500000, 1, true);
 }

@@ -157,19 +157,22 @@ private Q_SLOTS:
                                           << 256 << -1 << 256 << QString() << qint64(40);
         QTest::newRow("wrong checksum") << Script{{0, hex("060000")}} << 0 << -1 << -1
                                         << u"checksum missmatched"_qs << qint64(0);
-        QTest::newRow("header byte 15") << Script{{0, hex("15")}, {7, hex("00")}} << 0 << -1 << -1
-                                        << u"reply header missing"_qs << qint64(7);
-        QTest::newRow("one byte only") << Script{{0, hex("06")}} << 0 << -1 << -1 << u"Read timeout"_qs
-                                       << qint64(2001);
+        QTest::newRow("stray bytes before the reply")
+            << Script{{0, hex("00")}, {4, hex("FF15")}, {6, hex("0600F9")}} << 0 << -1 << 0 << QString() << qint64(6);
+        QTest::newRow("only bytes that cannot start a reply")
+            << Script{{0, hex("15")}, {7, hex("00")}} << 0 << -1 << -1 << u"reply header missing"_qs << qint64(2001);
+        QTest::newRow("one byte only") << Script{{0, hex("06")}} << 0 << -1 << -1 << u"Read timeout"_qs << qint64(105);
         QTest::newRow("nothing") << Script{} << 0 << -1 << -1 << u"Read timeout"_qs << qint64(2001);
-        QTest::newRow("header 1900, rest 2100") << Script{{1900, hex("0600")}, {2100, hex("F9")}} << 0 << -1 << -1
-                                                << u"Read timeout"_qs << qint64(2001);
-        QTest::newRow("header 1900, rest 2000") << Script{{1900, hex("0600")}, {2000, hex("F9")}} << 0 << -1 << 0
-                                                << QString() << qint64(2000);
-        QTest::newRow("frame never ends") << Script{{0, dataFrame.first(200)}} << 256 << -1 << -1
-                                          << u"Read timeout"_qs << qint64(2001);
-        QTest::newRow("own time-out") << Script{{0, hex("0600")}} << 0 << 50 << -1 << u"Read timeout"_qs
-                                      << qint64(51);
+        // From its first byte on, a frame has its wire time (9600 when the
+        // rate is not known) twice over, and 100 ms.
+        QTest::newRow("header 1900, rest 100 ms later")
+            << Script{{1900, hex("0600")}, {2000, hex("F9")}} << 0 << -1 << 0 << QString() << qint64(2000);
+        QTest::newRow("header 1900, rest 200 ms later")
+            << Script{{1900, hex("0600")}, {2100, hex("F9")}} << 0 << -1 << -1 << u"Read timeout"_qs << qint64(2007);
+        QTest::newRow("frame stalls") << Script{{0, dataFrame.first(200)}} << 256 << -1 << -1 << u"Read timeout"_qs
+                                      << qint64(639);
+        QTest::newRow("own time-out to the first byte")
+            << Script{{60, hex("0600F9")}} << 0 << 50 << -1 << u"Read timeout"_qs << qint64(51);
         QTest::newRow("largest frame") << Script{{0, withChecksum(hex("06FF") + QByteArray(510, 'x'))}} << 600
                                        << -1 << 510 << QString() << qint64(0);
     }
@@ -204,6 +207,47 @@ private Q_SLOTS:
             QCOMPARE(destination.first(copied), frame.sliced(2, copied));
             QCOMPARE(destination.sliced(copied), QByteArray(destination.size() - copied, 'z'));
         }
+    }
+
+    // A frame that starts late still has its whole wire time; a frame that
+    // comes slower than its line stalls, however early it started.
+    void deadlinesFollowTheLine_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("latency");
+        QTest::addColumn<qint64>("headerAt");
+        QTest::addColumn<int>("restMs");   // the frame's 259 bytes after the header spread over this
+        QTest::addColumn<bool>("arrives");
+        QTest::newRow("9600, 1.8 s late, at wire pace") << 9600 << 0 << qint64(1800) << 270 << true;
+        QTest::newRow("9600, 1.99 s late, at wire pace") << 9600 << 0 << qint64(1990) << 270 << true;
+        QTest::newRow("115200, at 9600 pace") << 115200 << 0 << qint64(0) << 270 << false;
+        QTest::newRow("115200, at 115200 pace, 1.9 s late") << 115200 << 0 << qint64(1900) << 23 << true;
+        QTest::newRow("115200, held 150 ms, no adapter") << 115200 << 0 << qint64(0) << 150 << false;
+        QTest::newRow("115200, held 150 ms by a 16 ms adapter") << 115200 << 16 << qint64(0) << 150 << true;
+    }
+    void deadlinesFollowTheLine()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, latency);
+        QFETCH(qint64, headerAt);
+        QFETCH(int, restMs);
+        QFETCH(bool, arrives);
+        FakeClock clock;
+        ScriptedPort port(clock);
+        port.LineRate = rate;
+        port.AdapterLatencyMs = latency;
+        const QByteArray frame = withChecksum(hex("0680") + QByteArray(256, '\x11'));
+        port.script.append({headerAt, frame.first(2)});
+        for (int i = 1; i <= 10; ++i)
+            port.script.append({headerAt + restMs * i / 10, frame.sliced(2 + 26 * (i - 1), i < 10 ? 26 : 23)});
+        QByteArray destination(256, '\0');
+        QString raised;
+        try {
+            QCOMPARE(port.ReadReply(destination.data(), 256), 256);
+        } catch (const OstrelError &e) {
+            raised = e.message();
+        }
+        QCOMPARE(raised, arrives ? QString() : u"Read timeout"_qs);
     }
 
     // After a stopped transfer the rest of a reply is dropped until the line
@@ -280,7 +324,7 @@ private Q_SLOTS:
             } catch (const OstrelError &e) {
                 QVERIFY2(messages.contains(e.message()), qPrintable(e.message()));
             }
-            QVERIFY(clock.now <= port.ReplyTimeout + 1);
+            QVERIFY(clock.now <= port.ReplyTimeout + port.RestAllowanceMs(TKOVPort::MaxReplySize) + 1);
             QVERIFY(!port.readBeyondQueue);
         }
         QVERIFY(answered > 1000);   // the streams did exercise complete frames

@@ -69,6 +69,15 @@ private Q_SLOTS:
                                    << -1;
         QTest::newRow("short frame") << QStringList{u"--short-frame-at"_qs, u"2"_qs} << false << QString() << 128;
         QTest::newRow("ack with data") << QStringList{u"--ack-data-at"_qs, u"2"_qs} << true << QString() << 2;
+        QTest::newRow("stray byte before a frame")
+            << QStringList{u"--stray-before"_qs, u"2"_qs} << false << QString() << 256;
+        QTest::newRow("frame garbled") << QStringList{u"--garble-at"_qs, u"2"_qs} << false << u"checksum missmatched"_qs
+                                       << -1;
+        QTest::newRow("ack garbled") << QStringList{u"--garble-at"_qs, u"2"_qs} << true << u"Read timeout"_qs << -1;
+        QTest::newRow("a fault twice") << QStringList{u"--bad-checksum-at"_qs, u"1"_qs, u"--fault-times"_qs, u"2"_qs}
+                                       << false << u"checksum missmatched"_qs << -1;
+        QTest::newRow("hang-up") << QStringList{u"--hang-up-at"_qs, u"2"_qs} << true
+                                 << u"the serial port %1 is gone: unplugged? (EIO)"_qs << -1;
     }
     void faults()
     {
@@ -89,7 +98,10 @@ private Q_SLOTS:
                 port.SendRequest(0xF8, 0x010000, 128, 1);
         };
         request();
-        QCOMPARE(port.ReadReply(nullptr, 0), write ? 0 : 256);
+        if (options.contains(u"--fault-times"_qs))
+            QVERIFY_THROWS_EXCEPTION(OstrelError, port.ReadReply(nullptr, 0));
+        else
+            QCOMPARE(port.ReadReply(nullptr, 0), write ? 0 : 256);
         request();
         int result = -1;
         QString raised;
@@ -98,23 +110,46 @@ private Q_SLOTS:
         } catch (const OstrelError &e) {
             raised = e.message();
         }
-        QCOMPARE(raised, error);
+        QCOMPARE(raised, error.arg(sim.port.mid(5)));
         QCOMPARE(result, payload);
         port.Close();
     }
 
-    // 264 bytes out and 3 back at 115200 baud, 10 bits a byte: at least 23 ms.
-    void wireTimeIsModelled()
+    // The line's time as the simulator plays it: the bytes' wire time, an
+    // adapter holding a short reply, a controller answering late.
+    void timingIsModelled_data()
     {
-        Simulator sim({u"--baud"_qs, u"115200"_qs});
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("atLeastMs");
+        // 264 bytes out and 3 back at 115200 baud, 10 bits a byte.
+        QTest::newRow("wire time") << QStringList{u"--baud"_qs, u"115200"_qs} << 115200 << true
+                                   << (264 + 3) * 10 * 1000 / 115200;
+        QTest::newRow("adapter holds an ack") << QStringList{u"--adapter-latency"_qs, u"40"_qs} << 115200 << true << 40;
+        // 150 ms, then 259 bytes at 9600: the reply's 200 ms time-out covers its first byte only.
+        QTest::newRow("late controller at 9600") << QStringList{u"--late"_qs, u"150"_qs, u"--baud"_qs, u"9600"_qs}
+                                                 << 9600 << false << 150 + (7 + 259) * 10 * 1000 / 9600;
+    }
+    void timingIsModelled()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, baud);
+        QFETCH(bool, write);
+        QFETCH(int, atLeastMs);
+        Simulator sim(options);
         TKOVSerial port;
-        port.Open(sim.port, 115200);
+        port.Open(sim.port, baud);
+        port.ReplyTimeout = 200;
         const QByteArray block(256, '\x07');
         QElapsedTimer timer;
         timer.start();
-        port.SendBlock(0xFC, 0x010000, 128, block.constData());
-        QCOMPARE(port.ReadReply(nullptr, 0), 0);
-        QVERIFY2(timer.elapsed() >= (264 + 3) * 10 * 1000 / 115200, qPrintable(QString::number(timer.elapsed())));
+        if (write)
+            port.SendBlock(0xFC, 0x010000, 128, block.constData());
+        else
+            port.SendRequest(0xF8, 0x010000, 128, 1);
+        QCOMPARE(port.ReadReply(nullptr, 0), write ? 0 : 256);
+        QVERIFY2(timer.elapsed() >= atLeastMs, qPrintable(QString::number(timer.elapsed())));
         port.Close();
     }
 };

@@ -195,6 +195,10 @@ private Q_SLOTS:
         QTest::newRow("short write") << u"short"_qs << u"write"_qs << u"TKOVSerial; WriteFile() short"_qs;
         QTest::newRow("closing command fails") << u"write"_qs << u"close"_qs << u"IDS_STRING_FUW"_qs;
         QTest::newRow("closing command short") << u"short"_qs << u"close"_qs << u"IDS_STRING_IUD"_qs;
+        const QString gone = u"the USB device KOV Vision Sensor is gone: unplugged? (LIBUSB_ERROR_NO_DEVICE)"_qs;
+        QTest::newRow("unplugged: status query") << u"gone"_qs << u"queue"_qs << gone;
+        QTest::newRow("unplugged: read") << u"gone"_qs << u"read"_qs << gone;
+        QTest::newRow("unplugged: write") << u"gone"_qs << u"write"_qs << gone;
     }
     void linkFailures()
     {
@@ -208,6 +212,7 @@ private Q_SLOTS:
         f.read = failure == u"read";
         f.write = failure == u"write";
         f.writeShortBy = failure == u"short" ? 1 : 0;
+        f.gone = failure == u"gone";
         char bytes[4] = {};
         QTEST(messageOf([&] {
                   if (operation == u"queue")
@@ -220,6 +225,7 @@ private Q_SLOTS:
                       bench.port.Close();
               }),
               "error");
+        QCOMPARE(bench.port.LinkGone, failure == u"gone");
         QVERIFY(bench.port.IsOpen());   // a failed closing command leaves the handle open
         QVERIFY(bench.library.isOpen());
     }

@@ -1,6 +1,6 @@
 // Reply framing over a transport whose bytes arrive in pieces at times the
 // input chooses: a reply is either refused with the link's error or is a
-// well-formed frame whose payload fits where it was copied.
+// well-formed frame (after bytes that cannot start one) whose payload fits where it was copied.
 #include "common/zered_error.h"
 #include "device/kovserial.h"
 #include "fake_clock.h"
@@ -84,11 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const OstrelError &) {
         return 0;
     }
-    const QByteArray &frame = port.delivered;
+    const QByteArray &delivered = port.delivered;
     FUZZ_CHECK(got >= 0 && got % 2 == 0 && got <= 510);
-    FUZZ_CHECK(frame.size() >= got + 3);
+    FUZZ_CHECK(delivered.size() >= got + 3);
+    // The frame ends what was taken; only bytes that cannot start a reply came before it.
+    const qsizetype skipped = delivered.size() - (got + 3);
+    for (qsizetype i = 0; i < skipped; ++i)
+        FUZZ_CHECK(quint8(delivered[i]) != 0x06);
+    const char *frame = delivered.constData() + skipped;
     FUZZ_CHECK(quint8(frame[0]) == 0x06 && quint8(frame[1]) * 2 == got);
-    FUZZ_CHECK(TKOVPort::FrameChecksum(frame.constData(), got + 2) == quint8(frame[got + 2]));
-    FUZZ_CHECK(std::memcmp(destination.constData(), frame.constData() + 2, size_t(std::min(got, capacity))) == 0);
+    FUZZ_CHECK(TKOVPort::FrameChecksum(frame, got + 2) == quint8(frame[got + 2]));
+    FUZZ_CHECK(std::memcmp(destination.constData(), frame + 2, size_t(std::min(got, capacity))) == 0);
     return 0;
 }

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -73,6 +74,15 @@ QRect DarkBounds(const QImage &image, int limit = 128)
 void SetClipboardText(const QString &text)
 {
     QApplication::clipboard()->setText(text);
+}
+
+// The row numbers as they are on the screen now, after what was pending is painted.
+QImage RowNumbersOnScreen(ShownForm &f)
+{
+    QCoreApplication::processEvents();
+    QWidget *numbers = f.view()->verticalHeader()->viewport();
+    const QRect area(numbers->mapTo(&f.form, QPoint(0, 0)), numbers->size());
+    return f.form.screen()->grabWindow(f.form.winId(), area.x(), area.y(), area.width(), area.height()).toImage();
 }
 
 } // namespace
@@ -381,6 +391,103 @@ private Q_SLOTS:
         f.form.action(TableAction::GridCut1)->trigger();
         QVERIFY(f.grid().cell(1, 1).isEmpty());
         QCOMPARE(QApplication::clipboard()->text(), u"\"a b\"\r\n\r\n"_qs);
+    }
+
+    void aPasteThatDoesNotFitSaysWhatItLeavesOut_data()
+    {
+        QTest::addColumn<bool>("internal");   // the program's own copy, else text from elsewhere
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<GridRect>("target");
+        QTest::addColumn<QString>("leftOut");   // how the question counts it; empty: it fits, no question
+        QTest::addColumn<GridRect>("filled");
+        QString twenty;
+        for (int i = 1; i <= 20; ++i)
+            twenty += u"c%1\tb%1\r\n"_qs.arg(i);
+        QTest::newRow("20 lines at row 500")
+            << false << twenty << GridRect{1, 500, 1, 500} << u"クリップボードの20行のうち7行にある14個のテキスト"_qs
+            << GridRect{1, 500, 2, 512};
+        QTest::newRow("20 lines copied at row 500")
+            << true << twenty << GridRect{1, 500, 1, 500} << u"クリップボードの20行のうち7行にある14個のテキスト"_qs
+            << GridRect{1, 500, 2, 512};
+        QTest::newRow("3 fields at the first column")
+            << false << u"a\tb\tc\r\nd\te\tf\r\n"_qs << GridRect{1, 1, 1, 1}
+            << u"クリップボードの2行のうち2行にある2個のテキスト"_qs << GridRect{1, 1, 2, 2};
+        QTest::newRow("2 fields into 1 selected column")
+            << false << u"a\tb\r\n"_qs << GridRect{1, 1, 1, 3} << u"クリップボードの1行のうち1行にある1個のテキスト"_qs
+            << GridRect{1, 1, 1, 3};
+        QTest::newRow("3 lines into 2 selected rows")
+            << false << u"a\r\nb\r\nc\r\n"_qs << GridRect{1, 1, 2, 2}
+            << u"クリップボードの3行のうち1行にある1個のテキスト"_qs << GridRect{1, 1, 2, 2};
+        QTest::newRow("empty fields past the end")
+            << false << u"a\tb\t\r\n\t\r\n"_qs << GridRect{1, 511, 1, 511} << QString() << GridRect{1, 511, 2, 512};
+        QTest::newRow("13 lines at row 500") << false << twenty.section(u"\r\n"_qs, 0, 12) << GridRect{1, 500, 1, 500}
+                                             << QString() << GridRect{1, 500, 2, 512};
+    }
+    void aPasteThatDoesNotFitSaysWhatItLeavesOut()
+    {
+        QFETCH(bool, internal);
+        QFETCH(QString, text);
+        QFETCH(GridRect, target);
+        QFETCH(QString, leftOut);
+        QFETCH(GridRect, filled);
+        for (const bool ok : {false, true}) {
+            FakePrompts prompts;
+            prompts.confirmAnswer = ok;
+            ShownForm f;
+            if (internal) {
+                f.doc().PasteText(text);
+                f.select({1, 1, 2, 20});
+                f.form.action(TableAction::GridCopy1)->trigger();
+                f.doc().Clear();
+            } else {
+                SetClipboardText(text);
+            }
+            f.select(target);
+            f.form.action(TableAction::GridPaste1)->trigger();
+            QCOMPARE(prompts.asked.size(), leftOut.isEmpty() ? 0 : 1);
+            if (!leftOut.isEmpty())
+                QVERIFY2(prompts.asked[0].startsWith(leftOut), qPrintable(prompts.asked[0]));
+            const bool pasted = ok || leftOut.isEmpty();
+            // Every case pastes a text starting with "a" or "c1" at the top-left.
+            QCOMPARE(f.grid().cell(1, filled.top).isEmpty(), !pasted);
+            QCOMPARE(f.grid().selection(), pasted ? filled : target);
+        }
+    }
+
+    void rowNumbersAreRedrawnAtOnce_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const char *command : {"insert", "delete", "sort", "drag a row", "undo", "redo", "clear"})
+            QTest::newRow(command) << QString::fromLatin1(command);
+    }
+    void rowNumbersAreRedrawnAtOnce()
+    {
+        QFETCH(QString, command);
+        FakePrompts prompts;
+        ShownForm f;
+        for (int row = 1; row <= 512; ++row)
+            f.doc().setCell(2, row, QByteArray::number(1000 - row));
+        // Scrolled down, as where an operator works in a long table.
+        f.view()->scrollTo(f.index(1, 300), QAbstractItemView::PositionAtTop);
+        f.select({1, 302, 2, 303});
+        RowNumbersOnScreen(f);
+        if (command == u"insert" || command == u"undo" || command == u"redo")
+            f.form.GridInsert1Execute();
+        if (command == u"undo" || command == u"redo")
+            f.form.Undo1Execute();
+        if (command == u"redo")
+            f.form.Redo1Execute();
+        if (command == u"delete")
+            f.form.GridDelete1Execute();
+        if (command == u"sort")
+            f.doc().SortByColumn(2);
+        if (command == u"drag a row")
+            f.view()->verticalHeader()->moveSection(305, 301);
+        if (command == u"clear")
+            f.form.Clear1Execute();
+        const QImage shown = RowNumbersOnScreen(f);
+        f.view()->verticalHeader()->viewport()->repaint();
+        QCOMPARE(shown, RowNumbersOnScreen(f));
     }
 
     void anInternalCopyKeepsBytesThatAreNoText()

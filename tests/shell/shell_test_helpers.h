@@ -1,10 +1,14 @@
 #pragma once
 
 #include "common/captions.h"
+#include "documents/textlist_form.h"
+#include "fake_prompts.h"
 #include "shell/barcodemain.h"
 #include "shell/file_commands.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
 #include <QSplitterHandle>
 #include <QTest>
 #include <QTemporaryDir>
@@ -30,6 +34,17 @@ inline QStringList LogLines(const TOstrelMain &main, bool withBanner = false)
         if (!b.text().isEmpty())
             lines.append(b.text().mid(9));
     return withBanner ? lines : lines.mid(2);
+}
+
+inline QStringList WithoutLoadAndSaveTimes(QStringList lines)
+{
+    lines.removeIf([](const QString &l) { return l.endsWith(u"msec"); });
+    return lines;
+}
+
+inline int WindowCount(const TOstrelMain &main)
+{
+    return int(main.documentArea()->subWindowList().size());
 }
 
 // The colour of a message pane line's text, after its stamp.
@@ -69,3 +84,33 @@ inline void DragMessageSplitter(TOstrelMain &main, int pixels)
     QTest::mouseMove(handle, QPoint(5, 1 - pixels));
     QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(5, 1 - pixels));
 }
+
+// A main window on screen with one table window over a file on disk, and the
+// questions answered by a script.
+struct WindowOverFile
+{
+    QTemporaryDir dir;
+    QString path;
+    FakePrompts prompts;
+    TOstrelMain main;
+    TTextList2Form *form = nullptr;
+
+    explicit WindowOverFile(const QByteArray &bytes = "conv,bar\r\n", const QString &name = QStringLiteral("t.csv"))
+        : path(WriteFile(dir, name, bytes))
+    {
+        main.show();
+        form = main.OpenDocument(path);
+    }
+    TableDocument &doc() { return form->document(); }
+    // Another program writes the file.
+    void changeOnDisk(const QByteArray &bytes) { WriteFile(dir, QFileInfo(path).fileName(), bytes); }
+    // An edit in the window, as typing makes it.
+    void edit(const QByteArray &text) { doc().EditCell(1, 1, text); }
+    // The window comes to the front after another one was.
+    void activateAgain()
+    {
+        main.NewDocument(QString());
+        main.documentArea()->showDocument(form);
+        QCoreApplication::processEvents();
+    }
+};

@@ -59,8 +59,14 @@ stop_sim
 start_sim windows --save "$work/windows/saved.bin" --capture "$work/windows/wire.bin"
 cook "$pty"
 ln -sfn "$pty" "$OSTREL_WINEPREFIX/dosdevices/com7"
-(cd "$work/windows" && "$wine_run" "$cli_exe" send --port COM7 --from binary --verify "Z:$work/table.bin") || failed=1
+(cd "$work/windows" && "$wine_run" "$cli_exe" send --port COM7 --from binary --verify "Z:$work/table.bin" \
+  2>"$work/windows/send.log") || failed=1
 stop_sim
+cat "$work/windows/send.log" >&2
+# The simulator answers at once: the time per block is the link's own wait for
+# each acknowledgement (a scheduler tick, 15.6 ms, if it slept between looks).
+send_ms=$(grep -o 'send text list; [0-9]*' "$work/windows/send.log" | grep -o '[0-9]*$' || true)
+[ -z "$send_ms" ] || echo "send under Wine: $send_ms ms, $((send_ms * 1000 / 256)) us per block and its acknowledgement"
 check "send: the controller holds the table" "$work/table.bin" "$work/windows/saved.bin"
 check "send: the bytes on the line" "$work/linux/wire.bin" "$work/windows/wire.bin"
 check "send: the debug copy" "$work/linux/dbg.out" "$work/windows/dbg.out"

@@ -53,7 +53,28 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Data frame N is 06 40 with 128 bytes."), QStringLiteral("N"));
     const QCommandLineOption ackData(QStringLiteral("ack-data-at"),
                                      QStringLiteral("Acknowledgement N is 06 01 with 2 bytes."), QStringLiteral("N"));
-    parser.addOptions({table, save, baud, capture, silentAfter, badChecksum, nakHeader, shortFrame, ackData});
+    const QCommandLineOption strayBefore(QStringLiteral("stray-before"),
+                                         QStringLiteral("A 0x00 byte goes out just before reply frame N."),
+                                         QStringLiteral("N"));
+    const QCommandLineOption garble(QStringLiteral("garble-at"),
+                                    QStringLiteral("One bit of reply frame N is flipped on the line."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption hangUp(QStringLiteral("hang-up-at"),
+                                    QStringLiteral("The line goes away (as an adapter pulled out) where reply frame N "
+                                                   "would start."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption times(QStringLiteral("fault-times"),
+                                   QStringLiteral("Each fault hits its frame and the K - 1 frames after it (1)."),
+                                   QStringLiteral("K"), QStringLiteral("1"));
+    const QCommandLineOption latency(QStringLiteral("adapter-latency"),
+                                     QStringLiteral("A USB-serial adapter holds the controller's bytes until it has "
+                                                    "62 or the first has waited MS."),
+                                     QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption late(QStringLiteral("late"),
+                                  QStringLiteral("The controller starts each answer MS after the request."),
+                                  QStringLiteral("MS"), QStringLiteral("0"));
+    parser.addOptions({table, save, baud, capture, silentAfter, badChecksum, nakHeader, shortFrame, ackData,
+                       strayBefore, garble, hangUp, times, latency, late});
     parser.process(app);
 
     ControllerModel model;
@@ -64,10 +85,12 @@ int main(int argc, char *argv[])
         field = parser.value(option).toInt(&ok);
         return ok && field >= 0;
     };
-    int rate = 0;
-    if (!number(baud, rate) || !number(silentAfter, model.faults.silentAfter)
-        || !number(badChecksum, model.faults.badChecksumAt) || !number(nakHeader, model.faults.nakHeaderAt)
-        || !number(shortFrame, model.faults.shortFrameAt) || !number(ackData, model.faults.ackWithDataAt))
+    int rate = 0, latencyMs = 0, lateMs = 0;
+    ControllerFaults &f = model.faults;
+    if (!number(baud, rate) || !number(silentAfter, f.silentAfter) || !number(badChecksum, f.badChecksumAt)
+        || !number(nakHeader, f.nakHeaderAt) || !number(shortFrame, f.shortFrameAt) || !number(ackData, f.ackWithDataAt)
+        || !number(strayBefore, f.strayBeforeAt) || !number(garble, f.garbleAt) || !number(hangUp, f.hangUpAt)
+        || !number(times, f.times) || !number(latency, latencyMs) || !number(late, lateMs))
         return fail(QStringLiteral("options take a number >= 0"));
 
     if (parser.isSet(table)) {
@@ -91,6 +114,8 @@ int main(int argc, char *argv[])
     if (!pty.open(&error))
         return fail(QStringLiteral("cannot create a pseudo-terminal: ") + error);
     pty.setBaud(rate);
+    pty.setAdapterLatency(latencyMs);
+    pty.setLate(lateMs);
     pty.setCapture(captureFile);
     if (::pipe(stopPipe) != 0)
         return fail(QStringLiteral("cannot create a pipe"));
@@ -103,7 +128,8 @@ int main(int argc, char *argv[])
 
     if (captureFile)
         std::fclose(captureFile);
-    std::fprintf(stderr, "kov-sim: %d reply frames sent\n", model.framesSent());
+    std::fprintf(stderr, "kov-sim: %d reply frames sent%s\n", model.framesSent(),
+                 model.hungUp() ? "; the line hung up" : "");
     if (parser.isSet(save)) {
         QFile file(parser.value(save));
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(model.table) != model.table.size())
