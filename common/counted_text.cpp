@@ -4,7 +4,7 @@
 
 QString FillCounted(const QString &text, const QStringList &args)
 {
-    static const QRegularExpression part(QStringLiteral("%([1-9])|\\{([^{}|]*)\\|([^{}|]*)\\}"));
+    static const QRegularExpression part(QStringLiteral("%([1-9])|\\{(?:([1-9]):)?([^{}|]*)\\|([^{}|]*)\\}"));
     QString filled;
     QString count;   // the argument of the last placeholder
     qsizetype from = 0;
@@ -14,7 +14,8 @@ QString FillCounted(const QString &text, const QStringList &args)
             count = args.value(m.captured(1).toInt() - 1);
             filled += count;
         } else {
-            filled += count == QLatin1String("1") ? m.captured(2) : m.captured(3);
+            const QString &by = m.capturedLength(2) > 0 ? args.value(m.captured(2).toInt() - 1) : count;
+            filled += by == QLatin1String("1") ? m.captured(3) : m.captured(4);
         }
         from = m.capturedEnd();
     }

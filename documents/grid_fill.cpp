@@ -40,7 +40,7 @@ void Fill(StringGrid &grid, const std::function<QByteArray(const QByteArray &, i
     }
 }
 
-} // namespace
+}   // namespace
 
 bool IsJanCode(const QByteArray &text)
 {
@@ -66,10 +66,8 @@ QByteArray SeriesText(const QByteArray &start, int steps, int row)
         const QByteArray digits = start.chopped(1);
         const QByteArray next = AddToDigits(digits, steps);
         if (next.size() > digits.size())
-            throw OstrelError(QString::fromUtf8(Msg::JanSeriesRunsOut)
-                                  .arg(QString::fromLatin1(start))
-                                  .arg(row)
-                                  .arg(start.size()));
+            throw OstrelError(
+                QString::fromUtf8(Msg::JanSeriesRunsOut).arg(QString::fromLatin1(start)).arg(row).arg(start.size()));
         return next + JanCheckDigit(next);
     }
     qsizetype digitsAt = start.size();

@@ -10,28 +10,25 @@ namespace {
 bool InScope(const ReplaceOptions &options, int col, int row)
 {
     switch (options.scope) {
-    case ReplaceScope::Table:
-        return true;
-    case ReplaceScope::ConvStrings:
-        return col == ConvStrColumn;
-    case ReplaceScope::Barcodes:
-        return col == BarcodeColumn;
-    case ReplaceScope::Selection:
-        break;
+    case ReplaceScope::Table: return true;
+    case ReplaceScope::ConvStrings: return col == ConvStrColumn;
+    case ReplaceScope::Barcodes: return col == BarcodeColumn;
+    case ReplaceScope::Selection: break;
     }
     const GridRect &sel = options.selection;
     return col >= sel.left && col <= sel.right && row >= sel.top && row <= sel.bottom;
 }
 
-} // namespace
+}   // namespace
 
 CellReplacer::CellReplacer(const QString &findText, const QString &replacement, const ReplaceOptions &options)
     : m_find(findText), m_replacement(replacement), m_options(options)
 {
     if (!options.regularExpression)
         return;
-    const QString pattern =
-        options.wholeCell ? QRegularExpression::anchoredPattern(QStringLiteral("(?:%1)").arg(findText)) : findText;
+    const QString pattern = options.wholeCell
+                                ? QRegularExpression::anchoredPattern(QStringLiteral("(?:%1)").arg(findText))
+                                : findText;
     m_pattern.setPattern(pattern);
     m_pattern.setPatternOptions(options.matchCase ? QRegularExpression::NoPatternOption
                                                   : QRegularExpression::CaseInsensitiveOption);

@@ -14,10 +14,10 @@ enum class ReplaceScope { Table, Selection, ConvStrings, Barcodes };
 struct ReplaceOptions
 {
     bool matchCase = false;
-    bool wholeCell = false;            // the whole text must match, and is replaced whole
-    bool regularExpression = false;    // QRegularExpression; \1..\99 in the replacement
+    bool wholeCell = false;   // the whole text must match, and is replaced whole
+    bool regularExpression = false;   // QRegularExpression; \1..\99 in the replacement
     ReplaceScope scope = ReplaceScope::Table;
-    GridRect selection;                // the block for ReplaceScope::Selection
+    GridRect selection;   // the block for ReplaceScope::Selection
 };
 
 // What to look for and what to put there, on decoded cell texts. Raises

@@ -1,6 +1,7 @@
 #include "documents/table_files.h"
 
 #include "common/codepage.h"
+#include "common/counted_text.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
@@ -162,11 +163,8 @@ QString LeftOutText::warning(const QString &fileName) const
 {
     if (records == 0)
         return QString();
-    return QString::fromUtf8(Msg::TextLeftOut)
-        .arg(fileName)
-        .arg(records)
-        .arg(firstRecord)
-        .arg(DecodeCp932(firstText));
+    return FillCounted(Msg::TextLeftOut, {fileName, QString::number(records), QString::number(firstRecord),
+                                          DecodeCp932(firstText)});
 }
 
 LeftOutText PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid &grid)

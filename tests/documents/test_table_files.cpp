@@ -298,11 +298,11 @@ private Q_SLOTS:
             lines600 += "c" + QByteArray::number(i) + ",b" + QByteArray::number(i) + "\r\n";
         QTest::newRow("3 lines") << QByteArray("a,b\r\nc,d\ne,f") << 3 << QByteArray("a") << QByteArray("b") << "";
         QTest::newRow("600 lines") << lines600 + ",\r\n\r\n" << 512 << QByteArray("c1") << QByteArray("b1")
-                                   << "88 line(s) lost text; line 513: 'c513,b513' left out";
+                                   << "88 lines lost text; line 513: 'c513,b513' left out";
         QTest::newRow("single field") << QByteArray("only\r\n") << 1 << QByteArray("only") << QByteArray() << "";
         QTest::newRow("three fields") << QByteArray("a,b,\r\nLINE-A 500ml,4901234567894,x\r\na,b,\x83\x41") << 3
                                       << QByteArray("a") << QByteArray("b")
-                                      << u"2 line(s) lost text; line 2: '4901234567894,x' left out"_qs;
+                                      << u"2 lines lost text; line 2: '4901234567894,x' left out"_qs;
         QTest::newRow("CR LF only") << QByteArray("\r\n") << 1 << QByteArray() << QByteArray() << "";
         QTest::newRow("NUL after first line") << QByteArray("x,y\r\n\0z,w\r\n", 11) << 1 << QByteArray("x") << QByteArray("y") << "";
     }
