@@ -15,7 +15,8 @@ root=$(dirname "$(readlink -f "$0")")
 cd "$root"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6serialport6
-          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n dpkg-dev)
+          libftdi1-dev libicu-dev libgl-dev fonts-noto-cjk qt6-translations-l10n dpkg-dev
+          libxlsxwriter-dev libminizip-dev zlib1g-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_missing() {

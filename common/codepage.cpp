@@ -7,6 +7,29 @@ bool DecodesCleanly(const QByteArray &bytes)
     return EncodeCp932(DecodeCp932(bytes)) == bytes;
 }
 
+bool IsCp932Text(const QByteArray &bytes)
+{
+    return !DecodeCp932(bytes).contains(QChar(0xFFFD));
+}
+
+OtherForm OtherFormAt(const QByteArray &bytes)
+{
+    if (DecodesCleanly(bytes))
+        return {};
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = i + 1 < bytes.size() && IsCp932LeadByte(uchar(bytes[i]))
+                                   && IsCp932TrailByte(uchar(bytes[i + 1]))
+                               ? 2
+                               : 1;
+        const QByteArray one = bytes.mid(i, length);
+        const QString character = DecodeCp932(one);
+        if (const QByteArray encoded = EncodeCp932(character); encoded != one)
+            return {one, encoded, character};
+        i += length;
+    }
+    return {};
+}
+
 namespace {
 
 // Characters other Shift-JIS tables and input methods use where CP932 has a

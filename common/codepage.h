@@ -13,6 +13,18 @@ QString DecodeCp932(const QByteArray &bytes);
 QByteArray EncodeCp932(const QString &text);
 // True when decoding and encoding again gives the same bytes.
 bool DecodesCleanly(const QByteArray &bytes);
+// True when every byte belongs to a character of the code page. Some characters
+// have two forms (the NEC-selected rows 0xED/0xEE and row 13 beside the IBM
+// rows 0xFA-0xFC and JIS), of which encoding gives one: see OtherFormAt.
+bool IsCp932Text(const QByteArray &bytes);
+// Where text, encoded again from its characters, would give other bytes: the
+// first such character's bytes and the bytes encoding gives for it; empty when none.
+struct OtherForm
+{
+    QByteArray bytes, encoded;
+    QString character;
+};
+OtherForm OtherFormAt(const QByteArray &bytes);
 
 // Lead byte of a double-byte character (0x81-0x9F, 0xE0-0xFC).
 inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }

@@ -44,7 +44,13 @@ inline constexpr char NulByteInField[] =
 // Kinds recognised, text left out, spreadsheet CSV (our own wording)
 inline constexpr char ReadAsImage[] = "'%s' is a 64 KiB table image; read as binary";
 inline constexpr char ReadAsSheet[] = "'%s' starts with a UTF-8 byte order mark; read as spreadsheet CSV";
-inline constexpr char TextLeftOut[] = "'%1': %2 {line|lines} lost text; line %3: '%4' left out";
+inline constexpr char ReadAsUtf8Sheet[] = "'%s' holds UTF-8 text; read as spreadsheet CSV";
+inline constexpr char TextLeftOut[] = "'%1': %2 line(s) lost text; line %3: '%4' left out";
+inline constexpr char TextUnclosedQuote[] =
+    "'%1': %2 line(s) open a quote that never closes, so the field runs to the end; line %3: '%4'";
+inline constexpr char TextEndsAtNul[] = "'%1': a 0x00 byte in line %2 ends the text; '%3' and all after it left out";
+inline constexpr char ImageLongerThanTable[] =
+    "'%1' holds %2 bytes; only its first 65536 were read as the table, the %3 after them left out";
 inline constexpr char SheetBreakInField[] =
     "cannot load '%1': row %2, column %3 holds a line break, which a table cell cannot hold";
 inline constexpr char SheetNulByte[] =
@@ -52,7 +58,15 @@ inline constexpr char SheetNulByte[] =
 inline constexpr char SheetCannotHold[] =
     "cannot load '%1': row %2, column %3 holds '%4' (U+%5), which Shift-JIS cannot hold";
 inline constexpr char SheetNotShiftJis[] =
-    "cannot save '%1': row %2 holds bytes that are not Shift-JIS, which a spreadsheet CSV cannot carry";
+    "cannot save '%1': row %2 holds bytes that are not Shift-JIS, which a spreadsheet file cannot carry";
+// Excel workbooks (our own wording)
+inline constexpr char ReadAsWorkbook[] = "'%s' is an Excel workbook; read as xlsx";
+inline constexpr char WorkbookTooLong[] = "cannot open '%1': it holds more than %2 bytes, which no table workbook does";
+inline constexpr char XlsxDamaged[] = "cannot load '%1': it is no Excel workbook or a damaged one (%2)";
+inline constexpr char XlsxNumbers[] = "'%1': a bar code stored as a number may have lost leading zeros: %2 row(s), %3";
+inline constexpr char XlsxFormulas[] = "'%1': %2 cell(s) hold a formula, read as the value it last gave: %3";
+inline constexpr char XlsxOtherSheets[] = "'%1': only the first sheet, '%2', was read; %3 more sheet(s) left out";
+inline constexpr char XlsxWriterFailed[] = "cannot save '%1': the workbook could not be written (%2)";
 
 // Check Table (our own wording)
 inline constexpr char CheckCut[] = "row %1: %2 of %3 bytes is cut to %4: '%5'";
@@ -62,7 +76,16 @@ inline constexpr char CheckAfterEnd[] =
     "row %1: '%2' lies after the last bar code (row %3); the controller will not see it";
 inline constexpr char CheckNoBarcode[] = "row %1: '%2' has no bar code in the table; the controller will not see it";
 inline constexpr char CheckNotShiftJis[] = "row %1: %2 holds bytes that are not Shift-JIS";
-inline constexpr char CheckFound[] = "check table: %1 {finding|findings}";
+inline constexpr char CheckOtherForm[] =
+    "row %1: %2 holds '%3' as %4; read back from a spreadsheet file it is stored as %5, the other form of it";
+inline constexpr char CheckExponent[] =
+    "row %1: %2 '%3' is a number in exponent form, as a spreadsheet writes it; the digits it stood for are lost";
+inline constexpr char CheckFormula[] = "row %1: %2 '%3' starts with \"=\", which a spreadsheet takes for a formula";
+inline constexpr char CheckDate[] = "row %1: %2 '%3' looks like a date, which a spreadsheet makes of such a text";
+inline constexpr char CheckShortDigits[] =
+    "row %1: bar code '%2' has %3 digits where %4 other rows have %5; a spreadsheet may have dropped its leading "
+    "zeros ('%6')";
+inline constexpr char CheckFound[] = "check table: %1 finding(s)";
 inline constexpr char CheckClean[] = "check table: nothing found";
 inline constexpr char CliLosingData[] =
     "nothing written: the table would lose the texts listed above (--force writes it all the same)";

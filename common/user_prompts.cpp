@@ -153,7 +153,8 @@ QString FileDialogFilters()
     return QStringLiteral("CSV/text (*.csv;*.txt) (*.csv *.txt);;"
                           "binary file(*.bin,*.dat) (*.bin *.dat);;"
                           "all files(*.*) (*);;"
-                          "spreadsheet CSV, UTF-8 (*.csv) (*.csv)");
+                          "spreadsheet CSV, UTF-8 (*.csv) (*.csv);;"
+                          "Excel workbook (*.xlsx) (*.xlsx)");
 }
 
 UserPrompts &Prompts()

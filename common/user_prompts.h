@@ -42,7 +42,7 @@ public:
 };
 
 // The file dialogs' type filters, in order: their 1-based index is the file kind
-// (the fourth, spreadsheet CSV, comes after the three older ones so theirs stay).
+// (spreadsheet CSV and Excel workbook come after the three older ones so theirs stay).
 QString FileDialogFilters();
 
 // The prompts in use; the application's message boxes unless a test set others.

@@ -7,6 +7,7 @@
 #include "common/zered_log.h"
 
 #include <QFile>
+#include <QSet>
 #include <QSerialPort>
 
 TKOVSerial::TKOVSerial(QObject *owner) : TKOVPort(owner) {}
@@ -27,6 +28,16 @@ void TKOVSerial::copyToDebug(const void *buffer, int count)
 {
     if (m_debugCopy)
         m_debugCopy->write(static_cast<const char *>(buffer), count);
+}
+
+bool TKOVSerial::WarnOnce(const QString &port)
+{
+    // Every transfer opens the port anew; one warning a run is enough.
+    static QSet<QString> warned;
+    if (warned.contains(port))
+        return false;
+    warned.insert(port);
+    return true;
 }
 
 void TKOVSerial::linkGone(const QString &code)

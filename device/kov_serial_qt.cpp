@@ -191,7 +191,7 @@ void TKOVSerial::lowerAdapterLatency()
             ms = timerMs();
         }
     }
-    if (ms > SlowLatencyMs)
+    if (ms > SlowLatencyMs && WarnOnce(device))
         zered::LogPrint(zered::clWarning, Msg::LatencyTimerHigh, qUtf8Printable(device), ms, qUtf8Printable(timerPath));
     AdapterLatencyMs = ms >= 0 ? ms : usbAdapter ? UnknownAdapterLatencyMs : 0;
 }

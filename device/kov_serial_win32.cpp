@@ -74,12 +74,15 @@ void makeLineRaw(DCB &dcb)
 }
 
 // Read time-outs: with wait 0 a read takes what is waiting and returns at
-// once; otherwise it returns as soon as a byte is there, or after wait ms.
+// once; otherwise a read ends when it has its bytes or after wait ms. A wait
+// reads one byte, so it ends as soon as one is there: the special case for
+// that (interval and multiplier MAXDWORD) is not kept by every driver (Wine's
+// waits out the time).
 COMMTIMEOUTS readTimeouts(DWORD wait)
 {
     if (wait == 0)
         return {MAXDWORD, 0, 0, 0, WriteTimeoutMs};
-    return {MAXDWORD, MAXDWORD, wait, 0, WriteTimeoutMs};
+    return {0, 0, wait, 0, WriteTimeoutMs};
 }
 
 // The errors a port that was pulled out answers with, by their names.
@@ -143,7 +146,7 @@ void TKOVSerial::lowerAdapterLatency()
     // The timer of FTDI's COM ports is set by the user (or an installer) in
     // the registry; we can only read it.
     const int ms = ftdiLatencyTimer(m_name);
-    if (ms > int(SlowLatencyMs))
+    if (ms > int(SlowLatencyMs) && WarnOnce(m_name))
         zered::LogPrint(zered::clWarning, Msg::LatencyTimerHighWindows, qUtf8Printable(m_name), ms,
                         qUtf8Printable(m_name));
     AdapterLatencyMs = ms >= 0 ? ms : UnknownAdapterLatencyMs;
@@ -165,10 +168,10 @@ void TKOVSerial::WaitReadable(int ms)
             return;
         m_readWaitMs = wait;
     }
-    char chunk[4096];
+    char byte = 0;
     DWORD got = 0;
-    if (ReadFile(handleOf(Handle), chunk, sizeof chunk, &got, nullptr))
-        m_received.append(chunk, qsizetype(got));
+    if (ReadFile(handleOf(Handle), &byte, 1, &got, nullptr))
+        m_received.append(&byte, qsizetype(got));
 }
 
 void TKOVSerial::Open(const QString &name, int baud)

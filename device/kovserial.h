@@ -174,6 +174,8 @@ private:
     // Lowers the latency of a USB-serial adapter where the system lets us, and
     // says how when it does not; sets AdapterLatencyMs.
     void lowerAdapterLatency();
+    // True the first time this run asks about port.
+    static bool WarnOnce(const QString &port);
 
     QString m_name;   // as opened
 

@@ -17,7 +17,7 @@ constexpr char Bom[] = "\xEF\xBB\xBF";
 // Comma, quote and line ends are below 0x40, so they never occur inside a UTF-8
 // sequence or as the second byte of a Shift-JIS character: one byte-wise reader
 // serves both encodings.
-QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &fileName)
+QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &fileName, LoadWarnings &warnings)
 {
     QList<QList<QByteArray>> records;
     QList<QByteArray> fields;
@@ -31,8 +31,11 @@ QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &file
     while (i < n) {
         if (text[i] == '"') {
             for (++i;; ++i) {
-                if (i >= n)
-                    break;   // no closing quote: the field runs to the end
+                if (i >= n) {
+                    // No closing quote: the field runs to the end.
+                    warnings.unclosed.add(int(records.size() + 1), field);
+                    break;
+                }
                 const char c = text[i];
                 if (c == '"') {
                     if (i + 1 < n && text[i + 1] == '"') {
@@ -69,9 +72,15 @@ QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &file
     return records;
 }
 
-// The Shift-JIS bytes of a UTF-8 field, or an error naming the first character
-// the code page cannot hold.
-QByteArray toShiftJis(const QByteArray &utf8, const QString &fileName, int row, int column)
+bool needsQuotes(const QByteArray &field)
+{
+    return std::any_of(field.begin(), field.end(),
+                       [](char c) { return c == ',' || c == '"' || static_cast<unsigned char>(c) <= 0x20; });
+}
+
+}   // namespace
+
+QByteArray SheetFieldToCp932(const QByteArray &utf8, const QString &fileName, int row, int column)
 {
     if (IsAsciiText(utf8))
         return utf8;
@@ -89,41 +98,48 @@ QByteArray toShiftJis(const QByteArray &utf8, const QString &fileName, int row, 
                           .arg(QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0')));
 }
 
-bool isValidUtf8(const QByteArray &bytes)
+QByteArray SheetFieldToUtf8(const QByteArray &cell, const QString &fileName, int row)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    CheckFieldWritable(cell, fileName, row);
+    if (IsAsciiText(cell))
+        return cell;
+    if (!IsCp932Text(cell))
+        throw OstrelError(QString::fromUtf8(Msg::SheetNotShiftJis).arg(fileName).arg(row));
+    return DecodeCp932(cell).toUtf8();
+}
+
+bool IsValidUtf8(const QByteArray &bytes, bool complete)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           complete ? QStringDecoder::Flag::Stateless : QStringDecoder::Flag::Default);
     const QString ignored = decoder.decode(bytes);
     return !decoder.hasError();
 }
 
-bool needsQuotes(const QByteArray &field)
-{
-    return std::any_of(field.begin(), field.end(),
-                       [](char c) { return c == ',' || c == '"' || static_cast<unsigned char>(c) <= 0x20; });
-}
-
-} // namespace
-
-LeftOutText ParseSheetTable(const QByteArray &text, StringGrid &grid, const QString &fileName)
+LoadWarnings ParseSheetTable(const QByteArray &text, StringGrid &grid, const QString &fileName)
 {
     if (text.contains('\0'))
         throw OstrelError(QString::fromUtf8(Msg::SheetNulByte).arg(fileName));
     const bool bom = text.startsWith(Bom);
     const QByteArray body = bom ? text.sliced(3) : text;
-    QList<QList<QByteArray>> records = readRecords(body, fileName);
+    LoadWarnings warnings;
+    QList<QList<QByteArray>> records = readRecords(body, fileName, warnings);
     if (records.isEmpty())
         throw OstrelError(Msg::CsvEmpty);
-    if (bom || isValidUtf8(body)) {
+    if (bom || IsValidUtf8(body)) {
         // Only the two fields the table keeps must fit the code page; the rest
         // is converted for the warning that quotes it.
         for (qsizetype r = 0; r < records.size(); ++r)
             for (qsizetype c = 0; c < records[r].size(); ++c) {
                 QByteArray &field = records[r][c];
-                field = r < TableRowCount && c < 2 ? toShiftJis(field, fileName, int(r + 1), int(c + 1))
+                field = r < TableRowCount && c < 2 ? SheetFieldToCp932(field, fileName, int(r + 1), int(c + 1))
                                                    : EncodeCp932(QString::fromUtf8(field));
             }
+        if (!warnings.unclosed.isEmpty())
+            warnings.unclosed.firstText = EncodeCp932(QString::fromUtf8(warnings.unclosed.firstText));
     }
-    return PutTableRecords(records, grid);
+    PutTableRecords(records, grid, warnings);
+    return warnings;
 }
 
 QByteArray FormatSheetTable(const StringGrid &grid, const QString &fileName)
@@ -132,14 +148,7 @@ QByteArray FormatSheetTable(const StringGrid &grid, const QString &fileName)
     text.reserve(TableRowCount * 16);
     for (int row = 1; row <= TableRowCount; ++row) {
         for (int col : {ConvStrColumn, BarcodeColumn}) {
-            const QByteArray &cell = grid.cell(col, row);
-            CheckFieldWritable(cell, fileName, row);
-            QByteArray field = cell;
-            if (!IsAsciiText(cell)) {
-                if (!DecodesCleanly(cell))
-                    throw OstrelError(QString::fromUtf8(Msg::SheetNotShiftJis).arg(fileName).arg(row));
-                field = DecodeCp932(cell).toUtf8();
-            }
+            const QByteArray field = SheetFieldToUtf8(grid.cell(col, row), fileName, row);
             if (col == BarcodeColumn)
                 text += ',';
             if (needsQuotes(field))

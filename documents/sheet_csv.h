@@ -16,7 +16,17 @@ class StringGrid;
 // Shift-JIS bytes. Raises OstrelError naming fileName, the row and the column
 // when a field holds a line break or a character Shift-JIS cannot hold; the
 // grid is then left as it was.
-LeftOutText ParseSheetTable(const QByteArray &text, StringGrid &grid, const QString &fileName);
+LoadWarnings ParseSheetTable(const QByteArray &text, StringGrid &grid, const QString &fileName);
+// The Shift-JIS bytes of a field a spreadsheet wrote in UTF-8 (look-alikes
+// mapped). Raises OstrelError naming fileName, the row, the column and the
+// first character Shift-JIS cannot hold.
+QByteArray SheetFieldToCp932(const QByteArray &utf8, const QString &fileName, int row, int column);
+// A cell as UTF-8 for a spreadsheet file. Raises OstrelError naming fileName
+// and the row for a line break, a 0x00 byte or bytes that are not Shift-JIS.
+QByteArray SheetFieldToUtf8(const QByteArray &cell, const QString &fileName, int row);
+// True when bytes are UTF-8 throughout; with complete false, bytes may end in
+// the middle of a character (the head of a longer file).
+bool IsValidUtf8(const QByteArray &bytes, bool complete = true);
 // Rows 1..512 of grid as a spreadsheet CSV. Raises OstrelError naming fileName
 // and the row for a cell that holds a line break, a 0x00 byte or bytes that are
 // not Shift-JIS, none of which the file could bring back.

@@ -8,6 +8,7 @@
 #include "documents/table_image.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -49,6 +50,57 @@ void checkLength(QList<TableFinding> &findings, const QByteArray &cell, int row,
                          .arg(DecodeCp932(kept))});
 }
 
+QString hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper().replace(" ", " 0x").prepend("0x"));
+}
+
+// What a spreadsheet writes for a number too long for its column or a text that
+// looks like a date, and what it evaluates.
+const char *spreadsheetForm(const QByteArray &cell)
+{
+    static const QRegularExpression exponent(QStringLiteral("^-?[0-9](\\.[0-9]+)?E[+-][0-9]+$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression
+        date(QStringLiteral(
+                 "^([0-9]{1,4}[/-][0-9]{1,2}([/-][0-9]{1,4})?|[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|"
+                 "Nov|Dec)[a-z]*(-[0-9]{2,4})?|(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)[a-z]*-[0-9]{2,4})$"),
+             QRegularExpression::CaseInsensitiveOption);
+    if (cell.startsWith('='))
+        return Msg::CheckFormula;
+    if (cell.isEmpty() || cell.size() > 80 || !IsAsciiText(cell))
+        return nullptr;   // no number, formula result or date is longer
+    const QString text = QString::fromLatin1(cell);
+    if (exponent.match(text).hasMatch())
+        return Msg::CheckExponent;
+    if (date.match(text).hasMatch())
+        return Msg::CheckDate;
+    return nullptr;
+}
+
+bool allDigits(const QByteArray &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The length most bar codes of digits have (at least three, more than half of
+// them), and how many have it; 0 when none is that common.
+std::pair<int, int> commonDigitLength(const StringGrid &grid)
+{
+    QHash<int, int> rowsOfLength;
+    int digitCodes = 0;
+    for (int row = 1; row <= TableRowCount; ++row)
+        if (const QByteArray &barcode = grid.cell(BarcodeColumn, row); allDigits(barcode)) {
+            ++rowsOfLength[int(barcode.size())];
+            ++digitCodes;
+        }
+    std::pair<int, int> common{0, 0};
+    for (auto it = rowsOfLength.cbegin(); it != rowsOfLength.cend(); ++it)
+        if (it.value() > common.second || (it.value() == common.second && it.key() > common.first))
+            common = {it.key(), it.value()};
+    return common.second >= 3 && common.second * 2 > digitCodes ? common : std::pair{0, 0};
+}
+
 } // namespace
 
 QList<TableFinding> CheckTable(const StringGrid &grid)
@@ -61,15 +113,35 @@ QList<TableFinding> CheckTable(const StringGrid &grid)
 
     QList<TableFinding> findings;
     QHash<QByteArray, int> firstRowOfBarcode;
+    const std::pair<int, int> commonLength = commonDigitLength(grid);
     for (int row = 1; row <= TableRowCount; ++row) {
         const QByteArray &convStr = grid.cell(ConvStrColumn, row);
         const QByteArray &barcode = grid.cell(BarcodeColumn, row);
         for (int column : {ConvStrColumn, BarcodeColumn}) {
             const QByteArray &cell = grid.cell(column, row);
-            if (!IsAsciiText(cell) && !DecodesCleanly(cell))
+            const bool ascii = IsAsciiText(cell);
+            if (!ascii && !IsCp932Text(cell)) {
                 findings.append({TableFinding::Kind::NotShiftJis, row, column,
                                  QString::fromUtf8(Msg::CheckNotShiftJis).arg(row).arg(columnName(column))});
+            } else if (const OtherForm other = ascii ? OtherForm() : OtherFormAt(cell); !other.bytes.isEmpty()) {
+                findings.append({TableFinding::Kind::OtherForm, row, column,
+                                 QString::fromUtf8(Msg::CheckOtherForm)
+                                     .arg(row)
+                                     .arg(columnName(column), other.character, hex(other.bytes), hex(other.encoded))});
+            }
+            if (const char *form = spreadsheetForm(cell))
+                findings.append({TableFinding::Kind::Spreadsheet, row, column,
+                                 QString::fromUtf8(form).arg(row).arg(columnName(column), DecodeCp932(cell))});
         }
+        if (allDigits(barcode) && barcode.size() < commonLength.first)
+            findings.append({TableFinding::Kind::ShortDigits, row, BarcodeColumn,
+                             QString::fromUtf8(Msg::CheckShortDigits)
+                                 .arg(row)
+                                 .arg(QString::fromLatin1(barcode))
+                                 .arg(barcode.size())
+                                 .arg(commonLength.second)
+                                 .arg(commonLength.first)
+                                 .arg(QString::fromLatin1(barcode).rightJustified(commonLength.first, u'0'))});
         checkLength(findings, convStr, row, ConvStrColumn, lengths.convStr);
         checkLength(findings, barcode, row, BarcodeColumn, lengths.barcode);
         if (!barcode.isEmpty()) {

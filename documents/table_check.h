@@ -9,10 +9,13 @@ class StringGrid;
 struct TableFinding
 {
     enum class Kind {
-        Cut,           // a text longer than its field
-        Duplicate,     // a bar code that an earlier row already has
-        AfterEnd,      // an entry after the last bar code, which ends the table
+        Cut,   // a text longer than its field
+        Duplicate,   // a bar code that an earlier row already has
+        AfterEnd,   // an entry after the last bar code, which ends the table
         NotShiftJis,   // bytes that do not decode as Shift-JIS
+        OtherForm,   // a character a spreadsheet file would bring back as other bytes
+        Spreadsheet,   // what a spreadsheet made of a text: exponent form, formula, date
+        ShortDigits,   // a hint: digits shorter than those of their kind, leading zeros lost?
     };
     Kind kind;
     int row;

@@ -6,9 +6,11 @@
 #include "common/zered_log.h"
 #include "documents/grid_fill.h"
 #include "documents/sheet_csv.h"
+#include "documents/sheet_xlsx.h"
 #include "documents/table_files.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QIODevice>
 #include <cstring>
 #include <optional>
@@ -33,6 +35,12 @@ std::optional<GridRect> ChangedArea(const QList<QByteArray> &before, const QList
         area->bottom = row;
     }
     return area;
+}
+
+void logWarnings(const LoadWarnings &warnings, const QString &fileName)
+{
+    for (const QString &line : warnings.lines(fileName))
+        zered::LogText(zered::clWarning, line);
 }
 
 } // namespace
@@ -206,6 +214,8 @@ void TableDocument::read(const QString &fileName, int format)
 {
     if (format == FileKindBinary)
         readBinary(fileName);
+    else if (format == FileKindXlsx)
+        readWorkbook(fileName);
     else
         readText(fileName, format == FileKindSheet);
 }
@@ -215,30 +225,48 @@ void TableDocument::readText(const QString &fileName, bool sheet)
     QElapsedTimer timer;
     timer.start();
     const QByteArray text = ReadTextFile(fileName);
-    LeftOutText leftOut;
+    LoadWarnings warnings;
     if (sheet) {
-        leftOut = ParseSheetTable(text, m_grid, fileName);
+        warnings = ParseSheetTable(text, m_grid, fileName);
     } else {
         const QList<QByteArray> lines = SplitTextLines(text);
         if (lines.isEmpty())
             throw OstrelError(Msg::CsvEmpty);
-        leftOut = ParseTextTable(lines, m_grid);
+        warnings = ParseTextTable(lines, m_grid);
+        NoteNulByte(text, warnings);
     }
     m_imageStale = true;
     zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));
-    if (leftOut.records > 0)
-        zered::LogText(zered::clWarning, leftOut.warning(fileName));
+    logWarnings(warnings, fileName);
+}
+
+void TableDocument::readWorkbook(const QString &fileName)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray bytes = ReadFileHead(fileName, MaxWorkbookBytes + 1);
+    if (bytes.size() > MaxWorkbookBytes)
+        throw OstrelError(QString::fromUtf8(Msg::WorkbookTooLong).arg(fileName).arg(MaxWorkbookBytes));
+    const LoadWarnings warnings = ParseXlsxTable(bytes, m_grid, fileName);
+    m_imageStale = true;
+    zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));
+    logWarnings(warnings, fileName);
 }
 
 void TableDocument::readBinary(const QString &fileName)
 {
-    // Read beside the image, so a short file leaves it as it was.
-    const QByteArray bytes = ReadFileHead(fileName, TableImageSize);
+    // Read beside the image, so a short file leaves it as it was; one byte
+    // more shows whether the file is longer than an image.
+    const QByteArray bytes = ReadFileHead(fileName, TableImageSize + 1);
     if (bytes.size() < TableImageSize)
         throw OstrelError(Msg::SizeMismatched);
+    LoadWarnings warnings;
+    if (bytes.size() > TableImageSize)
+        warnings.imageBytes = QFileInfo(fileName).size();
     keepImageSize();
     std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
     decodeImage();
+    logWarnings(warnings, fileName);
 }
 
 void TableDocument::SaveToFile(const QString &fileName, int format)
@@ -275,7 +303,9 @@ QByteArray TableDocument::save(const QString &fileName, int format,
         std::memcpy(m_image.data(), bytes.constData(), TableImageSize);
         m_imageStale = false;
     } else {
-        bytes = kind == FileKindSheet ? FormatSheetTable(m_grid, fileName) : FormatTextTable(m_grid, fileName);
+        bytes = kind == FileKindSheet  ? FormatSheetTable(m_grid, fileName)
+                : kind == FileKindXlsx ? FormatXlsxTable(m_grid, fileName)
+                                       : FormatTextTable(m_grid, fileName);
         writeFile([&](QIODevice &device) {
             if (!WriteAll(device, bytes))
                 throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(fileName, device.errorString()));

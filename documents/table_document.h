@@ -110,7 +110,7 @@ public:
     // Raises, naming the character and the cell, when it cannot be stored.
     QByteArray CellBytes(int col, int row, const QString &text) const;
 
-    // format 2 = binary, 4 = spreadsheet CSV, anything else text; remembered as
+    // format 2 = binary, 4 = spreadsheet CSV, 5 = Excel workbook, anything else text; remembered as
     // FileKind (-1 when negative). A text load that leaves text out logs one
     // warning. The document then belongs to the file and is unmodified.
     void LoadFromFile(const QString &fileName, int format);
@@ -154,6 +154,7 @@ private:
     void read(const QString &fileName, int format);
     void readText(const QString &fileName, bool sheet);
     void readBinary(const QString &fileName);
+    void readWorkbook(const QString &fileName);
     // Returns the bytes it wrote.
     QByteArray save(const QString &fileName, int format,
                     const std::function<void(const std::function<void(QIODevice &)> &)> &writeFile);

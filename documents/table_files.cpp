@@ -1,7 +1,6 @@
 #include "documents/table_files.h"
 
 #include "common/codepage.h"
-#include "common/counted_text.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
@@ -42,6 +41,21 @@ int charLength(const QByteArray &s, qsizetype i)
                : 1;
 }
 
+// Counts the line ends in bytes as SplitTextLines sees them (CR LF, lone CR,
+// lone LF); afterCr carries a CR at the end of one block over to the next.
+qint64 CountLineEnds(const char *bytes, qint64 size, bool &afterCr)
+{
+    qint64 ends = 0;
+    for (qint64 i = 0; i < size; ++i) {
+        if (bytes[i] == '\r')
+            ++ends;
+        else if (bytes[i] == '\n' && !afterCr)
+            ++ends;
+        afterCr = bytes[i] == '\r';
+    }
+    return ends;
+}
+
 bool needsQuotes(const QByteArray &field)
 {
     for (char c : field)
@@ -72,7 +86,7 @@ QList<QByteArray> SplitTextLines(const QByteArray &text)
     return lines;
 }
 
-QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator)
+QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator, bool *unclosed)
 {
     QList<QByteArray> fields;
     const qsizetype n = line.size();
@@ -86,6 +100,7 @@ QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator)
         QByteArray field;
         if (line[i] == '"') {
             ++i;
+            bool closed = false;
             while (i < n) {
                 if (line[i] == '"') {
                     if (i + 1 < n && line[i + 1] == '"') {
@@ -94,12 +109,15 @@ QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator)
                         continue;
                     }
                     ++i;   // the closing quote
+                    closed = true;
                     break;
                 }
                 const int len = charLength(line, i);
                 field.append(line.constData() + i, len);
                 i += len;
             }
+            if (!closed && unclosed)
+                *unclosed = true;
         } else {
             const qsizetype start = i;
             while (i < n && !isBlank(line[i]) && line[i] != separator)
@@ -159,17 +177,61 @@ QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName)
     return text;
 }
 
-QString LeftOutText::warning(const QString &fileName) const
+QString QuoteLost(const QByteArray &bytes)
 {
-    if (records == 0)
-        return QString();
-    return FillCounted(Msg::TextLeftOut, {fileName, QString::number(records), QString::number(firstRecord),
-                                          DecodeCp932(firstText)});
+    constexpr qsizetype quoted = 60;
+    QString text = DecodeCp932(bytes.left(quoted * 2));
+    if (text.size() > quoted || bytes.size() > quoted * 2)
+        text = text.left(quoted - 1) + u'\u2026';
+    for (QChar &c : text)
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());   // the control picture: ␀, ␉, ...
+    return text;
 }
 
-LeftOutText PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid &grid)
+QStringList LoadWarnings::lines(const QString &fileName) const
 {
-    LeftOutText leftOut;
+    QStringList out;
+    if (imageBytes > TableImageSize)
+        out.append(QString::fromUtf8(Msg::ImageLongerThanTable)
+                       .arg(fileName)
+                       .arg(imageBytes)
+                       .arg(imageBytes - TableImageSize));
+    if (laterSheets > 0)
+        out.append(QString::fromUtf8(Msg::XlsxOtherSheets).arg(fileName, firstSheet).arg(laterSheets));
+    auto add = [&](const char *message, const LineTrouble &trouble) {
+        if (!trouble.isEmpty())
+            out.append(QString::fromUtf8(message)
+                           .arg(fileName)
+                           .arg(trouble.lines.size())
+                           .arg(trouble.lines.first())
+                           .arg(QuoteLost(trouble.firstText)));
+    };
+    if (!nul.isEmpty())
+        out.append(
+            QString::fromUtf8(Msg::TextEndsAtNul).arg(fileName).arg(nul.lines.first()).arg(QuoteLost(nul.firstText)));
+    add(Msg::TextUnclosedQuote, unclosed);
+    add(Msg::TextLeftOut, leftOut);
+    // The rows, as many as a line can name.
+    auto rows = [](const LineTrouble &trouble) {
+        constexpr qsizetype named = 10;
+        QList<int> distinct = trouble.lines;
+        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+        QStringList numbers;
+        for (qsizetype i = 0; i < std::min(named, distinct.size()); ++i)
+            numbers.append(QString::number(distinct[i]));
+        return (distinct.size() == 1 ? u"row "_qs : u"rows "_qs) + numbers.join(u", ")
+               + (distinct.size() > named ? u", \u2026"_qs : QString());
+    };
+    for (const auto &[message, trouble] :
+         {std::pair{Msg::XlsxNumbers, &numbers}, std::pair{Msg::XlsxFormulas, &formulas}})
+        if (!trouble->isEmpty())
+            out.append(QString::fromUtf8(message).arg(fileName).arg(trouble->lines.size()).arg(rows(*trouble)));
+    return out;
+}
+
+void PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid &grid, LoadWarnings &warnings)
+{
     const int count = int(std::min<qsizetype>(records.size(), TableRowCount));
     for (int row = 1; row <= count; ++row) {
         const QList<QByteArray> &fields = records[row - 1];
@@ -180,23 +242,39 @@ LeftOutText PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid 
     for (qsizetype i = 0; i < records.size(); ++i) {
         const QList<QByteArray> &fields = records[i];
         const QList<QByteArray> lost = i < TableRowCount ? fields.mid(2) : fields;
-        if (std::all_of(lost.begin(), lost.end(), [](const QByteArray &f) { return f.isEmpty(); }))
-            continue;
-        if (leftOut.records++ == 0) {
-            leftOut.firstRecord = int(i + 1);
-            leftOut.firstText = lost.join(',');
-        }
+        if (!std::all_of(lost.begin(), lost.end(), [](const QByteArray &f) { return f.isEmpty(); }))
+            warnings.leftOut.add(int(i + 1), lost.join(','));
     }
-    return leftOut;
 }
 
-LeftOutText ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid)
+LoadWarnings ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid)
 {
+    LoadWarnings warnings;
     QList<QList<QByteArray>> records;
     records.reserve(lines.size());
-    for (const QByteArray &line : lines)
-        records.append(ParseCommaLine(line));
-    return PutTableRecords(records, grid);
+    for (const QByteArray &line : lines) {
+        bool unclosed = false;
+        records.append(ParseCommaLine(line, ',', &unclosed));
+        if (unclosed && records.size() <= TableRowCount)
+            warnings.unclosed.add(int(records.size()), line);
+    }
+    PutTableRecords(records, grid, warnings);
+    return warnings;
+}
+
+void NoteNulByte(const QByteArray &text, LoadWarnings &warnings)
+{
+    const qsizetype nul = text.indexOf('\0');
+    if (nul < 0)
+        return;
+    bool afterCr = false;
+    const qint64 line = CountLineEnds(text.constData(), nul, afterCr) + 1;
+    if (line > TableRowCount)
+        return;   // the lines past the table are left out anyway
+    qsizetype end = nul;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+        ++end;
+    warnings.nul.add(int(line), text.mid(nul + 1, end - nul - 1));
 }
 
 namespace {
@@ -216,21 +294,6 @@ void openForReading(QFile &file)
 [[noreturn]] void readFailed(const QFile &file)
 {
     throw OstrelError(QString::fromUtf8(Msg::CannotReadFile).arg(file.fileName(), file.errorString()));
-}
-
-// Counts the line ends in bytes as SplitTextLines sees them (CR LF, lone CR,
-// lone LF); afterCr carries a CR at the end of one block over to the next.
-qint64 CountLineEnds(const char *bytes, qint64 size, bool &afterCr)
-{
-    qint64 ends = 0;
-    for (qint64 i = 0; i < size; ++i) {
-        if (bytes[i] == '\r')
-            ++ends;
-        else if (bytes[i] == '\n' && !afterCr)
-            ++ends;
-        afterCr = bytes[i] == '\r';
-    }
-    return ends;
 }
 
 } // namespace

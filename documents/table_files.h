@@ -15,7 +15,8 @@ class StringGrid;
 QList<QByteArray> SplitTextLines(const QByteArray &text);
 // The fields of one line. Bytes 0x01-0x20 are blanks around fields; a double-byte
 // CP932 character is one step, so its second byte never separates or quotes.
-QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator = ',');
+// unclosed, when given, is set when a quote is never closed (the field ran to the end).
+QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator = ',', bool *unclosed = nullptr);
 // A field as the writer puts it on a line: in double quotes (inner quotes doubled)
 // when it holds a blank (0x01-0x20), a double quote, an apostrophe or a comma.
 QByteArray QuoteField(const QByteArray &field);
@@ -28,20 +29,45 @@ void CheckFieldWritable(const QByteArray &field, const QString &fileName, int ro
 // Raises OstrelError naming fileName and the row when a field holds CR, LF or 0x00,
 // which the format cannot carry.
 QByteArray FormatTextTable(const StringGrid &grid, const QString &fileName);
-// Text a load could not put into the table (fields past the second, records past
-// the 512th): how many records lost some, and the first of them.
-struct LeftOutText
+// Lines (or rows) of a file that one kind of trouble touched: their numbers
+// and the text of the first, as the table's bytes.
+struct LineTrouble
 {
-    int records = 0;
-    int firstRecord = 0;        // 1-based line or row of the file
-    QByteArray firstText;       // its left-out fields, comma-joined
-    // The one warning line that says so; empty when nothing was left out.
-    QString warning(const QString &fileName) const;
+    QList<int> lines;   // 1-based, in file order
+    QByteArray firstText;
+    void add(int line, const QByteArray &text)
+    {
+        if (lines.isEmpty())
+            firstText = text;
+        lines.append(line);
+    }
+    bool isEmpty() const { return lines.isEmpty(); }
 };
-// Puts records (at most 512) into rows 1.. of grid: number, first field, second field.
-LeftOutText PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid &grid);
-// The same for the lines of a text file, each parsed in the comma dialect.
-LeftOutText ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid);
+// What a load read but could not keep as the file had it; each kind that
+// happened is one warning line, logged after the load's own line.
+struct LoadWarnings
+{
+    LineTrouble leftOut;   // fields past the second, records past the 512th
+    LineTrouble unclosed;   // a quote that never closes: the field ran to the end
+    LineTrouble nul;   // a 0x00 byte ended the text there; text is what followed it
+    LineTrouble numbers;   // bar codes a workbook stored as numbers
+    LineTrouble formulas;   // cells a workbook computes; their last value was read
+    qint64 imageBytes = 0;   // a binary file longer than an image: its size
+    int laterSheets = 0;   // a workbook's sheets after the first, which is read
+    QString firstSheet;   // the name of that first sheet
+    QStringList lines(const QString &fileName) const;
+};
+// A lost text as a warning quotes it: decoded, control characters made visible,
+// at most 60 characters.
+QString QuoteLost(const QByteArray &bytes);
+// Puts records (at most 512) into rows 1.. of grid: number, first field, second
+// field; what does not fit is noted in warnings.leftOut.
+void PutTableRecords(const QList<QList<QByteArray>> &records, StringGrid &grid, LoadWarnings &warnings);
+// The lines of a text file, each parsed in the comma dialect, put into grid.
+LoadWarnings ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid);
+// Notes in warnings.nul where a 0x00 byte ends text (SplitTextLines stops
+// there), when that is inside the table's 512 lines.
+void NoteNulByte(const QByteArray &text, LoadWarnings &warnings);
 
 // File layer; every failure raises OstrelError with a message naming the file.
 // Only regular files are read (a pipe or device could block or never end).

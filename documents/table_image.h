@@ -11,9 +11,10 @@ extern int ConvStrFieldLen;   // 60
 
 inline constexpr int TableImageSize = 65536, TableRecordSize = 128, TableRowCount = 512;
 // File kinds that load and save take: the file dialogs' filter index (CSV/text,
-// binary file, all files read and written as text, spreadsheet CSV), or the
-// document's own kind (on load CSV/text, on save the kind it last had).
-inline constexpr int FileKindOwn = -1, FileKindText = 1, FileKindBinary = 2, FileKindAllFiles = 3, FileKindSheet = 4;
+// binary file, all files read and written as text, spreadsheet CSV, Excel
+// workbook), or the document's own kind (on load CSV/text, on save the kind it last had).
+inline constexpr int FileKindOwn = -1, FileKindText = 1, FileKindBinary = 2, FileKindAllFiles = 3, FileKindSheet = 4,
+                     FileKindXlsx = 5;
 inline constexpr int DefaultBarcodeFieldLen = 68, DefaultConvStrFieldLen = 60;
 
 // Field lengths a record can hold: both positive, together at most one record.

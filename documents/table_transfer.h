@@ -23,8 +23,9 @@ public:
     // painting here. When the step may be cancelled and the user asked for
     // it, it raises the silent cancel.
     virtual void KeepAlive(bool cancellable) { (void)cancellable; }
-    // True while a stopped transfer waits for the controller to end a reply it
-    // had begun (seconds at low rates), false once the line is quiet: a window
+    // True while a transfer waits for the controller to end a reply it had
+    // begun (after a stop, or before the first request when bytes were still
+    // coming; seconds at low rates), false once the line is quiet: a window
     // host says why it is still busy.
     virtual void LineSettling(bool settling) { (void)settling; }
 };
@@ -48,17 +49,19 @@ struct SendSafety
 };
 
 // Reads the controller's whole table; returns it only when all 256 blocks
-// arrived. Logs "recv text list; %dmsec"; it may be cancelled through the
+// arrived. Both directions ask again for a block the line garbled, up to 3
+// times, once the line is quiet; nothing is asked before it is. Logs "recv text list; %dmsec"; it may be cancelled through the
 // host, and then logs cancelled.
 QByteArray ReadControllerTable(TransferHost &host, const char *cancelled = Msg::RecvCancelled);
 
 // Writes the document's table into the controller, one acknowledged block at a
 // time (the image is rebuilt first when the grid changed), and logs
 // "send text list; %dmsec". With a backup folder the controller's table is
-// read and saved there first; with verify it is read back and compared. A
-// failure after the first block carries, as its detail, what the controller
-// now holds and where the backup is. The port is closed and the progress
-// ended whether it succeeds or raises.
+// read and saved there first; with verify it is read back and compared; all
+// three on one open port. A failure after the first block carries, as its
+// detail, what the controller now holds (the block in flight may have been
+// written) and where the backup is. The port is closed and the progress ended
+// whether it succeeds or raises.
 void SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety = {});
 
 // Saves a controller table as a binary image named after the time into

@@ -66,9 +66,9 @@ void FileCommands::FileOpen1Accept()
         m_host.SetActiveChildState(true);
     // A chosen type is honoured; "all files" chooses none.
     const int filter = m_openDialog->FilterIndex();
-    const int kind = filter == FileKindBinary || filter == FileKindSheet ? filter
-                     : filter == FileKindAllFiles                        ? FileKindAuto
-                                                                         : FileKindOwn;
+    const int kind = filter == FileKindBinary || filter == FileKindSheet || filter == FileKindXlsx ? filter
+                     : filter == FileKindAllFiles                                                  ? FileKindAuto
+                                                                                                   : FileKindOwn;
     for (const QString &path : files) {
         m_host.OpenDocument(path, kind);
         if (kind != FileKindBinary)
@@ -99,6 +99,7 @@ void FileCommands::FileSaveAs1SaveDialogTypeChange(TFileDialog &dialog)
     case FileKindBinary: dialog.setDefaultSuffix(QStringLiteral("bin")); break;
     case FileKindAllFiles: dialog.setDefaultSuffix(QString()); break;
     case FileKindSheet: dialog.setDefaultSuffix(QStringLiteral("csv")); break;
+    case FileKindXlsx: dialog.setDefaultSuffix(QStringLiteral("xlsx")); break;
     default: break;
     }
 }

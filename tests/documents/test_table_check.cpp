@@ -1,3 +1,4 @@
+#include "common/codepage.h"
 #include "common/messages.h"
 #include "documents/string_grid.h"
 #include "documents/table_check.h"
@@ -24,7 +25,9 @@ StringGrid gridOf(const Rows &rows)
 }
 
 constexpr int Cut = int(TableFinding::Kind::Cut), Duplicate = int(TableFinding::Kind::Duplicate),
-              AfterEnd = int(TableFinding::Kind::AfterEnd), NotShiftJis = int(TableFinding::Kind::NotShiftJis);
+              AfterEnd = int(TableFinding::Kind::AfterEnd), NotShiftJis = int(TableFinding::Kind::NotShiftJis),
+              OtherBytes = int(TableFinding::Kind::OtherForm), Spreadsheet = int(TableFinding::Kind::Spreadsheet),
+              ShortDigits = int(TableFinding::Kind::ShortDigits);
 
 } // namespace
 
@@ -62,6 +65,32 @@ private Q_SLOTS:
         QTest::newRow("bytes not Shift-JIS") << Rows{{"ok\x81", "1"}, {"\x93\xFA", "\x81\x20"}}
                                              << Found{{1, 1, NotShiftJis}, {2, 2, NotShiftJis}}
                                              << "row 1: conv str holds bytes that are not Shift-JIS";
+        // As Windows and Python write them; ICU and Windows encode the same
+        // characters as 0xFB 0xFC and 0xFA 0xB1 (a code page table that writes the
+        // NEC form instead finds the other rows).
+        if (EncodeCp932(u"\u9AD9"_qs) == "\xFB\xFC")
+            QTest::newRow("NEC-selected rows are Shift-JIS, in their other form")
+                << Rows{{"\xEE\xE0", "1"}, {"a", "x\xED\x95"}, {"\xFB\xFC", "2"}}
+                << Found{{1, 1, OtherBytes}, {2, 2, OtherBytes}}
+                << u"row 1: conv str holds '\u9AD9' as 0xEE 0xE0; read back from a spreadsheet file it is stored as "
+                   "0xFB 0xFC, the other form of it"_qs;
+        QTest::newRow("what spreadsheets make of texts")
+            << Rows{{"a", "4.90123E+12"}, {"b", "1E+068"}, {"=SUM(A1)", "3"}, {"c", "3/4"}, {"d", "2024-03-04"},
+                    {"e", "4-Mar"},       {"f", "1E5"},    {"g", "12/345"},   {"h", "A-12"}}
+            << Found{{1, 2, Spreadsheet}, {2, 2, Spreadsheet}, {3, 1, Spreadsheet},
+                     {4, 2, Spreadsheet}, {5, 2, Spreadsheet}, {6, 2, Spreadsheet}}
+            << "row 1: bar code '4.90123E+12' is a number in exponent form, as a spreadsheet writes it; the digits it "
+               "stood for are lost";
+        QTest::newRow("digits shorter than those of their kind")
+            << Rows{{"a", "4901234567894"}, {"b", "4901234567895"}, {"c", "49012345678"}, {"d", "12"},
+                    {"e", "A12"},           {"f", "0012345678905"}}
+            << Found{{3, 2, ShortDigits}, {4, 2, ShortDigits}}
+            << "row 3: bar code '49012345678' has 11 digits where 3 other rows have 13; a spreadsheet may have "
+               "dropped its leading zeros ('0049012345678')";
+        QTest::newRow("no length common enough for a hint")
+            << Rows{{"a", "1"},    {"b", "23"},       {"c", "4567"},    {"d", "4568"},
+                    {"e", "4569"}, {"f", "12345678"}, {"g", "87654321"}}
+            << Found{} << "";
     }
     void findings()
     {
@@ -101,7 +130,7 @@ private Q_SLOTS:
     {
         LogCapture log;
         QCOMPARE(LogFindings(CheckTable(gridOf({{"a", "1"}, {"b", "1"}}))), 1);
-        QCOMPARE(log.messages(), (QStringList{"row 2: bar code '1' also in row 1", "check table: 1 finding"}));
+        QCOMPARE(log.messages(), (QStringList{"row 2: bar code '1' also in row 1", "check table: 1 finding(s)"}));
         QCOMPARE(log.lines[0].colour, zered::clWarning);
         log.lines.clear();
         QCOMPARE(LogFindings({}), 0);

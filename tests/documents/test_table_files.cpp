@@ -298,13 +298,15 @@ private Q_SLOTS:
             lines600 += "c" + QByteArray::number(i) + ",b" + QByteArray::number(i) + "\r\n";
         QTest::newRow("3 lines") << QByteArray("a,b\r\nc,d\ne,f") << 3 << QByteArray("a") << QByteArray("b") << "";
         QTest::newRow("600 lines") << lines600 + ",\r\n\r\n" << 512 << QByteArray("c1") << QByteArray("b1")
-                                   << "88 lines lost text; line 513: 'c513,b513' left out";
+                                   << "88 line(s) lost text; line 513: 'c513,b513' left out";
         QTest::newRow("single field") << QByteArray("only\r\n") << 1 << QByteArray("only") << QByteArray() << "";
         QTest::newRow("three fields") << QByteArray("a,b,\r\nLINE-A 500ml,4901234567894,x\r\na,b,\x83\x41") << 3
                                       << QByteArray("a") << QByteArray("b")
-                                      << u"2 lines lost text; line 2: '4901234567894,x' left out"_qs;
+                                      << u"2 line(s) lost text; line 2: '4901234567894,x' left out"_qs;
         QTest::newRow("CR LF only") << QByteArray("\r\n") << 1 << QByteArray() << QByteArray() << "";
-        QTest::newRow("NUL after first line") << QByteArray("x,y\r\n\0z,w\r\n", 11) << 1 << QByteArray("x") << QByteArray("y") << "";
+        QTest::newRow("NUL after first line")
+            << QByteArray("x,y\r\n\0z,w\r\n", 11) << 1 << QByteArray("x") << QByteArray("y")
+            << "a 0x00 byte in line 2 ends the text; 'z,w' and all after it left out";
     }
     void textLoad()
     {
@@ -339,6 +341,60 @@ private Q_SLOTS:
             QCOMPARE(log.lines[1], "'" + path("in.csv") + "': " + warning);
             QCOMPARE(log.colours[1], zered::clWarning);
         }
+    }
+
+    // Whatever a load leaves out or reads otherwise than the file has it is
+    // named in a warning, quoting at most 60 characters of it.
+    void loadWarnings_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QStringList>("warnings");   // after "'<file>': "
+        QByteArray nulAfterTable;
+        for (int i = 1; i <= 512; ++i)
+            nulAfterTable += "c,b\r\n";
+        nulAfterTable += QByteArray("\0x,y", 4);
+        QTest::newRow("0x00 inside line 3")
+            << QByteArray("a,b\r\nc,d\r\ne\0f\0gh\r\ni,j", 21) << -1
+            << QStringList{"a 0x00 byte in line 3 ends the text; 'f\u2400gh' and all after it left out"};
+        QTest::newRow("0x00 past the table: nothing of it lost") << nulAfterTable << -1 << QStringList{};
+        QTest::newRow("quote never closed")
+            << QByteArray("a,\"b c\r\nd,e\r\n\"x") << -1
+            << QStringList{"2 line(s) open a quote that never closes, so the field runs to "
+                           "the end; line 1: 'a,\"b c'"};
+        QTest::newRow("lost text quoted to 60 characters")
+            << "a,b," + QByteArray(100, 'x') << -1
+            << QStringList{"1 line(s) lost text; line 1: '" + QString(59, u'x') + u"\u2026' left out"_qs};
+        QTest::newRow("double-byte lost text cut by characters")
+            << "a,b," + QByteArray(70, 'x').replace("x", "\x93\xFA") << -1
+            << QStringList{"1 line(s) lost text; line 1: '" + QString(59, u'\u65E5') + u"\u2026' left out"_qs};
+        QTest::newRow("control bytes made visible")
+            << QByteArray("a,b,\"\x01\tz\"") << -1
+            << QStringList{u"1 line(s) lost text; line 1: '\u2401\u2409z' left out"_qs};
+        QTest::newRow("sheet: quote never closed") << QByteArray("a,b\r\nc,\"d, e") << FileKindSheet
+                                                   << QStringList{"1 line(s) open a quote that never closes, so the "
+                                                                  "field runs to the end; line 2: 'd, e'"};
+        QTest::newRow("sheet: UTF-8 quote never closed")
+            << QByteArray("a,\"\xE6\x97\xA5") << FileKindSheet
+            << QStringList{u"1 line(s) open a quote that never closes, so "
+                           "the field runs to the end; line 1: '\u65E5'"_qs};
+        QTest::newRow("clean file") << QByteArray("a,\"b \"\"c\"\"\"\r\n") << -1 << QStringList{};
+    }
+    void loadWarnings()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, format);
+        QFETCH(QStringList, warnings);
+        writeFile(path("w.csv"), file);
+        TableDocument d;
+        LogCapture log;
+        d.LoadFromFile(path("w.csv"), format);
+        QVERIFY(log.lines.value(0).startsWith("load from '"));
+        QStringList expected;
+        for (const QString &w : warnings)
+            expected.append("'" + path("w.csv") + "': " + w);
+        QCOMPARE(log.lines.mid(1), expected);
+        QCOMPARE(log.colours.mid(1), QList<int>(expected.size(), zered::clWarning));
     }
 
     void sheetLoad_data()
@@ -420,6 +476,12 @@ private Q_SLOTS:
         QTest::newRow("one byte short, .bin") << "t.bin" << image.left(TableImageSize - 1) << -1;
         QTest::newRow("one byte long") << "t.bin" << image + 'x' << -1;
         QTest::newRow("UTF-8 BOM") << "t.csv" << QByteArray("\xEF\xBB\xBF" "a,b") << FileKindSheet;
+        QTest::newRow("UTF-8 without BOM") << "t.csv" << QByteArray("a,\xE6\x97\xA5\r\n") << FileKindSheet;
+        QTest::newRow("UTF-8 past 1 MiB of ASCII")
+            << "t.csv" << QByteArray((1 << 20) - 1, 'a') + "\xE6\x97\xA5" << FileKindSheet;
+        QTest::newRow("Shift-JIS") << "t.csv" << QByteArray("a,\x93\xFA\x96\x7B\r\n") << -1;
+        QTest::newRow("UTF-8 after a 0x00 ends the text") << "t.csv" << QByteArray("a,b\0\xE6\x97\xA5", 7) << -1;
+        QTest::newRow("Latin-1") << "t.txt" << QByteArray("caf\xE9,1") << -1;
         QTest::newRow("text") << "t.txt" << QByteArray("a,b") << -1;
         QTest::newRow("missing") << "" << QByteArray() << -1;
     }
@@ -561,7 +623,9 @@ private Q_SLOTS:
         QVERIFY(!d.imageStale());
         QVERIFY(Snapshot(d).cells == Snapshot(expected).cells);
         QCOMPARE(d.grid().cell(0, 10), QByteArray("10"));
-        QVERIFY(log.lines.isEmpty());
+        QCOMPARE(log.lines,
+                 QStringList{QString::fromUtf8(Msg::ImageLongerThanTable).arg(path("long.bin")).arg(70000).arg(4464)});
+        QCOMPARE(log.colours, QList<int>{zered::clWarning});
     }
 
     void binaryResaveIsIdentical()

@@ -84,7 +84,7 @@ private Q_SLOTS:
         for (int i = 0; i < types->count(); ++i)
             shown.append(types->itemText(i));
         QCOMPARE(shown, (QStringList{u"CSV/text (*.csv;*.txt)"_qs, u"binary file(*.bin,*.dat)"_qs, u"all files(*.*)"_qs,
-                                     u"spreadsheet CSV, UTF-8 (*.csv)"_qs}));
+                                     u"spreadsheet CSV, UTF-8 (*.csv)"_qs, u"Excel workbook (*.xlsx)"_qs}));
         QCOMPARE(d.defaultSuffix(), u"csv"_qs);
         QCOMPARE(d.FilterIndex(), 1);
         const bool open = dialog == u"open";
@@ -93,7 +93,7 @@ private Q_SLOTS:
         QVERIFY(!d.testOption(QFileDialog::DontConfirmOverwrite));
         QVERIFY(d.isSizeGripEnabled());
         // Each index is the file kind: the filter's patterns follow it.
-        for (int index = 1; index <= 4; ++index) {
+        for (int index = 1; index <= 5; ++index) {
             d.selectNameFilter(d.nameFilters().at(index - 1));
             QCOMPARE(d.FilterIndex(), index);
         }
@@ -219,6 +219,7 @@ private Q_SLOTS:
         QTest::newRow("CSV/text") << CsvFilter << u"csv"_qs;
         QTest::newRow("binary") << BinaryFilter << u"bin"_qs;
         QTest::newRow("all files") << AllFilesFilter << QString();
+        QTest::newRow("Excel workbook") << 5 << u"xlsx"_qs;
     }
     void typeChangeSetsTheDefaultExtension()
     {

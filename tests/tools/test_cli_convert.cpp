@@ -1,5 +1,6 @@
 #include "tools/cli_run.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -48,7 +49,7 @@ private Q_SLOTS:
         writeFile(path("three.csv"), "a,b\r\nLINE-A 500ml,4901234567894\r\n");
         const Run r = runCli({"convert", path("three.csv"), "-"});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.errLines.contains("'" + path("three.csv") + "': 1 line lost text; line 2: '4901234567894' left out"));
+        QVERIFY(r.errLines.contains("'" + path("three.csv") + "': 1 line(s) lost text; line 2: '4901234567894' left out"));
     }
 
     void checkListsFindingsAndFails_data()
@@ -72,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, exitCode);
         QCOMPARE(r.out, printed(out));
         if (exitCode)
-            QCOMPARE(r.errLines.last(), "check table: 2 findings");
+            QCOMPARE(r.errLines.last(), "check table: 2 finding(s)");
     }
 
     void convertsBetweenFormats_data()
@@ -114,6 +115,20 @@ private Q_SLOTS:
         const Run toStdout = runCli(QStringList{"convert"} + options + QStringList{path(input), "-"});
         QCOMPARE(toStdout.exitCode, 0);
         QCOMPARE(toStdout.out, expected);
+    }
+
+    // A workbook written by the tool is recognised and read back unchanged, also
+    // when its name says nothing and its path is not ASCII.
+    void workbookRoundTrip()
+    {
+        const QString workbook = path(u"\u8868.data"_qs);
+        QCOMPARE(runCli({"convert", "--to", "xlsx", path("in.sheet"), workbook}).exitCode, 0);
+        QVERIFY(FileBytes(workbook).startsWith("PK\x03\x04"));
+        const Run back = runCli({"convert", workbook, "-"});
+        QCOMPARE(back.exitCode, 0);
+        QVERIFY(back.errLines.contains("'" + workbook + "' is an Excel workbook; read as xlsx"));
+        QCOMPARE(back.out, "LINE-A,\x93\xFA\r\n\"b 1\",2\r\n" + emptyLines(510));
+        QCOMPARE(QDir(m_dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
     }
 
     void forceWritesATableThatWillBeCut()
@@ -199,7 +214,7 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.errLines.join('\n').contains("usage:"));
         QVERIFY(r.errLines.join('\n').contains(
-            "ostrel-cli convert [--from auto|text|binary|sheet] [--to text|binary|sheet] [--force] IN OUT"));
+            "ostrel-cli convert [--from auto|text|binary|sheet|xlsx] [--to text|binary|sheet|xlsx] [--force] IN OUT"));
         QVERIFY(r.out.isEmpty());
     }
 };

@@ -20,13 +20,15 @@ TableFormat ParseFormat(const QString &option, const QString &value)
     static const QMap<QString, TableFormat> formats{{u"auto"_qs, TableFormat::Auto},
                                                     {u"text"_qs, TableFormat::Text},
                                                     {u"binary"_qs, TableFormat::Binary},
-                                                    {u"sheet"_qs, TableFormat::Sheet}};
+                                                    {u"sheet"_qs, TableFormat::Sheet},
+                                                    {u"xlsx"_qs, TableFormat::Xlsx}};
     const auto it = formats.find(value);
     if (it == formats.end() || (option == u"--to" && *it == TableFormat::Auto))
-        throw UsageError{QStringLiteral("%1 takes %2, not '%3'")
-                             .arg(option, option == u"--to" ? u"text, binary or sheet"_qs
-                                                            : u"auto, text, binary or sheet"_qs,
-                                  value)};
+        throw UsageError{
+            QStringLiteral("%1 takes %2, not '%3'")
+                .arg(option,
+                     option == u"--to" ? u"text, binary, sheet or xlsx"_qs : u"auto, text, binary, sheet or xlsx"_qs,
+                     value)};
     return *it;
 }
 
@@ -39,6 +41,7 @@ int LoadKind(TableFormat format, const QString &fileName)
     case TableFormat::Text: return FileKindOwn;
     case TableFormat::Binary: return FileKindBinary;
     case TableFormat::Sheet: return FileKindSheet;
+    case TableFormat::Xlsx: return FileKindXlsx;
     }
     return FileKindOwn;
 }
@@ -48,6 +51,7 @@ int SaveKind(TableFormat format)
     switch (format) {
     case TableFormat::Binary: return FileKindBinary;
     case TableFormat::Sheet: return FileKindSheet;
+    case TableFormat::Xlsx: return FileKindXlsx;
     default: return FileKindText;
     }
 }

@@ -8,8 +8,8 @@ struct UsageError
     QString reason;
 };
 
-// The value of a format option: "auto" (loads only), "text", "binary" or "sheet".
-enum class TableFormat { Auto, Text, Binary, Sheet };
+// The value of a format option: "auto" (loads only), "text", "binary", "sheet" or "xlsx".
+enum class TableFormat { Auto, Text, Binary, Sheet, Xlsx };
 TableFormat ParseFormat(const QString &option, const QString &value);
 // The editor's file kind that loads fileName in format; auto recognises the file.
 int LoadKind(TableFormat format, const QString &fileName);
@@ -22,7 +22,7 @@ class TableDocument;
 // unless force is set.
 void RefuseLosingData(const TableDocument &document, bool force);
 
-// ostrel-cli convert [--from auto|text|binary|sheet] [--to text|binary|sheet] [--force] IN OUT
+// ostrel-cli convert [--from auto|text|binary|sheet|xlsx] [--to text|binary|sheet|xlsx] [--force] IN OUT
 // Raises OstrelError when a load or save fails, UsageError for bad arguments.
 void RunConvert(const QStringList &args);
 // ostrel-cli check [--from ...] IN: the findings on stdout; fails when there are any.

@@ -19,12 +19,15 @@ struct Subcommand
 };
 
 const Subcommand subcommands[] = {
-    {"convert", "convert [--from auto|text|binary|sheet] [--to text|binary|sheet] [--force] IN OUT   (OUT \"-\" = stdout)",
+    {"convert",
+     "convert [--from auto|text|binary|sheet|xlsx] [--to text|binary|sheet|xlsx] [--force] IN OUT   (OUT \"-\" = "
+     "stdout)",
      RunConvert},
-    {"recv", "recv [--port P] [--baud B] [--to text|binary|sheet] OUT", RunRecv},
-    {"send", "send [--port P] [--baud B] [--from auto|text|binary|sheet] [--backup DIR] [--verify] [--force] IN", RunSend},
+    {"recv", "recv [--port P] [--baud B] [--to text|binary|sheet|xlsx] OUT", RunRecv},
+    {"send", "send [--port P] [--baud B] [--from auto|text|binary|sheet|xlsx] [--backup DIR] [--verify] [--force] IN",
+     RunSend},
     {"diff", "diff [--port P] [--baud B] A B   (A, B: a table file or \"controller\")", RunDiff},
-    {"check", "check [--from auto|text|binary|sheet] IN   (exit 1 when it finds something)", RunCheck},
+    {"check", "check [--from auto|text|binary|sheet|xlsx] IN   (exit 1 when it finds something)", RunCheck},
     {"ports", "ports", RunPorts},
 };
 

@@ -1,0 +1,337 @@
+// Reading a table from the first sheet of an Excel workbook.
+#include "documents/sheet_xlsx.h"
+
+#include "common/codepage.h"
+#include "common/messages.h"
+#include "common/zered_error.h"
+#include "documents/sheet_csv.h"
+#include "documents/table_image.h"
+#include "documents/zip_reader.h"
+
+#include <QMap>
+#include <QXmlStreamReader>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace {
+
+// A workbook part is a few kilobytes for a table; far more is no table.
+constexpr qint64 MaxPartBytes = 64 * 1024 * 1024;
+constexpr int MaxColumns = 16384, MaxRows = 1048576;   // as far as a sheet goes
+
+[[noreturn]] void damaged(const QString &fileName, const QString &why)
+{
+    throw OstrelError(QString::fromUtf8(Msg::XlsxDamaged).arg(fileName, why));
+}
+
+QByteArray part(const ZipReader &zip, const QString &name, const QString &fileName)
+{
+    QString error;
+    QByteArray bytes = zip.read(name, MaxPartBytes, error);
+    if (!error.isEmpty())
+        damaged(fileName, error);
+    return bytes;
+}
+
+void checkParsed(const QXmlStreamReader &xml, const QString &partName, const QString &fileName)
+{
+    if (xml.hasError())
+        damaged(fileName, QStringLiteral("%1, line %2: %3").arg(partName).arg(xml.lineNumber()).arg(xml.errorString()));
+}
+
+bool isHex(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+
+// "_x000D_" and the like: how a workbook writes characters XML cannot carry
+// ("_x005F_" is a "_" that would otherwise start one).
+QString unescapeXstring(const QString &text)
+{
+    if (!text.contains(u"_x"))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_'
+            && std::all_of(text.begin() + i + 2, text.begin() + i + 6, isHex)) {
+            out += QChar(char16_t(text.mid(i + 2, 4).toUShort(nullptr, 16)));
+            i += 7;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+// The text of a string item (<si> or <is>): its <t>, or the <t> of its rich-text
+// runs; the readings Japanese Excel keeps in phonetic runs (<rPh>) are no part of it.
+QString readStringItem(QXmlStreamReader &xml)
+{
+    const QString element = xml.name().toString();
+    QString text;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == element)
+            break;
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == u"rPh")
+            xml.skipCurrentElement();
+        else if (xml.name() == u"t")
+            text += xml.readElementText();
+    }
+    return unescapeXstring(text);
+}
+
+QStringList readSharedStrings(const QByteArray &bytes, const QString &partName, const QString &fileName)
+{
+    QXmlStreamReader xml(bytes);
+    QStringList strings;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"si")
+            strings.append(readStringItem(xml));
+    }
+    checkParsed(xml, partName, fileName);
+    return strings;
+}
+
+// The workbook's first sheet (its name and relationship id) and how many it has.
+struct SheetList
+{
+    QString firstName, firstId;
+    int count = 0;
+};
+
+SheetList readSheetList(const QByteArray &bytes, const QString &fileName)
+{
+    SheetList sheets;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement() || xml.name() != u"sheet" || sheets.count++ > 0)
+            continue;
+        sheets.firstName = xml.attributes().value(QLatin1String("name")).toString();
+        for (const QXmlStreamAttribute &attribute : xml.attributes())
+            if (attribute.name() == u"id" && !attribute.namespaceUri().isEmpty())
+                sheets.firstId = attribute.value().toString();
+    }
+    checkParsed(xml, QStringLiteral("xl/workbook.xml"), fileName);
+    if (sheets.firstId.isEmpty())
+        damaged(fileName, QStringLiteral("xl/workbook.xml names no sheet"));
+    return sheets;
+}
+
+// The parts the workbook's relationships lead to: the first sheet's, and the
+// shared strings' (empty when there are none).
+struct WorkbookParts
+{
+    QString sheet;
+    QString sharedStrings;
+};
+
+WorkbookParts findParts(const QByteArray &relationships, const QString &sheetId, const QString &fileName)
+{
+    const QString partName = QStringLiteral("xl/_rels/workbook.xml.rels");
+    // Targets are relative to xl/ unless they start at the root.
+    auto resolve = [](QStringView target) {
+        return target.startsWith(u'/') ? target.mid(1).toString() : QStringLiteral("xl/") + target.toString();
+    };
+    WorkbookParts parts;
+    QXmlStreamReader xml(relationships);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement() || xml.name() != u"Relationship")
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (attributes.value(QLatin1String("Id")) == sheetId)
+            parts.sheet = resolve(attributes.value(QLatin1String("Target")));
+        else if (attributes.value(QLatin1String("Type")).endsWith(u"/sharedStrings"))
+            parts.sharedStrings = resolve(attributes.value(QLatin1String("Target")));
+    }
+    checkParsed(xml, partName, fileName);
+    if (parts.sheet.isEmpty())
+        damaged(fileName, QStringLiteral("%1 does not say where the first sheet is").arg(partName));
+    return parts;
+}
+
+// A number as a spreadsheet shows it in a wide enough column: at most 15
+// significant digits, never an exponent (4901234567894, not 4.90123E+12; 12345,
+// not 12345.0). A value that is no number stays as it is.
+QString shownNumber(const QString &value)
+{
+    const QByteArray text = value.trimmed().toLatin1();
+    double number = 0;
+    const auto [end, failure] = std::from_chars(text.begin(), text.end(), number);
+    if (failure != std::errc() || end != text.end() || !std::isfinite(number))
+        return value;
+    char buffer[40];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::scientific, 14);
+    std::string_view scientific(buffer, size_t(written.ptr - buffer));   // [-]d.dddddddddddddde[+-]xx
+    const bool negative = scientific.front() == '-';
+    if (negative)
+        scientific.remove_prefix(1);
+    const size_t e = scientific.find('e');
+    int exponent = 0;
+    std::from_chars(scientific.data() + e + 1 + (scientific[e + 1] == '+'), scientific.data() + scientific.size(),
+                    exponent);
+    std::string digits = std::string(1, scientific[0]) + std::string(scientific.substr(2, e - 2));
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    if (digits == "0")
+        return QStringLiteral("0");
+    const int point = exponent + 1;   // digits before the decimal point
+    std::string shown;
+    if (point <= 0)
+        shown = "0." + std::string(size_t(-point), '0') + digits;
+    else if (size_t(point) >= digits.size())
+        shown = digits + std::string(size_t(point) - digits.size(), '0');
+    else
+        shown = digits.substr(0, size_t(point)) + '.' + digits.substr(size_t(point));
+    return QString::fromLatin1(negative ? '-' + shown : shown);
+}
+
+// "AB12" -> column 27 (0-based), row 12; false when it is no cell reference.
+bool parseReference(QStringView reference, int &column, int &row)
+{
+    qsizetype i = 0;
+    int col = 0;
+    for (; i < reference.size() && reference[i].isLetter() && reference[i].unicode() < 0x80; ++i) {
+        col = col * 26 + (reference[i].toUpper().unicode() - u'A' + 1);
+        if (col > MaxColumns)
+            return false;
+    }
+    bool ok = false;
+    const int r = reference.mid(i).toInt(&ok);
+    if (i == 0 || !ok || r < 1 || r > MaxRows)
+        return false;
+    column = col - 1;
+    row = r;
+    return true;
+}
+
+struct Cell
+{
+    QString text;
+    bool number = false;
+    bool formula = false;
+};
+
+// The cell the reader is at (<c>), read to its end.
+Cell readCell(QXmlStreamReader &xml, const QStringList &shared, const QString &partName, const QString &fileName)
+{
+    const QString type = xml.attributes().value(QLatin1String("t")).toString();
+    Cell cell;
+    QString value;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"v") {
+            value = xml.readElementText();
+        } else if (xml.name() == u"is") {
+            value = readStringItem(xml);
+        } else {
+            cell.formula = cell.formula || xml.name() == u"f";
+            xml.skipCurrentElement();
+        }
+    }
+    if (type == u"s") {
+        bool ok = false;
+        const int index = value.toInt(&ok);
+        if (!ok || index < 0 || index >= shared.size())
+            damaged(fileName,
+                    QStringLiteral("%1, line %2: no shared string %3").arg(partName).arg(xml.lineNumber()).arg(value));
+        cell.text = shared[index];
+    } else if (type == u"b") {
+        cell.text = value == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    } else if (type == u"str") {
+        cell.text = unescapeXstring(value);
+    } else if (type == u"inlineStr" || type == u"e" || type == u"d") {
+        cell.text = value;
+    } else if (!value.isEmpty()) {
+        cell.text = shownNumber(value);
+        cell.number = true;
+    }
+    return cell;
+}
+
+}   // namespace
+
+bool IsXlsxWorkbook(const QByteArray &bytes)
+{
+    return bytes.startsWith("PK\x03\x04") && ZipReader(bytes).contains(QStringLiteral("xl/workbook.xml"));
+}
+
+LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QString &fileName)
+{
+    const ZipReader zip(bytes);
+    if (!zip.isOpen())
+        damaged(fileName, QStringLiteral("no zip archive"));
+    const SheetList sheets = readSheetList(part(zip, QStringLiteral("xl/workbook.xml"), fileName), fileName);
+    const WorkbookParts parts = findParts(part(zip, QStringLiteral("xl/_rels/workbook.xml.rels"), fileName),
+                                          sheets.firstId, fileName);
+    const QStringList shared = parts.sharedStrings.isEmpty() || !zip.contains(parts.sharedStrings)
+                                   ? QStringList()
+                                   : readSharedStrings(part(zip, parts.sharedStrings, fileName), parts.sharedStrings,
+                                                       fileName);
+
+    LoadWarnings warnings;
+    warnings.laterSheets = sheets.count - 1;
+    warnings.firstSheet = sheets.firstName;
+    QList<QList<QByteArray>> records;   // rows 1..512
+    QMap<int, QList<QByteArray>> pastTheTable;   // the rows after them, which are left out
+    QXmlStreamReader xml(part(zip, parts.sheet, fileName));
+    int row = 0, column = -1;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == u"row") {
+            bool ok = true;
+            const QStringView r = xml.attributes().value(QLatin1String("r"));
+            row = r.isEmpty() ? row + 1 : r.toInt(&ok);
+            if (!ok || row < 1 || row > MaxRows)
+                damaged(fileName,
+                        QStringLiteral("%1, line %2: no row %3").arg(parts.sheet).arg(xml.lineNumber()).arg(r));
+            column = -1;
+            continue;
+        }
+        if (xml.name() != u"c")
+            continue;
+        const QStringView reference = xml.attributes().value(QLatin1String("r"));
+        if (reference.isEmpty())
+            ++column;
+        else if (!parseReference(reference, column, row))
+            damaged(fileName,
+                    QStringLiteral("%1, line %2: no cell %3").arg(parts.sheet).arg(xml.lineNumber()).arg(reference));
+        if (row < 1 || column >= MaxColumns)
+            damaged(fileName,
+                    QStringLiteral("%1, line %2: a cell outside any row").arg(parts.sheet).arg(xml.lineNumber()));
+        const Cell cell = readCell(xml, shared, parts.sheet, fileName);
+        const bool kept = row <= TableRowCount && column < 2;
+        QByteArray bytesOfCell;
+        if (kept) {
+            if (cell.text.contains(u'\r') || cell.text.contains(u'\n'))
+                throw OstrelError(QString::fromUtf8(Msg::SheetBreakInField).arg(fileName).arg(row).arg(column + 1));
+            bytesOfCell = SheetFieldToCp932(cell.text.toUtf8(), fileName, row, column + 1);
+            if (cell.formula)
+                warnings.formulas.add(row, bytesOfCell);
+            if (cell.number && column == 1)
+                warnings.numbers.add(row, bytesOfCell);
+        } else {
+            bytesOfCell = EncodeCp932(cell.text);   // only quoted in the warning
+        }
+        if (row <= TableRowCount && records.size() < row)
+            records.resize(row);
+        QList<QByteArray> &fields = row <= TableRowCount ? records[row - 1] : pastTheTable[row];
+        if (fields.size() <= column)
+            fields.resize(column + 1);
+        fields[column] = bytesOfCell;
+    }
+    checkParsed(xml, parts.sheet, fileName);
+    PutTableRecords(records, grid, warnings);
+    for (auto it = pastTheTable.cbegin(); it != pastTheTable.cend(); ++it)
+        if (std::any_of(it->begin(), it->end(), [](const QByteArray &f) { return !f.isEmpty(); }))
+            warnings.leftOut.add(it.key(), it->join(','));
+    return warnings;
+}
