@@ -22,11 +22,9 @@ EditMenu::EditMenu(CommandHost &host, QMenuBar &menuBar, QMenu *before)
     : m_host(host), m_menu(new QMenu(QStringLiteral("&Edit"), &menuBar))
 {
     m_menu->setObjectName(QStringLiteral("EditMenu"));
-    m_menu->setStatusTip(QStringLiteral("Undo, the clipboard, rows, fills and checks of the active table."));
-    m_menu->menuAction()->setStatusTip(m_menu->statusTip());
     menuBar.insertMenu(before ? before->menuAction() : nullptr, m_menu);
+    // Built as it opens, so its items are the active table's, in the interface's language.
     QObject::connect(m_menu, &QMenu::aboutToShow, m_menu, [this] { Build(); });
-    Build();
 }
 
 void EditMenu::Build()

@@ -18,7 +18,7 @@ template <typename Control>
 Control *Named(Control *control, const char *name, const char *hint)
 {
     control->setObjectName(QLatin1String(name));
-    control->setStatusTip(QString::fromUtf8(hint));
+    Q_UNUSED(hint);   // shown in English once the hint pane takes the dialog's hints
     return control;
 }
 
