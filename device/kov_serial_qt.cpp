@@ -246,6 +246,13 @@ TKOVPort::LineErrorCounts TKOVSerial::LineErrors() const
             now.Overrun - m_countsAtOpen.Overrun};
 }
 
+void TKOVSerial::fail(const char *message)
+{
+    if (const QString gone = goneCode(int(Handle)); !gone.isEmpty())
+        linkGone(gone);
+    throw OstrelError(message);
+}
+
 const int TKOVSerial::ClosedPortCode = EBADF;
 const int TKOVSerial::RefusedSettingCode = EINVAL;
 
@@ -281,11 +288,8 @@ int TKOVSerial::InQueueCount()
         return -1;
     // No event loop runs during a transfer: pull what the line holds now.
     m_port->waitForReadyRead(0);
-    if (lostLink(m_port->error())) {
-        if (const QString gone = goneCode(int(Handle)); !gone.isEmpty())
-            linkGone(gone);
-        throw OstrelError(Msg::ClearCommErrorFailed);
-    }
+    if (lostLink(m_port->error()))
+        fail(Msg::ClearCommErrorFailed);
     m_port->clearError();
     CommErrors = 0;   // Qt 6 reports no parity or framing errors; LineErrors has the driver's counts
     ComStat = {0, quint32(m_port->bytesAvailable()), quint32(m_port->bytesToWrite())};
@@ -303,11 +307,8 @@ int TKOVSerial::Read(void *buffer, int count)
         const qint64 more = m_port->read(bytes + got, count - got);
         got = more < 0 ? more : got + more;
     }
-    if (got < 0 || lostLink(m_port->error())) {
-        if (const QString gone = goneCode(int(Handle)); !gone.isEmpty())
-            linkGone(gone);
-        throw OstrelError(Msg::SerialReadFailed);
-    }
+    if (got < 0 || lostLink(m_port->error()))
+        fail(Msg::SerialReadFailed);
     m_port->clearError();
     return int(got);
 }
@@ -318,20 +319,15 @@ int TKOVSerial::Write(const void *buffer, int count)
     const auto *bytes = static_cast<const char *>(buffer);
     if (!IsOpen())
         throw OstrelError(Msg::SerialWriteError);
-    const auto failed = [this] {
-        if (const QString gone = goneCode(int(Handle)); !gone.isEmpty())
-            linkGone(gone);
-        throw OstrelError(Msg::SerialWriteError);
-    };
     if (m_port->write(bytes, count) != count)
-        failed();
+        fail(Msg::SerialWriteError);
     // Written means handed to the line, not parked in the port object's buffer.
     QElapsedTimer timer;
     timer.start();
     while (m_port->bytesToWrite() > 0 && timer.elapsed() < WriteTimeoutMs) {
         if (!m_port->waitForBytesWritten(int(WriteTimeoutMs - timer.elapsed()))
             && m_port->error() != QSerialPort::TimeoutError && m_port->error() != QSerialPort::NoError)
-            failed();
+            fail(Msg::SerialWriteError);
     }
     if (m_port->bytesToWrite() > 0)
         throw OstrelError(Msg::SerialWriteShort);

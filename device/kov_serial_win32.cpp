@@ -257,19 +257,22 @@ void TKOVSerial::Close()
     m_debugCopy.reset();
 }
 
+void TKOVSerial::fail(const char *message)
+{
+    // Read first: anything called on the way may change the thread's last error.
+    if (const QString gone = goneCode(GetLastError()); !gone.isEmpty())
+        linkGone(gone);
+    throw OstrelError(message);
+}
+
 int TKOVSerial::InQueueCount()
 {
     if (!IsOpen())
         return -1;
-    const auto failed = [this](const char *message) {
-        if (const QString gone = goneCode(GetLastError()); !gone.isEmpty())
-            linkGone(gone);
-        throw OstrelError(message);
-    };
     DWORD errors = 0;
     COMSTAT status{};
     if (!ClearCommError(handleOf(Handle), &errors, &status))
-        failed(Msg::ClearCommErrorFailed);
+        fail(Msg::ClearCommErrorFailed);
     CommErrors = errors;
     countCommErrors(errors);
     // Some drivers (Wine's on a pseudo-terminal) report an empty queue while
@@ -277,13 +280,13 @@ int TKOVSerial::InQueueCount()
     if (m_readWaitMs != 0) {
         COMMTIMEOUTS timeouts = readTimeouts(0);
         if (!SetCommTimeouts(handleOf(Handle), &timeouts))
-            failed(Msg::ClearCommErrorFailed);
+            fail(Msg::ClearCommErrorFailed);
         m_readWaitMs = 0;
     }
     char chunk[4096];
     DWORD got = 0;
     if (!ReadFile(handleOf(Handle), chunk, sizeof chunk, &got, nullptr))
-        failed(Msg::SerialReadFailed);
+        fail(Msg::SerialReadFailed);
     m_received.append(chunk, qsizetype(got));
     quint32 flags = 0;
     std::memcpy(&flags, &status, sizeof flags);   // the flag bits lead the record
@@ -309,11 +312,8 @@ int TKOVSerial::Write(const void *buffer, int count)
     DWORD written = 0;
     if (!IsOpen())
         throw OstrelError(Msg::SerialWriteError);
-    if (!WriteFile(handleOf(Handle), buffer, DWORD(count), &written, nullptr)) {
-        if (const QString gone = goneCode(GetLastError()); !gone.isEmpty())
-            linkGone(gone);
-        throw OstrelError(Msg::SerialWriteError);
-    }
+    if (!WriteFile(handleOf(Handle), buffer, DWORD(count), &written, nullptr))
+        fail(Msg::SerialWriteError);
     if (written < DWORD(count))
         throw OstrelError(Msg::SerialWriteShort);
     return count;

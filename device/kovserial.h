@@ -171,6 +171,9 @@ private:
     void copyToDebug(const void *buffer, int count);
     // Marks the link gone and raises the error naming the port and the system's code.
     [[noreturn]] void linkGone(const QString &code);
+    // Raises message for a call on the port that failed, or the port's own
+    // message when the failure was the link going away.
+    [[noreturn]] void fail(const char *message);
     // Lowers the latency of a USB-serial adapter where the system lets us, and
     // says how when it does not; sets AdapterLatencyMs.
     void lowerAdapterLatency();

@@ -255,6 +255,26 @@ Cell readCell(QXmlStreamReader &xml, const QStringList &shared, const QString &p
     return cell;
 }
 
+// The cells a row loses, joined with commas from the first column left out, as
+// a text load shows what it leaves out. Only a warning quotes it, so it is cut
+// short: a hostile sheet with a cell in its last column stays cheap.
+struct LostCells
+{
+    static constexpr qsizetype MaxBytes = 256;
+    QByteArray text;
+    int commas = 0;
+    // Adds a cell's text; offset is its column counted from the first one left out.
+    void add(int offset, const QByteArray &cell)
+    {
+        if (text.size() >= MaxBytes)
+            return;
+        const int gap = offset > commas ? offset - commas : text.isEmpty() ? 0 : 1;
+        text += QByteArray(std::min<qsizetype>(gap, MaxBytes), ',');
+        text += cell.left(MaxBytes);
+        commas += gap;
+    }
+};
+
 }   // namespace
 
 bool IsXlsxWorkbook(const QByteArray &bytes)
@@ -278,8 +298,8 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
     LoadWarnings warnings;
     warnings.laterSheets = sheets.count - 1;
     warnings.firstSheet = sheets.firstName;
-    QList<QList<QByteArray>> records;   // rows 1..512
-    QMap<int, QList<QByteArray>> pastTheTable;   // the rows after them, which are left out
+    QList<QList<QByteArray>> records;   // rows 1..512, columns A and B
+    QMap<int, LostCells> lost;   // what each row loses past column B or past row 512
     QXmlStreamReader xml(part(zip, parts.sheet, fileName));
     int row = 0, column = -1;
     while (!xml.atEnd()) {
@@ -322,16 +342,19 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
             bytesOfCell = EncodeCp932(cell.text);   // only quoted in the warning
         }
         if (row <= TableRowCount && records.size() < row)
-            records.resize(row);
-        QList<QByteArray> &fields = row <= TableRowCount ? records[row - 1] : pastTheTable[row];
-        if (fields.size() <= column)
-            fields.resize(column + 1);
-        fields[column] = bytesOfCell;
+            records.resize(row);   // a row of the sheet fills its row of the table, lost cells or not
+        if (kept) {
+            QList<QByteArray> &fields = records[row - 1];
+            if (fields.size() <= column)
+                fields.resize(column + 1);
+            fields[column] = bytesOfCell;
+        } else if (!bytesOfCell.isEmpty()) {
+            lost[row].add(row <= TableRowCount ? column - 2 : column, bytesOfCell);
+        }
     }
     checkParsed(xml, parts.sheet, fileName);
     PutTableRecords(records, grid, warnings);
-    for (auto it = pastTheTable.cbegin(); it != pastTheTable.cend(); ++it)
-        if (std::any_of(it->begin(), it->end(), [](const QByteArray &f) { return !f.isEmpty(); }))
-            warnings.leftOut.add(it.key(), it->join(','));
+    for (auto it = lost.cbegin(); it != lost.cend(); ++it)
+        warnings.leftOut.add(it.key(), it->text);
     return warnings;
 }

@@ -292,13 +292,8 @@ QString PartlyWrittenLine(int failedBlock, const QString &backup)
 
 QByteArray ReadControllerTable(TransferHost &host, const char *cancelled)
 {
-    QElapsedTimer timer;
-    timer.start();
     QByteArray image;
-    WithPort(host, cancelled, [&](Link &link) {
-        image = ReadTableOn(link);
-        zered::LogPrint(zered::clBlack, Msg::RecvTextList, int(timer.elapsed()));
-    });
+    WithPort(host, cancelled, [&](Link &link) { image = ReadTableLogged(link); });
     return image;
 }
 

@@ -44,7 +44,10 @@ private Q_SLOTS:
         QTest::newRow("open, CSV/text") << u"open text"_qs;
         QTest::newRow("open, binary") << u"open binary"_qs;
         QTest::newRow("recent entry") << u"recent"_qs;
+#ifndef Q_OS_WIN
+        // QFile::link makes a shell shortcut (.lnk) on Windows, which the file system does not follow.
         QTest::newRow("through a link") << u"link"_qs;
+#endif
         QTest::newRow("another spelling") << u"spelling"_qs;
     }
     void aFileOpenAlreadyComesToTheFront()
