@@ -7,6 +7,23 @@
 #include <QBrush>
 #include <QColor>
 
+namespace {
+
+// A cell shows no more than a screen holds; laying out megabytes of text for
+// one line of the grid would take many seconds. Editing gets the whole text.
+QString shownText(const QByteArray &text)
+{
+    constexpr qsizetype shownBytes = 1024;
+    if (text.size() <= shownBytes)
+        return DecodeCp932(text);
+    qsizetype end = 0;   // a whole number of characters
+    while (end < shownBytes)
+        end += IsCp932LeadByte(uchar(text[end])) && IsCp932TrailByte(uchar(text[end + 1])) ? 2 : 1;
+    return DecodeCp932(text.left(end)) + u'\u2026';
+}
+
+}   // namespace
+
 TableGridModel::TableGridModel(TableDocument &document, QObject *parent)
     : QAbstractTableModel(parent), m_document(document)
 {
@@ -29,7 +46,7 @@ QVariant TableGridModel::data(const QModelIndex &index, int role) const
         return {};
     const QByteArray &text = m_document.grid().cell(GridColumn(index), GridRow(index));
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: return shownText(text);
     case Qt::EditRole:
         return DecodeCp932(text);
     case Qt::ForegroundRole: {

@@ -155,6 +155,18 @@ private Q_SLOTS:
         QCOMPARE(fg.isValid(), red);
     }
 
+    // A cell of megabytes shows its head (whole characters) at once; editing gets it all.
+    void hugeCellShowsItsHead()
+    {
+        TTextList2Form form;
+        const QByteArray text = "x" + QByteArray("\x93\xFA").repeated(2000);
+        form.document().setCell(BarcodeColumn, 1, text);
+        const QModelIndex cell = form.grid()->model()->index(0, 1);
+        QCOMPARE(form.grid()->model()->data(cell, Qt::DisplayRole).toString(),
+                 "x" + QString(512, u'\u65E5') + u'\u2026');
+        QCOMPARE(form.grid()->model()->data(cell, Qt::EditRole).toString(), "x" + QString(2000, u'\u65E5'));
+    }
+
     void captionsNumberUntitledWindowsAndMarkChanges()
     {
         TTextList2Form a, b;
