@@ -1,5 +1,8 @@
 // The spreadsheet CSV reader and writer: a file the reader takes, once written
 // and read again, gives the same table; a file it refuses raises, never crashes.
+// The file holds characters, so a character with two code-page forms comes back
+// in the form encoding gives (the check names those rows).
+#include "common/codepage.h"
 #include "common/zered_error.h"
 #include "documents/sheet_csv.h"
 #include "documents/string_grid.h"
@@ -25,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(warnings.lines(name).isEmpty());
     for (int row = 1; row <= TableRowCount; ++row)
         for (int col : {ConvStrColumn, BarcodeColumn})
-            FUZZ_CHECK(first.cell(col, row) == second.cell(col, row));
+            FUZZ_CHECK(second.cell(col, row) == first.cell(col, row)
+                       || (!OtherFormAt(first.cell(col, row)).bytes.isEmpty()
+                           && second.cell(col, row) == EncodeCp932(DecodeCp932(first.cell(col, row)))));
     return 0;
 }
