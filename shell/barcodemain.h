@@ -63,8 +63,6 @@ public:
     // Raises when a transfer is under way already.
     void StartTransfer(TransferRun::Operation operation, QObject *context, Done done) override;
     bool transferRunning() const { return m_transfer != nullptr; }
-    // The transfer under way, if any.
-    TransferRun *transfer() const { return m_transfer.get(); }
     // Where a send backs up the controller's table: "backups" in the user's data folder.
     static QString BackupFolder();
     SendChoices &sendChoices() { return m_sendChoices; }
