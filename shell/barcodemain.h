@@ -63,6 +63,11 @@ public:
     // Raises when a transfer is under way already.
     void StartTransfer(TransferRun::Operation operation, QObject *context, Done done) override;
     bool transferRunning() const { return m_transfer != nullptr; }
+    // The progress indicator and the cancel button's caption, as a transfer's signals drive them.
+    void ProgressStart(int total, int position, int colour);
+    void ProgressStep(int position, int colour);
+    void ProgressEnd();
+    void LineSettling(bool settling);
     // Where a send backs up the controller's table: "backups" in the user's data folder.
     static QString BackupFolder();
     SendChoices &sendChoices() { return m_sendChoices; }
@@ -121,10 +126,6 @@ private:
     void FormResize();
     void placeCornerPanels();
     void ShowHint(const QString &hint);
-    void ProgressStart(int total, int position, int colour);
-    void ProgressStep(int position, int colour);
-    void ProgressEnd();
-    void LineSettling(bool settling);
     // Ends the transfer under way: the window's own state, then done unless its context is gone.
     void TransferEnded(const QPointer<QObject> &context, const Done &done);
     TTextList2Form *createTableWindow();
