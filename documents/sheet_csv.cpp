@@ -20,13 +20,13 @@ constexpr char Bom[] = "\xEF\xBB\xBF";
 QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &fileName, LoadWarnings &warnings)
 {
     QList<QList<QByteArray>> records;
-    QList<QByteArray> fields;
+    RecordFields fields(2);   // a record of millions of fields costs no more than its bytes
     QByteArray field;
     const qsizetype n = text.size();
     qsizetype i = 0;
     auto lineBreak = [&] {
         return OstrelError(
-            QString::fromUtf8(Msg::SheetBreakInField).arg(fileName).arg(records.size() + 1).arg(fields.size() + 1));
+            QString::fromUtf8(Msg::SheetBreakInField).arg(fileName).arg(records.size() + 1).arg(fields.count() + 1));
     };
     while (i < n) {
         if (text[i] == '"') {
@@ -53,22 +53,21 @@ QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &file
         }
         while (i < n && text[i] != ',' && text[i] != '\r' && text[i] != '\n')
             field += text[i++];   // text after a closing quote stays in the field
-        fields.append(field);
+        fields.add(field);
         field.clear();
         if (i < n && text[i] == ',') {
             ++i;
             if (i == n)
-                fields.append(QByteArray());
+                fields.add(QByteArray());
             continue;
         }
         if (i < n && text[i] == '\r' && i + 1 < n && text[i + 1] == '\n')
             ++i;
         ++i;
-        records.append(fields);
-        fields.clear();
+        records.append(fields.take());
     }
-    if (!fields.isEmpty())
-        records.append(fields);
+    if (fields.count() > 0)
+        records.append(fields.take());
     return records;
 }
 

@@ -86,9 +86,9 @@ QList<QByteArray> SplitTextLines(const QByteArray &text)
     return lines;
 }
 
-QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator, bool *unclosed)
+QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator, bool *unclosed, int keptFields)
 {
-    QList<QByteArray> fields;
+    RecordFields fields(keptFields);
     const qsizetype n = line.size();
     qsizetype i = 0;
     auto skipBlanks = [&] {
@@ -97,42 +97,73 @@ QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator, bool *u
     };
     skipBlanks();
     while (i < n) {
-        QByteArray field;
         if (line[i] == '"') {
+            QByteArray field;
             ++i;
             bool closed = false;
             while (i < n) {
-                if (line[i] == '"') {
-                    if (i + 1 < n && line[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;   // the closing quote
-                    closed = true;
+                // No byte of a double-byte character is a quote: take the run up to the next one.
+                const char *quote = static_cast<const char *>(std::memchr(line.constData() + i, '"', size_t(n - i)));
+                const qsizetype end = quote ? quote - line.constData() : n;
+                field.append(line.constData() + i, end - i);
+                i = end;
+                if (i == n)
                     break;
+                if (i + 1 < n && line[i + 1] == '"') {
+                    field += '"';
+                    i += 2;
+                    continue;
                 }
-                const int len = charLength(line, i);
-                field.append(line.constData() + i, len);
-                i += len;
+                ++i;   // the closing quote
+                closed = true;
+                break;
             }
             if (!closed && unclosed)
                 *unclosed = true;
+            fields.add(field);
         } else {
             const qsizetype start = i;
             while (i < n && !isBlank(line[i]) && line[i] != separator)
                 i += charLength(line, i);
-            field = line.mid(start, i - start);
+            fields.add(QByteArrayView(line.constData() + start, i - start));
         }
-        fields.append(field);
         skipBlanks();
         if (i < n && line[i] == separator) {
             if (i == n - 1)
-                fields.append(QByteArray());
+                fields.add(QByteArray());
             ++i;
             skipBlanks();
         }
     }
+    return fields.take();
+}
+
+void RecordFields::add(QByteArrayView field)
+{
+    const bool kept = m_kept < 0 || m_count < m_kept;
+    ++m_count;
+    if (kept) {
+        m_fields.append(field.toByteArray());
+        return;
+    }
+    if (m_rest.size() < LeftOutBytes) {
+        if (m_count > m_kept + 1)
+            m_rest += ',';
+        m_rest += field.first(std::min(field.size(), LeftOutBytes));
+        m_rest.truncate(LeftOutBytes);
+    }
+    m_restHasText = m_restHasText || !field.isEmpty();
+}
+
+QList<QByteArray> RecordFields::take()
+{
+    QList<QByteArray> fields = std::move(m_fields);
+    if (m_kept >= 0 && m_count > m_kept)
+        fields.append(m_restHasText ? m_rest : QByteArray());
+    m_fields.clear();
+    m_rest.clear();
+    m_restHasText = false;
+    m_count = 0;
     return fields;
 }
 
@@ -254,7 +285,7 @@ LoadWarnings ParseTextTable(const QList<QByteArray> &lines, StringGrid &grid)
     records.reserve(lines.size());
     for (const QByteArray &line : lines) {
         bool unclosed = false;
-        records.append(ParseCommaLine(line, ',', &unclosed));
+        records.append(ParseCommaLine(line, ',', &unclosed, 2));
         if (unclosed && records.size() <= TableRowCount)
             warnings.unclosed.add(int(records.size()), line);
     }

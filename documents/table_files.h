@@ -16,7 +16,31 @@ QList<QByteArray> SplitTextLines(const QByteArray &text);
 // The fields of one line. Bytes 0x01-0x20 are blanks around fields; a double-byte
 // CP932 character is one step, so its second byte never separates or quotes.
 // unclosed, when given, is set when a quote is never closed (the field ran to the end).
-QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator = ',', bool *unclosed = nullptr);
+// With keptFields >= 0, the fields after the first keptFields come back as one,
+// comma-joined and cut to LeftOutBytes (empty when they all are), so a line of
+// millions of fields costs no more than its own bytes.
+QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator = ',', bool *unclosed = nullptr,
+                                 int keptFields = -1);
+// As much of a left-out text as a warning can quote.
+inline constexpr qsizetype LeftOutBytes = 256;
+// The fields of one record as a reader finds them: with kept >= 0 the first
+// kept ones, then the rest as one field as ParseCommaLine says.
+class RecordFields
+{
+public:
+    explicit RecordFields(int kept = -1) : m_kept(kept) {}
+    void add(QByteArrayView field);
+    int count() const { return m_count; }   // fields added so far
+    // The fields, leaving this empty for the next record.
+    QList<QByteArray> take();
+
+private:
+    int m_kept;
+    int m_count = 0;
+    QList<QByteArray> m_fields;
+    QByteArray m_rest;
+    bool m_restHasText = false;
+};
 // A field as the writer puts it on a line: in double quotes (inner quotes doubled)
 // when it holds a blank (0x01-0x20), a double quote, an apostrophe or a comma.
 QByteArray QuoteField(const QByteArray &field);

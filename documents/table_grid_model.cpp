@@ -7,6 +7,23 @@
 #include <QBrush>
 #include <QColor>
 
+namespace {
+
+// A cell shows no more than a screen holds; laying out megabytes of text for
+// one line of the grid would take many seconds. Editing gets the whole text.
+QString shownText(const QByteArray &text)
+{
+    constexpr qsizetype shownBytes = 1024;
+    if (text.size() <= shownBytes)
+        return DecodeCp932(text);
+    qsizetype end = 0;   // a whole number of characters
+    while (end < shownBytes)
+        end += IsCp932LeadByte(uchar(text[end])) && IsCp932TrailByte(uchar(text[end + 1])) ? 2 : 1;
+    return DecodeCp932(text.left(end)) + u'\u2026';
+}
+
+}   // namespace
+
 TableGridModel::TableGridModel(TableDocument &document, QObject *parent)
     : QAbstractTableModel(parent), m_document(document)
 {
@@ -23,27 +40,18 @@ int TableGridModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : m_document.grid().colCount() - m_document.grid().fixedCols();
 }
 
-int TableGridModel::FieldLength(int gridColumn)
-{
-    switch (gridColumn) {
-    case ConvStrColumn: return ConvStrFieldLen;
-    case BarcodeColumn: return BarcodeFieldLen;
-    default: return -1;
-    }
-}
-
 QVariant TableGridModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const QByteArray &text = m_document.grid().cell(GridColumn(index), GridRow(index));
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: return shownText(text);
     case Qt::EditRole:
         return DecodeCp932(text);
     case Qt::ForegroundRole: {
         // A text longer than its field is cut when it goes into the table image.
-        const int limit = FieldLength(GridColumn(index));
+        const int limit = ColumnFieldLength(GridColumn(index));
         if (limit >= 0 && text.size() > limit)
             return QBrush(QColor(255, 0, 0));
         return {};

@@ -194,6 +194,27 @@ private Q_SLOTS:
         QCOMPARE(ParseCommaLine(line, separator), fields);
     }
 
+    // Past the kept fields the rest comes back as one, comma-joined and cut,
+    // as a warning quotes it: a line of millions of fields costs only its bytes.
+    void keptFieldsJoinTheRest_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<Lines>("fields");
+        QTest::newRow("two fields") << QByteArray("a,b") << Lines{"a", "b"};
+        QTest::newRow("rest joined") << QByteArray("a,b,c d,\"e,f\"") << Lines{"a", "b", "c,d,e,f"};
+        QTest::newRow("empty rest stays empty") << QByteArray("a,b,,") << Lines{"a", "b", ""};
+        QTest::newRow("empty field in the rest") << QByteArray("a b,,x") << Lines{"a", "b", ",x"};
+        QTest::newRow("rest cut") << "a,b," + QByteArray(300, 'x') + ",y" << Lines{"a", "b", QByteArray(256, 'x')};
+        QTest::newRow("millions of fields")
+            << "a,b," + QByteArray("x,").repeated(2000000) << Lines{"a", "b", QByteArray("x,").repeated(128)};
+    }
+    void keptFieldsJoinTheRest()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(Lines, fields);
+        QCOMPARE(ParseCommaLine(line, ',', nullptr, 2), fields);
+    }
+
     void quoteField_data()
     {
         QTest::addColumn<QByteArray>("field");
