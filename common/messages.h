@@ -118,6 +118,14 @@ inline constexpr char CellControlCharacter[] =
     "row %1, %2: a cell cannot hold a line break, a tab or a 0x00 byte; nothing was changed";
 inline constexpr char PastedRestLeftOut[] =
     "row %1, %2: only the first line of the pasted text went into the cell; the rest was left out";
+// Replace, fill, go to row (our own wording). "{one|many}" picks by the count (CountedText).
+inline constexpr char BadRegularExpression[] = "the regular expression '%1' is not valid: %2 (at character %3)";
+inline constexpr char Replaced[] = "replace '%1' with '%2': %3 {cell|cells} changed";
+inline constexpr char ReplaceNotFound[] = "replace: '%1' is not found where the search looks";
+inline constexpr char ReplaceOverlong[] = "row %1, %2: %3 of %4 bytes: '%5'";
+inline constexpr char JanSeriesRunsOut[] =
+    "fill series: the series of '%1' runs out of digits at row %2 (a JAN/EAN code keeps its %3 digits); nothing was changed";
+inline constexpr char NoSuchRow[] = "go to row: '%1' is no row; give a number from %2 to %3 or '%4'";
 
 // Device link
 inline constexpr char ReadTimeout[] = "Read timeout";
@@ -176,7 +184,7 @@ inline constexpr char SendTextList[] = "send text list; %dmsec";
 inline constexpr char RecvTextList[] = "recv text list; %dmsec";
 inline constexpr char VerifyMismatch[] = "verify failed: record %1 (row %2) differs from what was sent";
 // Safe send, compare (our own wording)
-inline constexpr char CompareResult[] = "compare with controller: %d fields differ";
+inline constexpr char CompareResult[] = "compare with controller: %1 {field differs|fields differ}";
 inline constexpr char VerifiedTable[] = "read back: the controller holds the table as sent";
 inline constexpr char BackupSavedTo[] = "backup of the controller's table saved to '%s'";
 inline constexpr char CannotMakeFolder[] = "the folder cannot be made";
@@ -226,6 +234,9 @@ inline constexpr char AskSaveDocument[] = "[%1]は保存されていません。
 // Before a binary save or a send that would cut or lose text: the count, then the first findings.
 inline constexpr char WarnLosingData[] = "%1件のテキストが切り詰められるか、コントローラから見えなくなります。\n%2\n\n";
 inline constexpr char AskSaveBinaryAnyway[] = "このままバイナリで保存しますか？";
+// Before a replace that makes texts longer than their fields: the count, then the first of them.
+inline constexpr char AskReplaceOverlong[] =
+    "%1個のテキストが置換後にフィールドより長くなり、バイナリやコントローラでは切り詰められます。\n%2\n\n置換しますか？";
 // Files changed on disk by another program: the caption, then the file's time and size in bytes.
 inline constexpr char AskOverwriteChanged[] =
     "[%1]は読み込みまたは保存の後に他のプログラムによって変更されています（現在: %2、%3バイト）。上書きしますか？";
@@ -243,19 +254,21 @@ inline constexpr char AskPasteLeavingOut[] =
 // Japanese; %1, %2 stand for what the Japanese text holds in the same places.
 inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
     {AskClearTable, "This clears the whole table. Are you sure?"},
-    {AskDeleteRows, "This deletes the %1 selected rows."},
-    {AskInsertRows, "This inserts %1 rows."},
-    {InsertDropsFilledRows, "%1 filled rows at the end (row %2) are pushed out and lost."},
+    {AskDeleteRows, "This deletes the %1 selected {row|rows}."},
+    {AskInsertRows, "This inserts %1 {row|rows}."},
+    {InsertDropsFilledRows, "%1 filled {row|rows} at the end (row %2) {1:is|are} pushed out and lost."},
     {AskSendTable, "This overwrites the KOV's barcode table. Are you sure?"},
     {AskSaveDocument, "[%1] has not been saved. Save it?"},
-    {WarnLosingData, "%1 texts would be cut short or no longer seen by the controller (listed above)."},
+    {WarnLosingData, "%1 {text|texts} would be cut short or no longer seen by the controller (listed above)."},
     {AskSaveBinaryAnyway, "Save as binary anyway?"},
+    {AskReplaceOverlong, "%1 {text becomes|texts become} longer than {its field|their fields} and will be cut in a binary "
+                         "file or the controller (listed above). Replace all the same?"},
     {AskOverwriteChanged, "[%1] was changed by another program after it was read or saved (now: %2, %3 bytes). Overwrite it?"},
     {AskReloadChanged,
      "[%1] was changed by another program (%2, %3 bytes). Read it again? Undo brings back this window's changes."},
     {AskReloadDiscarding, "This reads [%1] from its file again. Undo brings back the unsaved changes."},
-    {AskPasteLeavingOut, "%3 text(s) in %2 of the clipboard's %1 line(s) do not fit where they would go "
-                         "(the first: line %4, '%5'). Paste the rest without them?"},
+    {AskPasteLeavingOut, "%3 {text|texts} in %2 of the clipboard's %1 {line|lines} {3:does|do} not fit where "
+                         "{3:it|they} would go (the first: line %4, '%5'). Paste the rest without them?"},
 };
 
 } // namespace Msg

@@ -1,5 +1,6 @@
 #include "common/prompt_meaning.h"
 
+#include "common/counted_text.h"
 #include "common/messages.h"
 #include "common/zered_lang.h"
 
@@ -41,18 +42,6 @@ Meaning MeaningOf(const char *japanese, const char *english)
             numbers, QString::fromUtf8(english)};
 }
 
-// One pass, so a name holding "%2" is not filled in turn.
-QString FillPlaceholders(const QString &text, const QStringList &held)
-{
-    QString filled;
-    qsizetype from = 0;
-    for (const QRegularExpressionMatch &m : Placeholder().globalMatch(text)) {
-        filled += text.mid(from, m.capturedStart() - from) + held.value(m.captured(1).toInt() - 1);
-        from = m.capturedEnd();
-    }
-    return filled + text.mid(from);
-}
-
 const QList<Meaning> &Meanings()
 {
     static const QList<Meaning> meanings = [] {
@@ -74,7 +63,7 @@ QString PromptMeaning(const QString &prompt)
             QStringList held(9);
             for (qsizetype i = 0; i < meaning.numbers.size(); ++i)
                 held[meaning.numbers[i] - 1] = m.captured(int(i) + 1);
-            found.emplace(m.capturedStart(), FillPlaceholders(meaning.english, held));
+            found.emplace(m.capturedStart(), FillCounted(meaning.english, held));
         }
     }
     QStringList lines;

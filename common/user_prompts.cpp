@@ -9,7 +9,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QMessageBox>
@@ -127,6 +129,13 @@ public:
     bool RunFileDialog(QFileDialog &dialog) override
     {
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    }
+
+    std::optional<QString> AskText(const QString &title, const QString &label) override
+    {
+        bool ok = false;
+        const QString text = QInputDialog::getText(promptParent(), title, label, QLineEdit::Normal, QString(), &ok);
+        return ok ? std::optional<QString>(text) : std::nullopt;
     }
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 class QFileDialog;
@@ -35,6 +37,8 @@ public:
     // Runs a file dialog modally; true when the user confirmed it. The dialog
     // then holds the choice (files, filter) and keeps it for its next use.
     virtual bool RunFileDialog(QFileDialog &dialog) = 0;
+    // A one-line answer under label, with OK and Cancel; none on Cancel.
+    virtual std::optional<QString> AskText(const QString &title, const QString &label) = 0;
 };
 
 // The file dialogs' type filters, in order: their 1-based index is the file kind

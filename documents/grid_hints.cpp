@@ -1,5 +1,10 @@
 #include "documents/grid_hints.h"
 
+#include "common/codepage.h"
+#include "common/zered_lang.h"
+#include "documents/string_grid.h"
+#include "documents/table_image.h"
+
 namespace {
 
 std::function<QString(const QString &)> &Lookup()
@@ -28,4 +33,20 @@ QString TextGridHint(int col, int row)
     if (col >= 0 && row >= 0)
         hint += TableText(QStringLiteral("TextGrid.ColHint") + QString::number(col));
     return hint;
+}
+
+QString ByteCountText(qsizetype bytes, int fieldLength)
+{
+    return LocaleLookup(QStringLiteral("ByteCount"), QStringLiteral("%1 / %2 bytes")).arg(bytes).arg(fieldLength);
+}
+
+QString CursorByteCount(const StringGrid &grid)
+{
+    const int field = ColumnFieldLength(grid.col());
+    if (field < 0 || grid.row() < grid.fixedRows())
+        return QString();
+    return LocaleLookup(QStringLiteral("CursorByteCount"), QStringLiteral("%1, row %2: %3"))
+        .arg(DecodeCp932(grid.cell(grid.col(), 0)))
+        .arg(grid.row())
+        .arg(ByteCountText(grid.cell(grid.col(), grid.row()).size(), field));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 
 // The localised text of key: the installed lookup's, else the built-in English
@@ -14,3 +15,11 @@ void SetTableTextLookup(std::function<QString(const QString &key)> lookup);
 // header row: "TextGrid.RowHint0" and CR LF; over any cell, then, "TextGrid.ColHint"
 // with the column number.
 QString TextGridHint(int col, int row);
+
+class StringGrid;
+// A text's length against its field, "23 / 60 bytes" in English.
+QString ByteCountText(qsizetype bytes, int fieldLength);
+// What the hint pane shows of the cursor cell: its column's title, its row
+// and its byte count ("conv str, row 12: 23 / 60 bytes"); empty outside the
+// two text columns.
+QString CursorByteCount(const StringGrid &grid);

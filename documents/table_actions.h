@@ -21,7 +21,10 @@
     /* Their keys are the main window's (Ctrl+Z, Ctrl+Y); captions name the step. */ \
     X(Undo1, "Edit", "Undo", "", "") \
     X(Redo1, "Edit", "Redo", "", "") \
-    X(CheckTable1, "Edit", "Check Table", "", "")
+    X(CheckTable1, "Edit", "Check Table", "", "") \
+    X(FillDown1, "Edit", "Fill &Down", "Ctrl+D", "") \
+    X(FillSeries1, "Edit", "Fill &Series", "Ctrl+Shift+D", "") \
+    X(GoToRow1, "Edit", "&Go to Row ...", "Ctrl+L", "")
 
 enum class TableAction { OSTREL_TABLE_ACTIONS(OSTREL_ACTION_ID) };
 inline constexpr std::array TableActionSpecs{OSTREL_TABLE_ACTIONS(OSTREL_ACTION_SPEC)};
@@ -55,4 +58,23 @@ inline constexpr std::array TablePopupEntries{
     PopupEntry{"ComparewithKOV1", TableAction::Compare1},
     PopupEntry{"N4", {}},
     PopupEntry{"CheckTable2", TableAction::CheckTable1},
+};
+
+// The table window's commands in the main window's Edit menu, after its Undo
+// and Redo; none for a separator.
+inline constexpr std::array TableEditMenuEntries{
+    PopupEntry{"N11", {}},
+    PopupEntry{"Cut3", TableAction::GridCut1},
+    PopupEntry{"Copy3", TableAction::GridCopy1},
+    PopupEntry{"Paste3", TableAction::GridPaste1},
+    PopupEntry{"Delete3", TableAction::GridDelete1},
+    PopupEntry{"Insert3", TableAction::GridInsert1},
+    PopupEntry{"N12", {}},
+    PopupEntry{"FillDown3", TableAction::FillDown1},
+    PopupEntry{"FillSeries3", TableAction::FillSeries1},
+    PopupEntry{"N13", {}},
+    PopupEntry{"SelectAll3", TableAction::SelectAll1},
+    PopupEntry{"GoToRow3", TableAction::GoToRow1},
+    PopupEntry{"N14", {}},
+    PopupEntry{"CheckTable3", TableAction::CheckTable1},
 };

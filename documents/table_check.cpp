@@ -1,6 +1,7 @@
 #include "documents/table_check.h"
 
 #include "common/codepage.h"
+#include "common/counted_text.h"
 #include "common/messages.h"
 #include "common/zered_log.h"
 #include "documents/string_grid.h"
@@ -194,6 +195,6 @@ int LogFindings(const QList<TableFinding> &findings)
     if (findings.isEmpty())
         zered::LogPrint(zered::clBlack, "%s", Msg::CheckClean);
     else
-        zered::LogText(zered::clWarning, QString::fromUtf8(Msg::CheckFound).arg(findings.size()));
+        zered::LogText(zered::clWarning, FillCounted(Msg::CheckFound, {QString::number(findings.size())}));
     return int(findings.size());
 }

@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
+#include "documents/grid_fill.h"
 #include "documents/sheet_csv.h"
 #include "documents/sheet_xlsx.h"
 #include "documents/table_files.h"
@@ -461,14 +462,20 @@ QList<int> TableDocument::RowsLostByInsert() const
     return lost;
 }
 
-void TableDocument::SortByColumn(int column)
+void TableDocument::SortByColumn(int column, RowNumbers numbers)
 {
     if (column == m_sortColumn)
         m_sortDirection = -m_sortDirection;
     else
         m_sortColumn = column;
-    Change(EditStep::Sort, [this] {
+    Change(EditStep::Sort, [&] {
+        QList<QByteArray> places;
+        for (int row = 0; row < m_grid.rowCount(); ++row)
+            places.append(m_grid.cell(NumberColumn, row));
         GridSortByColumn(m_grid, m_sortColumn, GridSortComparisonFor(m_sortColumn, m_sortDirection));
+        if (numbers == RowNumbers::Stay)
+            for (int row = 0; row < m_grid.rowCount(); ++row)
+                m_grid.setCell(NumberColumn, row, places[row]);
     });
     zered::LogPrint(zered::clBlack, Msg::Sorted, m_sortColumn, m_sortDirection > 0 ? "asc" : "desc");
 }
@@ -489,4 +496,41 @@ void TableDocument::ShowReceivedImage()
     Change(EditStep::Receive, [this] { decodeImage(); });
     // The image is what the controller holds, whether or not a text changed.
     m_imageStale = false;
+}
+
+void TableDocument::FillDown()
+{
+    Change(EditStep::FillDown, [this] { GridFillDown(m_grid); });
+}
+
+void TableDocument::FillSeries()
+{
+    Change(EditStep::FillSeries, [this] { GridFillSeries(m_grid); });
+}
+
+QList<CellReplacement> TableDocument::PlanReplace(const CellReplacer &replacer, std::optional<GridCell> cell) const
+{
+    QList<CellReplacement> plan;
+    const QList<GridCell> cells = cell ? QList<GridCell>{*cell} : ReplaceScopeCells(m_grid, replacer.options());
+    for (const GridCell &c : cells) {
+        const QByteArray &before = m_grid.cell(c.col, c.row);
+        // Bytes that do not decode would be rewritten unseen: such a cell is left alone.
+        if (!DecodesCleanly(before))
+            continue;
+        const QString text = DecodeCp932(before);
+        if (!replacer.matches(text))
+            continue;
+        const QByteArray after = CellBytes(c.col, c.row, replacer.replaced(text));
+        if (after != before)
+            plan.append({c, before, after});
+    }
+    return plan;
+}
+
+void TableDocument::ReplaceCells(const QList<CellReplacement> &replacements)
+{
+    Change(EditStep::Replace, [&] {
+        for (const CellReplacement &r : replacements)
+            m_grid.setCell(r.cell.col, r.cell.row, r.after);
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "documents/file_stamp.h"
 #include "documents/grid_commands.h"
+#include "documents/grid_replace.h"
 #include "documents/string_grid.h"
 #include "documents/table_history.h"
 #include "documents/table_image.h"
@@ -82,8 +83,19 @@ public:
     // The rows (1..512) holding text that inserting the selected rows pushes past the end.
     QList<int> RowsLostByInsert() const;
     // Sorts by column; the same column as last time turns the direction round.
-    // Logs "sorted col%d asc|desc".
-    void SortByColumn(int column);
+    // Logs "sorted col%d asc|desc". With RowNumbers::Stay (a click on a column
+    // title) the row numbers keep their places: they number positions.
+    enum class RowNumbers { Move, Stay };
+    void SortByColumn(int column, RowNumbers numbers = RowNumbers::Move);
+    // Fill down and fill series on the selection (see GridFillDown, GridFillSeries).
+    void FillDown();
+    void FillSeries();
+    // The cells in the replacer's scope whose texts a replace changes, with
+    // their texts after it; raises, naming the cell, when a new text holds a
+    // character Shift-JIS cannot hold. cell alone when given.
+    QList<CellReplacement> PlanReplace(const CellReplacer &replacer, std::optional<GridCell> cell = {}) const;
+    // Writes the planned texts as one step.
+    void ReplaceCells(const QList<CellReplacement> &replacements);
     int SortColumn() const { return m_sortColumn; }
     int SortDirection() const { return m_sortDirection; }
     void Clear();   // ClearTable as a step

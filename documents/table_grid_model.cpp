@@ -23,15 +23,6 @@ int TableGridModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : m_document.grid().colCount() - m_document.grid().fixedCols();
 }
 
-int TableGridModel::FieldLength(int gridColumn)
-{
-    switch (gridColumn) {
-    case ConvStrColumn: return ConvStrFieldLen;
-    case BarcodeColumn: return BarcodeFieldLen;
-    default: return -1;
-    }
-}
-
 QVariant TableGridModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
@@ -46,7 +37,7 @@ QVariant TableGridModel::data(const QModelIndex &index, int role) const
         return DecodeCp932(text);
     case Qt::ForegroundRole: {
         // A text longer than its field is cut when it goes into the table image.
-        const int limit = FieldLength(GridColumn(index));
+        const int limit = ColumnFieldLength(GridColumn(index));
         if (limit >= 0 && text.size() > limit)
             return QBrush(QColor(255, 0, 0));
         return {};

@@ -29,9 +29,6 @@ public:
     // CP932 cannot hold, a line break, tab or NUL).
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
-    // Byte length past which a column's text no longer fits its record field.
-    static int FieldLength(int gridColumn);
-
     static int GridRow(const QModelIndex &index) { return index.row() + 1; }
     static int GridColumn(const QModelIndex &index) { return index.column() + 1; }
 

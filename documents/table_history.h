@@ -7,8 +7,9 @@
 #include <QObject>
 
 // What a step of a table's history did, so the window can name it ("Undo Paste").
-enum class EditStep { Typing, Cut, Paste, DeleteRows, InsertRows, Sort, Clear, MoveRow, Receive, Reload };
-inline constexpr int EditStepCount = int(EditStep::Reload) + 1;
+enum class EditStep { Typing, Cut, Paste, DeleteRows, InsertRows, Sort, Clear, MoveRow, Receive, Reload, Replace,
+                      FillDown, FillSeries };
+inline constexpr int EditStepCount = int(EditStep::FillSeries) + 1;
 
 // Where the cursor and the selection were.
 struct GridPlace

@@ -22,6 +22,15 @@ FieldLengths ActiveFieldLengths()
     return {DefaultBarcodeFieldLen, DefaultConvStrFieldLen};
 }
 
+int ColumnFieldLength(int column)
+{
+    switch (column) {
+    case ConvStrColumn: return ConvStrFieldLen;
+    case BarcodeColumn: return BarcodeFieldLen;
+    default: return -1;
+    }
+}
+
 namespace {
 
 void copyField(char *field, int length, const QByteArray &text)

@@ -28,6 +28,9 @@ FieldLengths ActiveFieldLengths();
 
 // Grid columns of the table.
 inline constexpr int NumberColumn = 0, ConvStrColumn = 1, BarcodeColumn = 2;
+// Byte length past which a column's text no longer fits its record field; -1
+// for a column that goes into no field.
+int ColumnFieldLength(int column);
 
 // Writes rows 1..512 of grid into image (TableImageSize bytes) in the controller's
 // layout: raw bytes cut to the field, padding 0xFF, an empty barcode before the last

@@ -3,6 +3,7 @@
 #include "documents/cell_editor.h"
 #include "documents/grid_drawing.h"
 #include "documents/table_grid_model.h"
+#include "documents/table_image.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -31,5 +32,5 @@ void TextGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
 
 QWidget *TextGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
 {
-    return new CellEditor(TableGridModel::FieldLength(TableGridModel::GridColumn(index)), parent);
+    return new CellEditor(ColumnFieldLength(TableGridModel::GridColumn(index)), parent);
 }

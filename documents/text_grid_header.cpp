@@ -3,6 +3,7 @@
 #include "documents/grid_drawing.h"
 
 #include <QPainter>
+#include <QStyle>
 
 TextGridHeader::TextGridHeader(Qt::Orientation orientation, QWidget *parent) : QHeaderView(orientation, parent) {}
 
@@ -25,4 +26,11 @@ void TextGridHeader::paintSection(QPainter *painter, const QRect &rect, int logi
     DrawGridText(painter, rect, model()->headerData(logicalIndex, orientation()).toString(),
                  orientation() == Qt::Vertical);
     painter->restore();
+    if (isSortIndicatorShown() && sortIndicatorSection() == logicalIndex) {
+        QStyleOptionHeader arrow = opt;
+        arrow.sortIndicator = sortIndicatorOrder() == Qt::AscendingOrder ? QStyleOptionHeader::SortDown
+                                                                          : QStyleOptionHeader::SortUp;
+        arrow.rect = QRect(rect.right() - 14, rect.top(), 12, rect.height());
+        style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &arrow, painter, this);
+    }
 }

@@ -18,6 +18,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QStatusTipEvent>
 
 namespace {
@@ -293,6 +294,11 @@ bool TextGridView::eventFilter(QObject *watched, QEvent *event)
     }
     auto *w = qobject_cast<QWidget *>(watched);
     const bool onHeader = w == horizontalHeader()->viewport() || w == verticalHeader()->viewport();
+    if (w == horizontalHeader()->viewport() && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton)
+            TitleMouse(type == QEvent::MouseButtonPress, mouse->position().toPoint());
+    }
     if (onHeader && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         bool used = false;
@@ -368,6 +374,29 @@ void TextGridView::TextGridMouseMove(const QPoint &pos)
     setStatusTip(hint);
     QStatusTipEvent tip(hint);
     QCoreApplication::sendEvent(this, &tip);
+}
+
+void TextGridView::TitleMouse(bool press, const QPoint &pos)
+{
+    const QHeaderView *titles = horizontalHeader();
+    const int section = titles->logicalIndexAt(pos.x());
+    if (press) {
+        // A press near a border resizes the column; it is no click on the title.
+        const int grip = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, titles) + 1;
+        const bool onBorder = titles->logicalIndexAt(pos.x() - grip) != section
+                              || titles->logicalIndexAt(pos.x() + grip) != section;
+        m_titlePress.reset();
+        if (section >= 0 && !onBorder)
+            m_titlePress = std::make_pair(pos, titles->sectionSize(section));
+        return;
+    }
+    const auto pressed = std::exchange(m_titlePress, std::nullopt);
+    if (!pressed || section < 0 || titles->logicalIndexAt(pressed->first.x()) != section)
+        return;
+    if ((pos - pressed->first).manhattanLength() >= QApplication::startDragDistance()
+        || titles->sectionSize(section) != pressed->second)
+        return;
+    Q_EMIT titleClicked(section + m_document.grid().fixedCols());
 }
 
 void TextGridView::TextGridClick()

@@ -4,6 +4,8 @@
 
 #include <QPersistentModelIndex>
 #include <QTableView>
+#include <optional>
+#include <utility>
 
 class QLineEdit;
 class TableDocument;
@@ -52,6 +54,8 @@ public:
 Q_SIGNALS:
     // The viewport or the headers changed size (columns may need to follow).
     void geometriesChanged();
+    // A column's title was clicked (pressed and let go in place, not on its border).
+    void titleClicked(int gridColumn);
 
 protected:
     void updateGeometries() override;
@@ -74,6 +78,8 @@ private:
     bool TextGridMouseDown(QMouseEvent *event, const QPoint &pos);
     void TextGridMouseMove(const QPoint &pos);
     void TextGridClick();
+    // Presses and releases of the left button on the titles; a click emits titleClicked.
+    void TitleMouse(bool press, const QPoint &pos);
     void clearMarks();
 
     TableDocument &m_document;
@@ -83,6 +89,8 @@ private:
     QPoint m_lastMouseDown;
     QString m_cornerText;
     bool m_cornerMarked = false;
+    // Where a press on a title began, and its column's width then; none while not pressed.
+    std::optional<std::pair<QPoint, int>> m_titlePress;
 };
 
 // The grid's open in-place editor; raises OstrelError "GetGridEditor(); no edit"

@@ -1,6 +1,7 @@
 #include "documents/textlist_form.h"
 
 #include "common/captions.h"
+#include "common/counted_text.h"
 #include "common/codepage.h"
 #include "common/linked_menu_item.h"
 #include "common/messages.h"
@@ -14,6 +15,7 @@
 #include "documents/check_list_dialog.h"
 #include "documents/compare_dialog.h"
 #include "documents/document_services.h"
+#include "documents/go_to_row.h"
 #include "documents/grid_hints.h"
 #include "documents/table_check.h"
 #include "documents/table_compare.h"
@@ -31,6 +33,8 @@
 #include <QMenu>
 #include <QUndoGroup>
 #include <QUndoStack>
+#include <QScopeGuard>
+#include <QStatusTipEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -72,7 +76,8 @@ TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent
     titles->setFixedHeight(DefaultRowHeight + 2);
     titles->setSectionResizeMode(QHeaderView::Interactive);
     titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    TextGrid->setColumnWidth(0, ConvStrColumnWidth);
+    // Room for a whole conversion string of single-byte characters.
+    TextGrid->setColumnWidth(0, TextGrid->fontMetrics().horizontalAdvance(QString(ConvStrFieldLen, u'0')) + 8);
     connect(TextGrid, &TextGridView::geometriesChanged, this, &TTextList2Form::FormResize);
 
     auto *layout = new QVBoxLayout(this);
@@ -127,7 +132,19 @@ void TTextList2Form::createActions()
         {TableAction::Undo1, &TTextList2Form::Undo1Execute},
         {TableAction::Redo1, &TTextList2Form::Redo1Execute},
         {TableAction::CheckTable1, &TTextList2Form::CheckTable1Execute},
+        {TableAction::FillDown1, &TTextList2Form::FillDown1Execute},
+        {TableAction::FillSeries1, &TTextList2Form::FillSeries1Execute},
+        {TableAction::GoToRow1, &TTextList2Form::GoToRow1Execute},
     };
+    // The built-in English hints of the newer commands; the Japanese table has its own.
+    const std::pair<TableAction, const char *> hints[] = {
+        {TableAction::FillDown1, "Copies the top cell of each selected column into the selected cells below it."},
+        {TableAction::FillSeries1, "Counts the number at the end of the top cell up row by row (PART001, PART002 ...); "
+                                   "a JAN/EAN code keeps a valid check digit."},
+        {TableAction::GoToRow1, "Moves the cursor to a row number, or to the last used row ('last')."},
+    };
+    for (const auto &[id, hint] : hints)
+        action(id)->setStatusTip(QString::fromUtf8(hint));
     for (const auto &[id, command] : commands)
         connect(action(id), &QAction::triggered, this, [this, command = command] {
             zered::Guarded([this, command] { (this->*command)(); });
@@ -144,6 +161,16 @@ void TTextList2Form::createActions()
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TTextList2Form::GridPaste1Update);
     connect(&document(), &TableDocument::selectionChanged, this, &TTextList2Form::GridSort1Update);
+    connect(&document(), &TableDocument::selectionChanged, this, &TTextList2Form::ShowByteCount);
+    connect(&document(), &TableDocument::cellsChanged, this, [this] {
+        ShowByteCount();
+        // The arrow shows an order the texts no longer need to have.
+        if (!m_sortingByTitle)
+            TextGrid->horizontalHeader()->setSortIndicatorShown(false);
+    });
+    connect(TextGrid, &TextGridView::titleClicked, this, [this](int column) {
+        zered::Guarded([&] { SortByTitle(column); });
+    });
     GridPaste1Update();
     GridSort1Update();
 }
@@ -163,6 +190,9 @@ void TTextList2Form::followHistory()
     names[std::size_t(EditStep::Clear)] = name(TableAction::Clear1);
     names[std::size_t(EditStep::Receive)] = name(TableAction::Recv1);
     names[std::size_t(EditStep::Reload)] = LocaleLookup(QStringLiteral("step reload"), QStringLiteral("Reload"));
+    names[std::size_t(EditStep::Replace)] = LocaleLookup(QStringLiteral("step replace"), QStringLiteral("Replace"));
+    names[std::size_t(EditStep::FillDown)] = name(TableAction::FillDown1);
+    names[std::size_t(EditStep::FillSeries)] = name(TableAction::FillSeries1);
     m_history = new TableUndoStack(document(), names);
     document().setHistory(m_history);
 
@@ -282,7 +312,7 @@ void TTextList2Form::Compare1Execute()
         controller = ReadControllerTable(transferHost());
     }
     const QList<TableDifference> differences = CompareTableImages(table, controller);
-    zered::LogPrint(zered::clBlack, Msg::CompareResult, int(differences.size()));
+    zered::LogText(zered::clBlack, FillCounted(Msg::CompareResult, {QString::number(differences.size())}));
     auto *list = new CompareDialog(windowTitle(), differences, this);
     list->show();
 }
@@ -518,4 +548,120 @@ void TTextList2Form::FormResize()
         TextGrid->setColumnWidth(1, rest);
     Panel1->move(width() - Panel1->width(), 1);
     Panel1->raise();
+}
+
+void TTextList2Form::ShowCell(GridCell cell)
+{
+    const StringGrid &grid = document().grid();
+    document().MoveCursor(cell.col, cell.row);
+    TextGrid->scrollTo(TextGrid->model()->index(cell.row - grid.fixedRows(), cell.col - grid.fixedCols()));
+}
+
+void TTextList2Form::ShowByteCount()
+{
+    QStatusTipEvent tip(CursorByteCount(document().grid()));
+    QCoreApplication::sendEvent(this, &tip);
+}
+
+void TTextList2Form::FillDown1Execute()
+{
+    EndEditing();
+    document().FillDown();
+}
+
+void TTextList2Form::FillSeries1Execute()
+{
+    EndEditing();
+    document().FillSeries();
+}
+
+void TTextList2Form::GoToRow1Execute()
+{
+    EndEditing();
+    const StringGrid &grid = document().grid();
+    const std::optional<QString> answer =
+        Prompts().AskText(CaptionAsName(action(TableAction::GoToRow1)->text()),
+                          LocaleLookup(QStringLiteral("GoToRowLabel"), QStringLiteral("Row number, or \"last\":")));
+    if (!answer)
+        return;
+    ShowCell({std::max(grid.col(), grid.fixedCols()), GoToRowTarget(grid, *answer)});
+}
+
+void TTextList2Form::SortByTitle(int column)
+{
+    EndEditing();
+    m_sortingByTitle = true;
+    const auto done = qScopeGuard([this] { m_sortingByTitle = false; });
+    document().SortByColumn(column, TableDocument::RowNumbers::Stay);
+    QHeaderView *titles = TextGrid->horizontalHeader();
+    titles->setSortIndicator(column - document().grid().fixedCols(),
+                             document().SortDirection() > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    titles->setSortIndicatorShown(true);
+}
+
+bool TTextList2Form::confirmOverlong(const QList<CellReplacement> &plan)
+{
+    constexpr int Named = 8;   // the first few; a long list would only hide the count
+    QStringList lines;
+    int overlong = 0;
+    for (const CellReplacement &r : plan) {
+        const int field = ColumnFieldLength(r.cell.col);
+        if (r.after.size() <= field)
+            continue;
+        if (++overlong <= Named)
+            lines.append(QString::fromUtf8(Msg::ReplaceOverlong)
+                             .arg(r.cell.row)
+                             .arg(DecodeCp932(document().grid().cell(r.cell.col, 0)))
+                             .arg(r.after.size())
+                             .arg(field)
+                             .arg(DecodeCp932(r.after)));
+    }
+    if (overlong == 0)
+        return true;
+    if (overlong > Named)
+        lines.append(QStringLiteral("..."));
+    return Prompts().Confirm(FillCounted(Msg::AskReplaceOverlong, {QString::number(overlong), lines.join(u'\n')}));
+}
+
+void TTextList2Form::ReplaceInGrid(ReplaceStep step, const QString &find, const QString &replacement,
+                                   ReplaceOptions options)
+{
+    EndEditing();
+    TableDocument &table = document();
+    const StringGrid &grid = table.grid();
+    if (options.scope == ReplaceScope::Selection) {
+        const GridRect sel = grid.selection();
+        if (sel.left != sel.right || sel.top != sel.bottom)
+            m_replaceArea = sel;
+        options.selection = m_replaceArea.value_or(sel);
+    }
+    const CellReplacer replacer(find, replacement, options);
+    const GridCell cursor{grid.col(), grid.row()};
+    if (step == ReplaceStep::ReplaceAll) {
+        const QList<CellReplacement> plan = table.PlanReplace(replacer);
+        if (plan.isEmpty())
+            throw OstrelError(QString::fromUtf8(Msg::ReplaceNotFound).arg(find));
+        if (!confirmOverlong(plan))
+            return;
+        table.ReplaceCells(plan);
+        zered::LogText(zered::clBlack, FillCounted(Msg::Replaced, {find, replacement, QString::number(plan.size())}));
+        return;
+    }
+    if (step == ReplaceStep::ReplaceOne && ReplaceScopeCells(grid, options).contains(cursor)) {
+        const QList<CellReplacement> plan = table.PlanReplace(replacer, cursor);
+        if (!plan.isEmpty()) {
+            if (!confirmOverlong(plan))
+                return;
+            table.ReplaceCells(plan);
+        }
+    }
+    const std::optional<GridCell> next = FindNextMatch(grid, replacer, cursor);
+    if (!next)
+        throw OstrelError(QString::fromUtf8(Msg::ReplaceNotFound).arg(find));
+    if (options.scope == ReplaceScope::Selection) {
+        table.setCurrent(next->col, next->row);   // the block stays selected
+        TextGrid->scrollTo(TextGrid->model()->index(next->row - grid.fixedRows(), next->col - grid.fixedCols()));
+    } else {
+        ShowCell(*next);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "documents/child_form.h"
 #include "documents/grid_find.h"
+#include "documents/grid_replace.h"
 #include "documents/table_actions.h"
 #include "documents/table_transfer.h"
 #include "documents/text_grid_view.h"
@@ -75,6 +76,22 @@ public:
     void Clear1Execute();
     void Undo1Execute();
     void Redo1Execute();
+    void FillDown1Execute();
+    void FillSeries1Execute();
+    // Asks for a row number or "last" and moves the cursor there.
+    void GoToRow1Execute();
+    // A click on a column's title: sorts by it (again: the other way round)
+    // with the row numbers in place, and shows the order by an arrow.
+    void SortByTitle(int column);
+
+    // The replace dialog's steps. FindNext selects the next matching cell in
+    // scope after the cursor; ReplaceOne first replaces in the cursor cell
+    // when it matches; ReplaceAll replaces everywhere in scope as one step and
+    // logs how many cells changed. A replace that makes texts longer than
+    // their fields lists them and asks first. Raises when nothing matches.
+    // The selection scope is the block selected when it last was more than one cell.
+    enum class ReplaceStep { FindNext, ReplaceOne, ReplaceAll };
+    void ReplaceInGrid(ReplaceStep step, const QString &find, const QString &replacement, ReplaceOptions options);
 
     QAction *action(TableAction id) const { return m_actions[id]; }
     QMenu *popupMenu() const { return PopupMenu1; }
@@ -86,7 +103,6 @@ public:
     QLabel *sendLabel() const { return SendLabel; }
 
     static constexpr int NumberColumnWidth = 24;
-    static constexpr int ConvStrColumnWidth = 216;
     static constexpr int DefaultRowHeight = 17;
 
 protected:
@@ -107,6 +123,12 @@ private:
     // Ends in-place editing before a command; a text that cannot be stored stops it.
     void EndEditing();
     void GridPaste1Update();
+    // Moves the cursor to a cell and scrolls it into sight.
+    void ShowCell(GridCell cell);
+    // The cursor cell's byte count in the hint pane.
+    void ShowByteCount();
+    // Asks when a planned replace makes texts longer than their fields; true to go on.
+    bool confirmOverlong(const QList<CellReplacement> &plan);
     void GridSort1Update();
 
     TableActions m_actions;
@@ -114,6 +136,8 @@ private:
     FileStamp m_reloadDeclined;   // the file as it was when a reload was refused
     bool m_offeringReload = false;   // its question is open
     QString m_searchText;
+    std::optional<GridRect> m_replaceArea;
+    bool m_sortingByTitle = false;
     TextGridView *TextGrid = nullptr;
     QWidget *Panel1 = nullptr;
     QLabel *RecvLabel = nullptr;

@@ -15,6 +15,7 @@
 #include "documents/textlist_form.h"
 #include "shell/document_area.h"
 #include "shell/edit_commands.h"
+#include "shell/edit_menu.h"
 #include "shell/file_commands.h"
 #include "shell/find_commands.h"
 #include "shell/help_commands.h"
@@ -176,6 +177,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     m_transferCommands = std::make_unique<TransferCommands>(*this, m_form->PortCombo, m_form->BaudCombo, m_ports);
     m_helpCommands = std::make_unique<HelpCommands>(*this, *this, m_form->RichEdit1, m_form->LogoImage);
     m_findCommands = std::make_unique<FindCommands>(*this, area, *this);
+    m_editMenu = std::make_unique<EditMenu>(*this, *menuBar(), m_form->SearchMenu);
 
     // The log exists from here on, so everything later can report.
     m_log = std::make_unique<zered::RichEditLog>(m_form->RichEdit1);
@@ -414,7 +416,8 @@ TTextList2Form *TOstrelMain::createTableWindow()
         {this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder(), &m_undoGroup});
     connect(&form->document(), &TableDocument::modifiedChanged, this, &TOstrelMain::updateActions);
     connect(&form->document(), &TableDocument::fileNameChanged, this, &TOstrelMain::updateActions);
-    m_form->documentArea->addDocument(form, {TableWindowClientWidth, TableWindowClientHeight});
+    // As large as the area lets it be; the area leaves room for the next few windows.
+    m_form->documentArea->addDocument(form, m_form->documentArea->viewport()->size());
     connect(form->parentWidget(), &QObject::destroyed, this, &TOstrelMain::updateActions, Qt::QueuedConnection);
     updateActions();
     return form;

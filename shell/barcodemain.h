@@ -24,6 +24,7 @@ class SettingsStore;
 class TShape;
 class TTextList2Form;
 class EditCommands;
+class EditMenu;
 class FindCommands;
 class HelpCommands;
 class FileCommands;
@@ -104,9 +105,6 @@ public:
 
     static constexpr int DesignClientWidth = 640;
     static constexpr int DesignClientHeight = 480;
-    // A table window's design client size.
-    static constexpr int TableWindowClientWidth = 640;
-    static constexpr int TableWindowClientHeight = 460;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -142,6 +140,7 @@ private:
     std::unique_ptr<TransferCommands> m_transferCommands;
     std::unique_ptr<HelpCommands> m_helpCommands;
     std::unique_ptr<FindCommands> m_findCommands;
+    std::unique_ptr<EditMenu> m_editMenu;
     PortHolder m_ports;
     SendChoices m_sendChoices;
     std::unique_ptr<TransferGuard> m_transferGuard;

@@ -5,11 +5,12 @@
 #include "shell/command_host.h"
 #include "shell/document_area.h"
 #include "shell/find_dialog.h"
+#include "shell/replace_dialog.h"
 
 #include <QAction>
 
 FindCommands::FindCommands(CommandHost &host, DocumentArea &area, QWidget &window)
-    : m_host(host), m_area(area), m_dialog(new TFindDialog(&window))
+    : m_host(host), m_area(area), m_dialog(new TFindDialog(&window)), m_replaceDialog(new TReplaceDialog(&window))
 {
     QAction *find = m_host.action(MainAction::SearchFind1), *next = m_host.action(MainAction::SearchFindNext1),
             *check = m_host.action(MainAction::SearchCheckTable1);
@@ -22,6 +23,24 @@ FindCommands::FindCommands(CommandHost &host, DocumentArea &area, QWidget &windo
         });
     });
     QObject::connect(m_dialog, &TFindDialog::find, m_dialog, [this] { zered::Guarded([this] { FindDialog1Find(); }); });
+    QAction *replace = m_host.action(MainAction::SearchReplace1);
+    QObject::connect(replace, &QAction::triggered, replace, [this] { SearchReplace1Execute(); });
+    using Step = TTextList2Form::ReplaceStep;
+    const std::pair<void (TReplaceDialog::*)(), Step> steps[] = {{&TReplaceDialog::findNext, Step::FindNext},
+                                                                  {&TReplaceDialog::replaceOne, Step::ReplaceOne},
+                                                                  {&TReplaceDialog::replaceAll, Step::ReplaceAll}};
+    for (const auto &[signal, step] : steps)
+        QObject::connect(m_replaceDialog, signal, m_replaceDialog, [this, step = step] {
+            zered::Guarded([&] {
+                TTextList2Form *table = m_host.activeTable();
+                if (!table)
+                    return;
+                table->ReplaceInGrid(step, m_replaceDialog->findText(), m_replaceDialog->replacement(),
+                                     m_replaceDialog->options());
+                const StringGrid &grid = table->document().grid();
+                m_area.ensureVisible(table, table->CellRect({grid.col(), grid.row()}));
+            });
+        });
 }
 
 void FindCommands::SearchFind1Execute()
@@ -47,4 +66,9 @@ void FindCommands::FindDialog1Find()
     // The hit may lie in a part of the window outside the document area.
     const StringGrid &grid = table->document().grid();
     m_area.ensureVisible(table, table->CellRect({grid.col(), grid.row()}));
+}
+
+void FindCommands::SearchReplace1Execute()
+{
+    m_replaceDialog->Open();
 }

@@ -25,6 +25,7 @@ public:
     QList<ChangedFileAnswer> changedAnswers;   // taken in order; Cancel when used up
     QList<FileAnswer> fileAnswers;     // file dialog answers in order; cancel when used up
     bool confirmAnswer = true;
+    QStringList textAnswers;           // AskText answers in order; Cancel when used up
 
     QStringList asked;                 // texts of the save prompts and confirmations
     QList<bool> offeredAll;            // per save prompt: Yes to All / No to All shown
@@ -58,6 +59,11 @@ public:
     {
         asked.append(text);
         return changedAnswers.isEmpty() ? ChangedFileAnswer::Cancel : changedAnswers.takeFirst();
+    }
+    std::optional<QString> AskText(const QString &title, const QString &label) override
+    {
+        asked.append(title + u'\n' + label);
+        return textAnswers.isEmpty() ? std::nullopt : std::optional<QString>(textAnswers.takeFirst());
     }
     bool RunFileDialog(QFileDialog &dialog) override
     {

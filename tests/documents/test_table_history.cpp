@@ -17,7 +17,8 @@ using Command = std::function<void(TableDocument &)>;
 
 // Each kind of step by a name of its own.
 const TableUndoStack::StepNames StepNames{u"typing"_qs, u"cut"_qs,   u"paste"_qs, u"delete"_qs, u"insert"_qs,
-                                          u"sort"_qs,   u"clear"_qs, u"move"_qs,  u"receive"_qs};
+                                          u"sort"_qs,   u"clear"_qs, u"move"_qs,  u"receive"_qs, u"reload"_qs,
+                                          u"replace"_qs, u"fill down"_qs, u"fill series"_qs};
 
 // A document with the history a table window gives it.
 struct Table
@@ -80,6 +81,15 @@ private Q_SLOTS:
         QTest::newRow("sort") << Command([](TableDocument &d) { d.SortByColumn(2); }) << int(EditStep::Sort) << row3;
         QTest::newRow("clear") << Command([](TableDocument &d) { d.Clear(); }) << int(EditStep::Clear) << row3;
         QTest::newRow("row moved") << Command([](TableDocument &d) { d.MoveRow(5, 2); }) << int(EditStep::MoveRow) << row3;
+        QTest::newRow("sort by a title") << Command([](TableDocument &d) {
+            d.SortByColumn(2, TableDocument::RowNumbers::Stay);
+        }) << int(EditStep::Sort) << row3;
+        QTest::newRow("replace all") << Command([](TableDocument &d) {
+            d.ReplaceCells(d.PlanReplace(CellReplacer(u"conv"_qs, u"C"_qs, {})));
+        }) << int(EditStep::Replace) << row3;
+        QTest::newRow("fill down") << Command([](TableDocument &d) { d.FillDown(); }) << int(EditStep::FillDown) << row3;
+        QTest::newRow("fill series") << Command([](TableDocument &d) { d.FillSeries(); }) << int(EditStep::FillSeries)
+                                     << GridRect{1, 1, 2, 6};
         QTest::newRow("received table") << Command([](TableDocument &d) {
             std::memset(d.image().data(), 'R', TableImageSize);
             d.ShowReceivedImage();

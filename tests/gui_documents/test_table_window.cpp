@@ -59,6 +59,12 @@ struct Frame
 
 } // namespace
 
+// The conversion-string column holds a whole field of single-byte characters.
+static int ConvStrWidth(const TTextList2Form &form)
+{
+    return form.grid()->fontMetrics().horizontalAdvance(QString(ConvStrFieldLen, u'0')) + 8;
+}
+
 class TestTableWindow : public QObject
 {
     Q_OBJECT
@@ -77,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(form.recvLabel()->text(), u"recv: --------"_qs);
         QCOMPARE(form.sendLabel()->text(), u"send: --------"_qs);
         QCOMPARE(form.grid()->verticalHeader()->width(), 24);
-        QCOMPARE(form.grid()->columnWidth(0), 216);
+        QCOMPARE(form.grid()->columnWidth(0), ConvStrWidth(form));
         QVERIFY(!form.Modified());
         QVERIFY(!form.document().imageStale());
     }
@@ -113,7 +119,7 @@ private Q_SLOTS:
         form.resize(800, 400);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.grid()->columnWidth(1), form.grid()->viewport()->width() - 216);
+        QCOMPARE(form.grid()->columnWidth(1), form.grid()->viewport()->width() - ConvStrWidth(form));
     }
 
     void editsAreBytesInCp932AndMarkModified()

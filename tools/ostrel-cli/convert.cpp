@@ -1,5 +1,6 @@
 #include "tools/ostrel-cli/convert.h"
 
+#include "common/counted_text.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "documents/file_recognition.h"
@@ -129,5 +130,5 @@ void RunCheck(const QStringList &args)
         std::printf("%s\n", qUtf8Printable(f.text));
     std::fflush(stdout);
     if (!findings.isEmpty())
-        throw OstrelError(QString::fromUtf8(Msg::CheckFound).arg(findings.size()));
+        throw OstrelError(FillCounted(Msg::CheckFound, {QString::number(findings.size())}));
 }
