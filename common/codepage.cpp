@@ -2,14 +2,47 @@
 
 // The conversions themselves are the platform's (codepage_icu.cpp, codepage_win32.cpp).
 
+namespace {
+
+// True when check holds for every piece of bytes; the pieces (64 KiB or a byte
+// more) end at whole characters, so a text of megabytes is never decoded at once.
+template <typename Check>
+bool everyPiece(const QByteArray &bytes, Check check)
+{
+    constexpr qsizetype pieceBytes = 1 << 16;
+    if (bytes.size() <= pieceBytes)
+        return check(bytes);
+    for (qsizetype start = 0; start < bytes.size();) {
+        qsizetype end = start;
+        while (end < bytes.size() && end - start < pieceBytes)
+            end += Cp932CharLength(bytes, end);
+        if (!check(QByteArray::fromRawData(bytes.constData() + start, end - start)))
+            return false;
+        start = end;
+    }
+    return true;
+}
+
+}   // namespace
+
 bool DecodesCleanly(const QByteArray &bytes)
 {
-    return EncodeCp932(DecodeCp932(bytes)) == bytes;
+    return everyPiece(bytes, [](const QByteArray &piece) { return EncodeCp932(DecodeCp932(piece)) == piece; });
+}
+
+QString DecodeCp932Head(const QByteArray &bytes, qsizetype maxBytes)
+{
+    if (bytes.size() <= maxBytes)
+        return DecodeCp932(bytes);
+    qsizetype end = 0;
+    while (end < maxBytes)
+        end += Cp932CharLength(bytes, end);
+    return DecodeCp932(bytes.left(end)) + u'\u2026';
 }
 
 bool IsCp932Text(const QByteArray &bytes)
 {
-    return !DecodeCp932(bytes).contains(QChar(0xFFFD));
+    return everyPiece(bytes, [](const QByteArray &piece) { return !DecodeCp932(piece).contains(QChar(0xFFFD)); });
 }
 
 OtherForm OtherFormAt(const QByteArray &bytes)
@@ -17,10 +50,7 @@ OtherForm OtherFormAt(const QByteArray &bytes)
     if (DecodesCleanly(bytes))
         return {};
     for (qsizetype i = 0; i < bytes.size();) {
-        const int length = i + 1 < bytes.size() && IsCp932LeadByte(uchar(bytes[i]))
-                                   && IsCp932TrailByte(uchar(bytes[i + 1]))
-                               ? 2
-                               : 1;
+        const int length = Cp932CharLength(bytes, i);
         const QByteArray one = bytes.mid(i, length);
         const QString character = DecodeCp932(one);
         if (const QByteArray encoded = EncodeCp932(character); encoded != one)
@@ -49,13 +79,12 @@ constexpr std::pair<char16_t, char16_t> LookAlikes[] = {
 
 QString WithCp932LookAlikes(QString text)
 {
-    for (QChar &c : text)
+    return MappedUnits(std::move(text), [](char16_t c) {
         for (const auto &[from, to] : LookAlikes)
-            if (c.unicode() == from) {
-                c = QChar(to);
-                break;
-            }
-    return text;
+            if (c == from)
+                return to;
+        return c;
+    });
 }
 
 Cp932Encoding EncodeCp932Exact(const QString &text)

@@ -107,9 +107,7 @@ QByteArray EncodeCp932(const QString &text)
 {
     if (text.isEmpty())
         return QByteArray();
-    QString icuText = text;
-    for (QChar &c : icuText)
-        c = QChar(forIcu(c.unicode()));
+    const QString icuText = MappedUnits(text, forIcu);
     // A UTF-16 unit gives at most two bytes; the second pass is only a safeguard.
     QByteArray bytes(text.size() * 2, Qt::Uninitialized);
     for (;;) {

@@ -28,33 +28,45 @@ QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &file
         return OstrelError(
             QString::fromUtf8(Msg::SheetBreakInField).arg(fileName).arg(records.size() + 1).arg(fields.count() + 1));
     };
+    // The end of the run of bytes from i that holds none of stops.
+    auto runEnd = [&](auto... stops) {
+        qsizetype j = i;
+        while (j < n && ((text[j] != stops) && ...))
+            ++j;
+        return j;
+    };
     while (i < n) {
-        if (text[i] == '"') {
-            for (++i;; ++i) {
+        if (text[i] != '"') {
+            const qsizetype end = runEnd(',', '\r', '\n');
+            fields.add(QByteArrayView(text.constData() + i, end - i));
+            i = end;
+        } else {
+            for (++i;;) {
+                const qsizetype end = runEnd('"', '\r', '\n');
+                field.append(text.constData() + i, end - i);
+                i = end;
                 if (i >= n) {
                     // No closing quote: the field runs to the end.
-                    warnings.unclosed.add(int(records.size() + 1), field);
+                    warnings.unclosed.add(int(records.size() + 1), field.left(LeftOutBytes));
                     break;
                 }
-                const char c = text[i];
-                if (c == '"') {
-                    if (i + 1 < n && text[i + 1] == '"') {
-                        field += '"';
-                        ++i;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                if (c == '\r' || c == '\n')
+                if (text[i] != '"')
                     throw lineBreak();
-                field += c;
+                if (i + 1 < n && text[i + 1] == '"') {
+                    field += '"';
+                    i += 2;
+                    continue;
+                }
+                ++i;
+                break;
             }
+            // Text after a closing quote stays in the field.
+            const qsizetype end = runEnd(',', '\r', '\n');
+            field.append(text.constData() + i, end - i);
+            i = end;
+            fields.add(field);
+            field.resize(0);
         }
-        while (i < n && text[i] != ',' && text[i] != '\r' && text[i] != '\n')
-            field += text[i++];   // text after a closing quote stays in the field
-        fields.add(field);
-        field.clear();
         if (i < n && text[i] == ',') {
             ++i;
             if (i == n)
@@ -109,23 +121,31 @@ QByteArray SheetFieldToUtf8(const QByteArray &cell, const QString &fileName, int
 
 bool IsValidUtf8(const QByteArray &bytes, bool complete)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           complete ? QStringDecoder::Flag::Stateless : QStringDecoder::Flag::Default);
+    if (complete)
+        return QByteArrayView(bytes).isValidUtf8();   // without decoding all of it
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Default);
     const QString ignored = decoder.decode(bytes);
     return !decoder.hasError();
 }
 
-LoadWarnings ParseSheetTable(const QByteArray &text, StringGrid &grid, const QString &fileName)
+LoadWarnings ParseSheetTable(QByteArray text, StringGrid &grid, const QString &fileName)
 {
     if (text.contains('\0'))
         throw OstrelError(QString::fromUtf8(Msg::SheetNulByte).arg(fileName));
     const bool bom = text.startsWith(Bom);
-    const QByteArray body = bom ? text.sliced(3) : text;
     LoadWarnings warnings;
-    QList<QList<QByteArray>> records = readRecords(body, fileName, warnings);
+    QList<QList<QByteArray>> records;
+    bool utf8 = false;
+    {
+        // The text without its mark, sharing its bytes.
+        const QByteArray body = bom ? QByteArray::fromRawData(text.constData() + 3, text.size() - 3) : text;
+        utf8 = bom || IsValidUtf8(body);
+        records = readRecords(body, fileName, warnings);
+    }
+    text.clear();   // the records hold it now: a line of megabytes is not held twice
     if (records.isEmpty())
         throw OstrelError(Msg::CsvEmpty);
-    if (bom || IsValidUtf8(body)) {
+    if (utf8) {
         // Only the two fields the table keeps must fit the code page; the rest
         // is converted for the warning that quotes it.
         for (qsizetype r = 0; r < records.size(); ++r)

@@ -15,8 +15,8 @@ class StringGrid;
 // Puts the records of text into rows 1.. of grid, converted to the table's
 // Shift-JIS bytes. Raises OstrelError naming fileName, the row and the column
 // when a field holds a line break or a character Shift-JIS cannot hold; the
-// grid is then left as it was.
-LoadWarnings ParseSheetTable(const QByteArray &text, StringGrid &grid, const QString &fileName);
+// grid is then left as it was. Given text it alone holds, it lets go of it early.
+LoadWarnings ParseSheetTable(QByteArray text, StringGrid &grid, const QString &fileName);
 // The Shift-JIS bytes of a field a spreadsheet wrote in UTF-8 (look-alikes
 // mapped). Raises OstrelError naming fileName, the row, the column and the
 // first character Shift-JIS cannot hold.

@@ -50,6 +50,13 @@ void checkLength(QList<TableFinding> &findings, const QByteArray &cell, int row,
                          .arg(DecodeCp932(kept))});
 }
 
+// What a finding quotes of a cell: the whole of any text a field can hold,
+// the head of a longer one.
+QString quoted(const QByteArray &cell)
+{
+    return DecodeCp932Head(cell, 256);
+}
+
 QString hex(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex(' ').toUpper().replace(" ", " 0x").prepend("0x"));
@@ -131,7 +138,7 @@ QList<TableFinding> CheckTable(const StringGrid &grid)
             }
             if (const char *form = spreadsheetForm(cell))
                 findings.append({TableFinding::Kind::Spreadsheet, row, column,
-                                 QString::fromUtf8(form).arg(row).arg(columnName(column), DecodeCp932(cell))});
+                                 QString::fromUtf8(form).arg(row).arg(columnName(column), quoted(cell))});
         }
         if (allDigits(barcode) && barcode.size() < commonLength.first)
             findings.append({TableFinding::Kind::ShortDigits, row, BarcodeColumn,
@@ -151,14 +158,12 @@ QList<TableFinding> CheckTable(const StringGrid &grid)
                 firstRowOfBarcode.insert(barcode.left(lengths.barcode), row);
             else
                 findings.append({TableFinding::Kind::Duplicate, row, BarcodeColumn,
-                                 QString::fromUtf8(Msg::CheckDuplicate).arg(row).arg(DecodeCp932(barcode)).arg(firstRow)});
+                                 QString::fromUtf8(Msg::CheckDuplicate).arg(row).arg(quoted(barcode)).arg(firstRow)});
         } else if (row > lastBarcodeRow && !convStr.isEmpty()) {
-            const QString text = lastBarcodeRow == 0
-                                     ? QString::fromUtf8(Msg::CheckNoBarcode).arg(row).arg(DecodeCp932(convStr))
-                                     : QString::fromUtf8(Msg::CheckAfterEnd)
-                                           .arg(row)
-                                           .arg(DecodeCp932(convStr))
-                                           .arg(lastBarcodeRow);
+            const QString text =
+                lastBarcodeRow == 0
+                    ? QString::fromUtf8(Msg::CheckNoBarcode).arg(row).arg(quoted(convStr))
+                    : QString::fromUtf8(Msg::CheckAfterEnd).arg(row).arg(quoted(convStr)).arg(lastBarcodeRow);
             findings.append({TableFinding::Kind::AfterEnd, row, ConvStrColumn, text});
         }
     }

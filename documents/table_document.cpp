@@ -224,16 +224,19 @@ void TableDocument::readText(const QString &fileName, bool sheet)
 {
     QElapsedTimer timer;
     timer.start();
-    const QByteArray text = ReadTextFile(fileName);
+    QByteArray text = ReadTextFile(fileName);
     LoadWarnings warnings;
     if (sheet) {
-        warnings = ParseSheetTable(text, m_grid, fileName);
+        warnings = ParseSheetTable(std::move(text), m_grid, fileName);
     } else {
         const QList<QByteArray> lines = SplitTextLines(text);
         if (lines.isEmpty())
             throw OstrelError(Msg::CsvEmpty);
+        LoadWarnings nul;
+        NoteNulByte(text, nul);
+        text.clear();   // the lines hold it now: a line of megabytes is not held twice
         warnings = ParseTextTable(lines, m_grid);
-        NoteNulByte(text, warnings);
+        warnings.nul = nul.nul;
     }
     m_imageStale = true;
     zered::LogPrint(zered::clBlack, Msg::LoadFrom, qUtf8Printable(fileName), int(timer.elapsed()));

@@ -31,16 +31,6 @@ bool isBlank(char c)
     return b >= 0x01 && b <= 0x20;
 }
 
-// Bytes from i that make one character: two for a CP932 lead byte with a valid
-// second byte, else one (a lone lead byte never swallows a comma or a quote).
-int charLength(const QByteArray &s, qsizetype i)
-{
-    return i + 1 < s.size() && IsCp932LeadByte(static_cast<unsigned char>(s[i]))
-                   && IsCp932TrailByte(static_cast<unsigned char>(s[i + 1]))
-               ? 2
-               : 1;
-}
-
 // Counts the line ends in bytes as SplitTextLines sees them (CR LF, lone CR,
 // lone LF); afterCr carries a CR at the end of one block over to the next.
 qint64 CountLineEnds(const char *bytes, qint64 size, bool &afterCr)
@@ -124,7 +114,7 @@ QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator, bool *u
         } else {
             const qsizetype start = i;
             while (i < n && !isBlank(line[i]) && line[i] != separator)
-                i += charLength(line, i);
+                i += Cp932CharLength(line, i);
             fields.add(QByteArrayView(line.constData() + start, i - start));
         }
         skipBlanks();
@@ -338,6 +328,8 @@ QByteArray ReadTextFile(const QString &fileName)
     constexpr qint64 blockSize = 1 << 16;
     constexpr qint64 linesWanted = TableRowCount + 1;
     QByteArray text;
+    // Room for all of it at once: growing by blocks could leave twice the bytes allocated.
+    text.reserve(std::min(file.size(), MaxTextFileBytes) + blockSize);
     qint64 lineEnds = 0;
     bool afterCr = false;
     for (;;) {

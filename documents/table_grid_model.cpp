@@ -7,23 +7,6 @@
 #include <QBrush>
 #include <QColor>
 
-namespace {
-
-// A cell shows no more than a screen holds; laying out megabytes of text for
-// one line of the grid would take many seconds. Editing gets the whole text.
-QString shownText(const QByteArray &text)
-{
-    constexpr qsizetype shownBytes = 1024;
-    if (text.size() <= shownBytes)
-        return DecodeCp932(text);
-    qsizetype end = 0;   // a whole number of characters
-    while (end < shownBytes)
-        end += IsCp932LeadByte(uchar(text[end])) && IsCp932TrailByte(uchar(text[end + 1])) ? 2 : 1;
-    return DecodeCp932(text.left(end)) + u'\u2026';
-}
-
-}   // namespace
-
 TableGridModel::TableGridModel(TableDocument &document, QObject *parent)
     : QAbstractTableModel(parent), m_document(document)
 {
@@ -46,7 +29,10 @@ QVariant TableGridModel::data(const QModelIndex &index, int role) const
         return {};
     const QByteArray &text = m_document.grid().cell(GridColumn(index), GridRow(index));
     switch (role) {
-    case Qt::DisplayRole: return shownText(text);
+    case Qt::DisplayRole:
+        // A cell shows no more than a screen holds; laying out megabytes of text
+        // for one line of the grid would take many seconds. Editing gets it all.
+        return DecodeCp932Head(text, 1024);
     case Qt::EditRole:
         return DecodeCp932(text);
     case Qt::ForegroundRole: {

@@ -144,6 +144,28 @@ private Q_SLOTS:
         QCOMPARE(DecodesCleanly(bytes), clean);
     }
 
+    // A text of megabytes is looked at in pieces: what lies across or past a
+    // piece's end counts as in a short text.
+    void longTexts_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("shiftJis");
+        QTest::addColumn<bool>("clean");
+        const QByteArray kanji = QByteArray("\x95\x5C").repeated(70000);
+        QTest::newRow("characters across each piece's end") << "a" + kanji << true << true;
+        QTest::newRow("unassigned pair far in") << "a" + kanji + "\x85\x40" + kanji << false << false;
+        QTest::newRow("lone lead at the end") << kanji + "\x81" << false << false;
+        QTest::newRow("other form far in") << kanji + "\xED\x40" << true << false;
+    }
+    void longTexts()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, shiftJis);
+        QFETCH(bool, clean);
+        QCOMPARE(IsCp932Text(bytes), shiftJis);
+        QCOMPARE(DecodesCleanly(bytes), clean);
+    }
+
     // Every single byte and every lead byte with each valid second byte, and
     // every character of the BMP, as the shared table has them.
     void everySequenceAsTheTableHasIt()

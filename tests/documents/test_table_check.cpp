@@ -87,6 +87,10 @@ private Q_SLOTS:
             << Found{{3, 2, ShortDigits}, {4, 2, ShortDigits}}
             << "row 3: bar code '49012345678' has 11 digits where 3 other rows have 13; a spreadsheet may have "
                "dropped its leading zeros ('0049012345678')";
+        QTest::newRow("a text of megabytes quoted by its head")
+            << Rows{{"=" + QByteArray(1 << 20, 'x'), ""}} << Found{{1, 1, Spreadsheet}, {1, 1, Cut}, {1, 1, AfterEnd}}
+            << u"row 1: conv str '="_qs + QString(255, u'x')
+                   + u"\u2026' starts with \"=\", which a spreadsheet takes for a formula"_qs;
         QTest::newRow("no length common enough for a hint")
             << Rows{{"a", "1"},    {"b", "23"},       {"c", "4567"},    {"d", "4568"},
                     {"e", "4569"}, {"f", "12345678"}, {"g", "87654321"}}
