@@ -77,7 +77,16 @@ TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent
     titles->setSectionResizeMode(QHeaderView::Interactive);
     titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // Room for a whole conversion string of single-byte characters.
-    TextGrid->setColumnWidth(0, TextGrid->fontMetrics().horizontalAdvance(QString(ConvStrFieldLen, u'0')) + 8);
+    int *rememberedWidth = services.convStrWidth;
+    TextGrid->setColumnWidth(0, rememberedWidth && *rememberedWidth > 0
+                                    ? *rememberedWidth
+                                    : TextGrid->fontMetrics().horizontalAdvance(QString(ConvStrFieldLen, u'0')) + 8);
+    // Only the user resizes this column from here on; the barcode column follows the window.
+    if (rememberedWidth)
+        connect(titles, &QHeaderView::sectionResized, this, [rememberedWidth](int column, int, int width) {
+            if (column == 0)
+                *rememberedWidth = width;
+        });
     connect(TextGrid, &TextGridView::geometriesChanged, this, &TTextList2Form::FormResize);
 
     auto *layout = new QVBoxLayout(this);

@@ -143,6 +143,7 @@ private:
     std::unique_ptr<EditMenu> m_editMenu;
     PortHolder m_ports;
     SendChoices m_sendChoices;
+    int m_convStrWidth = 0;   // what new table windows give their conversion-string column; 0: their default
     std::unique_ptr<TransferGuard> m_transferGuard;
     QStringList m_commandLineFiles;
     QString m_currentHint;
