@@ -145,15 +145,6 @@ void TTextList2Form::createActions()
         {TableAction::FillSeries1, &TTextList2Form::FillSeries1Execute},
         {TableAction::GoToRow1, &TTextList2Form::GoToRow1Execute},
     };
-    // The built-in English hints of the newer commands; the Japanese table has its own.
-    const std::pair<TableAction, const char *> hints[] = {
-        {TableAction::FillDown1, "Copies the top cell of each selected column into the selected cells below it."},
-        {TableAction::FillSeries1, "Counts the number at the end of the top cell up row by row (PART001, PART002 ...); "
-                                   "a JAN/EAN code keeps a valid check digit."},
-        {TableAction::GoToRow1, "Moves the cursor to a row number, or to the last used row ('last')."},
-    };
-    for (const auto &[id, hint] : hints)
-        action(id)->setStatusTip(QString::fromUtf8(hint));
     for (const auto &[id, command] : commands)
         connect(action(id), &QAction::triggered, this, [this, command = command] {
             zered::Guarded([this, command] { (this->*command)(); });
