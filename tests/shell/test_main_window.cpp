@@ -197,6 +197,44 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), dialog->findChild<QWidget *>(u"ReplaceWithText"_qs));
     }
 
+    // Replace All: one undo step and a log line counting the cells; texts it
+    // would make longer than their fields are listed first, and a No changes nothing.
+    void replaceAllListsOverlongTextsFirst_data()
+    {
+        QTest::addColumn<QString>("with");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<QByteArray>("second");   // row 2 afterwards
+        QTest::newRow("fits") << u"Q"_qs << true << 0 << QByteArray("QQ");
+        QTest::newRow("too long, confirmed") << QString(31, u'Q') << true << 1 << QByteArray(62, 'Q');
+        QTest::newRow("too long, refused") << QString(31, u'Q') << false << 1 << QByteArray("xx");
+    }
+    void replaceAllListsOverlongTextsFirst()
+    {
+        QFETCH(QString, with);
+        QFETCH(bool, confirm);
+        QFETCH(int, asked);
+        QFETCH(QByteArray, second);
+        TableWindowShown shown;
+        shown.prompts.confirmAnswer = confirm;
+        TableDocument &table = shown.form->document();
+        table.setCell(1, 1, "x");
+        table.setCell(1, 2, "xx");
+        shown.form->ReplaceInGrid(TTextList2Form::ReplaceStep::ReplaceAll, u"x"_qs, with, {});
+        QCOMPARE(shown.prompts.asked.size(), asked);
+        if (asked)
+            QVERIFY(shown.prompts.asked[0].contains(u"row 2, conv str: 62 of 60 bytes"_qs));
+        QCOMPARE(table.grid().cell(1, 2), second);
+        if (second == "xx") {
+            QCOMPARE(LogLines(shown.main), QStringList());
+            return;
+        }
+        QCOMPARE(LogLines(shown.main).last(), u"replace 'x' with '%1': 2 cells changed"_qs.arg(with));
+        shown.main.action(MainAction::EditUndo1)->trigger();
+        QCOMPARE(table.grid().cell(1, 1), QByteArray("x"));
+        QCOMPARE(table.grid().cell(1, 2), QByteArray("xx"));
+    }
+
     void clickingATitleSortsAndUndoTakesItBack()
     {
         TableWindowShown shown;
