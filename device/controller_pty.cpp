@@ -115,7 +115,8 @@ void ControllerPty::serve(int stopFd)
                 if (held.isEmpty())
                     heldSince = outgoing.front().due;
                 held += outgoing.front().byte;
-                if (held.size() >= AdapterPacket) {
+                const bool eventChar = held.size() > 1 && uchar(held.back()) == m_eventChar;
+                if (held.size() >= AdapterPacket || eventChar) {
                     unwritten += held;
                     held.clear();
                 }

@@ -37,6 +37,10 @@ public:
     // waited ms (an FTDI chip's latency timer); 0 means no adapter.
     static constexpr int AdapterPacket = 62;
     void setAdapterLatency(int ms) { m_latencyMs = ms; }
+    // The adapter also passes on what it holds as soon as this byte comes in
+    // any place but the first of what it holds (an FTDI chip's event
+    // character, set by its host); -1 means none.
+    void setAdapterEventChar(int byte) { m_eventChar = byte; }
     // The controller starts each answer ms after the request's last byte.
     void setLate(int ms) { m_lateMs = ms; }
 
@@ -50,6 +54,7 @@ private:
     PseudoTerminal m_pty;
     int m_baud = 0;
     int m_latencyMs = 0;
+    int m_eventChar = -1;
     int m_lateMs = 0;
     std::FILE *m_capture = nullptr;
 };

@@ -3,6 +3,8 @@
 // driver are kept here, on the host side.
 #include "device/d2xx.h"
 
+#include "device/kovserial.h"
+
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstring>
@@ -104,6 +106,9 @@ public:
             ftdi_free(ftdi);
             return InvalidHandle;
         }
+        // A chip that refuses the event character keeps passing acknowledgements
+        // on at its timer.
+        ftdi_set_event_char(ftdi, TKOVPort::AckLastByte, 1);
         // A bulk read returns after one latency period when the chip holds nothing.
         ftdi->usb_read_timeout = 50;
         auto device = std::make_unique<Device>(Device{ftdi, {}, 500});

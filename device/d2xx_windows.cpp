@@ -3,6 +3,7 @@
 #include "device/d2xx.h"
 
 #include "common/messages.h"
+#include "device/kovserial.h"
 
 #include <cstring>
 #include <vector>
@@ -37,6 +38,7 @@ public:
         resolve(m_write, "FT_W32_WriteFile");
         resolve(m_close, "FT_W32_CloseHandle");
         resolve(m_latency, "FT_SetLatencyTimer");
+        resolve(m_chars, "FT_SetChars");
     }
 
     FT_STATUS ListDevices(char **list, quint32 *count, quint32 flags) override
@@ -70,9 +72,12 @@ public:
         if (!m_create)
             return InvalidHandle;
         const HANDLE handle = m_create(name, access, shareMode, security, creation, flags, templateFile);
-        // A driver too old for the call, or one that refuses it, keeps its own timer.
+        // A driver too old for these calls, or one that refuses them, keeps its
+        // own timer and passes acknowledgements on at it.
         if (handle != INVALID_HANDLE_VALUE && m_latency)
             m_latency(handle, LatencyMs);
+        if (handle != INVALID_HANDLE_VALUE && m_chars)
+            m_chars(handle, TKOVPort::AckLastByte, 1, 0, 0);
         return FT_HANDLE(handle);
     }
     bool W32_SetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS *timeouts) override
@@ -121,6 +126,7 @@ private:
     BOOL(WINAPI *m_write)(HANDLE, void *, DWORD, DWORD *, void *) = nullptr;
     BOOL(WINAPI *m_close)(HANDLE) = nullptr;
     FT_STATUS(WINAPI *m_latency)(HANDLE, UCHAR) = nullptr;
+    FT_STATUS(WINAPI *m_chars)(HANDLE, UCHAR, UCHAR, UCHAR, UCHAR) = nullptr;
 };
 
 } // namespace

@@ -71,6 +71,10 @@ void makeLineRaw(DCB &dcb)
     if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE)
         dcb.fRtsControl = RTS_CONTROL_ENABLE;
     dcb.fAbortOnError = FALSE;
+    // FTDI's driver makes this the chip's event character, so acknowledgements
+    // come without waiting for the latency timer; other drivers only flag its
+    // arrival (EV_RXFLAG), which nothing here waits for.
+    dcb.EvtChar = char(TKOVPort::AckLastByte);
 }
 
 // Read time-outs: with wait 0 a read takes what is waiting and returns at

@@ -90,6 +90,11 @@ public:
 
     // 0xFF minus the byte sum of the covered bytes.
     static quint8 FrameChecksum(const void *data, int count);
+    // The last byte of the empty acknowledgement 06 00 F9. A USB-serial chip
+    // that passes on what it holds when this byte comes (an FTDI chip's event
+    // character) hands every acknowledgement on at once instead of after its
+    // latency timer: the transports set it where the driver lets them.
+    static constexpr quint8 AckLastByte = 0xF9;
     // Each sends its frames with one Write and returns the bytes written.
     int SendRequest(quint8 command, int address, int words, int repeat);
     int SendBlock(quint8 command, int address, int words, const void *data);

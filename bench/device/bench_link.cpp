@@ -4,7 +4,8 @@
 //  2. time ReadReply spends after a reply's bytes have arrived (polling overhead);
 //  3. a whole table sent and received against the controller paced at a real
 //     rate, behind a USB-serial adapter that holds its bytes up to 0, 1 or
-//     16 ms, and with one reply garbled on the way (one retry): the wire limit
+//     16 ms (also with the acknowledgement's last byte as the adapter's event
+//     character), and with one reply garbled on the way (one retry): the wire limit
 //     (bytes x 10 / baud) over the time taken, 1.0 being the line's best.
 #include "device/controller_model.h"
 #include "device/controller_pty.h"
@@ -124,9 +125,10 @@ struct BenchHost : TransferHost
 };
 
 // Seconds a whole-table send (or receive) takes against a controller paced at
-// baud behind an adapter of latencyMs; with garbled, one of its replies comes
-// garbled; realTime tells whether the controller ran ahead of other threads.
-double timedTransfer(bool send, int baud, int latencyMs, bool garbled, bool &realTime)
+// baud behind an adapter of latencyMs (passing acknowledgements on at once with
+// eventChar); with garbled, one of its replies comes garbled; realTime tells
+// whether the controller ran ahead of other threads.
+double timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool garbled, bool &realTime)
 {
     ControllerModel model;
     if (garbled)
@@ -137,6 +139,7 @@ double timedTransfer(bool send, int baud, int latencyMs, bool garbled, bool &rea
         return -1;
     pty.setBaud(baud);
     pty.setAdapterLatency(latencyMs);
+    pty.setAdapterEventChar(eventChar ? TKOVPort::AckLastByte : -1);
     std::atomic<bool> priority{false};
     std::thread server([&] {
         // A wire is not delayed by the machine's other work: where the system
@@ -168,18 +171,22 @@ double timedTransfer(bool send, int baud, int latencyMs, bool garbled, bool &rea
     return seconds;
 }
 
-int wireEfficiency(int baud, int latencyMs, bool garbled)
+enum class Adapter { Plain, EventChar };
+
+int wireEfficiency(int baud, int latencyMs, bool garbled, Adapter adapter = Adapter::Plain)
 {
     bool realTime = false;
-    const double sendSeconds = timedTransfer(true, baud, latencyMs, garbled, realTime);
-    const double recvSeconds = timedTransfer(false, baud, latencyMs, garbled, realTime);
+    const bool eventChar = adapter == Adapter::EventChar;
+    const double sendSeconds = timedTransfer(true, baud, latencyMs, eventChar, garbled, realTime);
+    const double recvSeconds = timedTransfer(false, baud, latencyMs, eventChar, garbled, realTime);
     if (sendSeconds < 0 || recvSeconds < 0)
         return 1;
     // Bytes on the wire: send 256 x (264 out + 3 back), receive 7 out + 256 x 259 back.
     const double sendLimit = 256.0 * (264 + 3) * 10 / baud, recvLimit = (7 + 256.0 * 259) * 10 / baud;
-    std::printf("table at %6d baud, adapter %2d ms%s: send %5.2f s (limit %.2f s, %.3f)  receive %5.2f s "
+    std::printf("table at %6d baud, adapter %2d ms%s%s: send %5.2f s (limit %.2f s, %.3f)  receive %5.2f s "
                 "(limit %.2f s, %.3f)%s\n",
-                baud, latencyMs, garbled ? ", one retry" : "           ", sendSeconds, sendLimit,
+                baud, latencyMs, eventChar ? ", event char" : "            ", garbled ? ", one retry" : "           ",
+                sendSeconds, sendLimit,
                 sendLimit / sendSeconds, recvSeconds, recvLimit, recvLimit / recvSeconds,
                 realTime ? "" : "  (controller at ordinary priority)");
     return 0;
@@ -192,7 +199,9 @@ int main(int argc, char *argv[])
     frame.append(char(TKOVPort::FrameChecksum(frame.constData(), int(frame.size()))));
     return roundTrips() || overhead(QByteArray::fromHex("0600F9"), "ReadReply time after ack arrived")
            || overhead(frame, "ReadReply time after 259-byte frame arrived") || wireEfficiency(115200, 0, false)
-           || wireEfficiency(115200, 1, false) || wireEfficiency(115200, 16, false) || wireEfficiency(115200, 1, true)
-           || wireEfficiency(500000, 0, false) || wireEfficiency(500000, 1, false) || wireEfficiency(500000, 16, false)
+           || wireEfficiency(115200, 1, false) || wireEfficiency(115200, 16, false)
+           || wireEfficiency(115200, 1, false, Adapter::EventChar) || wireEfficiency(115200, 16, false, Adapter::EventChar)
+           || wireEfficiency(115200, 1, true) || wireEfficiency(500000, 0, false) || wireEfficiency(500000, 1, false)
+           || wireEfficiency(500000, 16, false) || wireEfficiency(500000, 16, false, Adapter::EventChar)
            || wireEfficiency(500000, 1, true);
 }

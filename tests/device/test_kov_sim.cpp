@@ -123,13 +123,23 @@ private Q_SLOTS:
         QTest::addColumn<int>("baud");
         QTest::addColumn<bool>("write");
         QTest::addColumn<int>("atLeastMs");
+        QTest::addColumn<int>("belowMs");   // 0: no bound
         // 264 bytes out and 3 back at 115200 baud, 10 bits a byte.
         QTest::newRow("wire time") << QStringList{u"--baud"_qs, u"115200"_qs} << 115200 << true
-                                   << (264 + 3) * 10 * 1000 / 115200;
-        QTest::newRow("adapter holds an ack") << QStringList{u"--adapter-latency"_qs, u"40"_qs} << 115200 << true << 40;
+                                   << (264 + 3) * 10 * 1000 / 115200 << 0;
+        QTest::newRow("adapter holds an ack") << QStringList{u"--adapter-latency"_qs, u"40"_qs} << 115200 << true << 40
+                                              << 0;
+        // The ack's last byte is the event character: nothing waits for the timer.
+        QTest::newRow("adapter passes an ack at its event char")
+            << QStringList{u"--adapter-latency"_qs, u"1000"_qs, u"--adapter-event-char"_qs, u"0xF9"_qs} << 115200
+            << true << 0 << 500;
+        // A reply frame whose bytes hold no event character still waits for the timer.
+        QTest::newRow("adapter holds a frame without its event char")
+            << QStringList{u"--adapter-latency"_qs, u"100"_qs, u"--adapter-event-char"_qs, u"0xF9"_qs} << 115200
+            << false << 100 << 0;
         // 150 ms, then 259 bytes at 9600: the reply's 200 ms time-out covers its first byte only.
         QTest::newRow("late controller at 9600") << QStringList{u"--late"_qs, u"150"_qs, u"--baud"_qs, u"9600"_qs}
-                                                 << 9600 << false << 150 + (7 + 259) * 10 * 1000 / 9600;
+                                                 << 9600 << false << 150 + (7 + 259) * 10 * 1000 / 9600 << 0;
     }
     void timingIsModelled()
     {
@@ -137,6 +147,7 @@ private Q_SLOTS:
         QFETCH(int, baud);
         QFETCH(bool, write);
         QFETCH(int, atLeastMs);
+        QFETCH(int, belowMs);
         Simulator sim(options);
         TKOVSerial port;
         port.Open(sim.port, baud);
@@ -150,6 +161,7 @@ private Q_SLOTS:
             port.SendRequest(0xF8, 0x010000, 128, 1);
         QCOMPARE(port.ReadReply(nullptr, 0), write ? 0 : 256);
         QVERIFY2(timer.elapsed() >= atLeastMs, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(belowMs == 0 || timer.elapsed() < belowMs, qPrintable(QString::number(timer.elapsed())));
         port.Close();
     }
 };

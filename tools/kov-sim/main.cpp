@@ -70,11 +70,16 @@ int main(int argc, char *argv[])
                                      QStringLiteral("A USB-serial adapter holds the controller's bytes until it has "
                                                     "62 or the first has waited MS."),
                                      QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption eventChar(QStringLiteral("adapter-event-char"),
+                                       QStringLiteral("The adapter passes on what it holds at once when BYTE comes "
+                                                      "(its host set it as the chip's event character; 0xF9 ends an "
+                                                      "acknowledgement)."),
+                                       QStringLiteral("BYTE"));
     const QCommandLineOption late(QStringLiteral("late"),
                                   QStringLiteral("The controller starts each answer MS after the request."),
                                   QStringLiteral("MS"), QStringLiteral("0"));
     parser.addOptions({table, save, baud, capture, silentAfter, badChecksum, nakHeader, shortFrame, ackData,
-                       strayBefore, garble, hangUp, times, latency, late});
+                       strayBefore, garble, hangUp, times, latency, eventChar, late});
     parser.process(app);
 
     ControllerModel model;
@@ -92,6 +97,13 @@ int main(int argc, char *argv[])
         || !number(strayBefore, f.strayBeforeAt) || !number(garble, f.garbleAt) || !number(hangUp, f.hangUpAt)
         || !number(times, f.times) || !number(latency, latencyMs) || !number(late, lateMs))
         return fail(QStringLiteral("options take a number >= 0"));
+    int eventByte = -1;
+    if (parser.isSet(eventChar)) {
+        bool ok = false;
+        eventByte = parser.value(eventChar).toInt(&ok, 0);
+        if (!ok || eventByte < 0 || eventByte > 0xFF)
+            return fail(QStringLiteral("--adapter-event-char takes a byte value, 0 to 0xFF"));
+    }
 
     if (parser.isSet(table)) {
         QFile file(parser.value(table));
@@ -115,6 +127,7 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("cannot create a pseudo-terminal: ") + error);
     pty.setBaud(rate);
     pty.setAdapterLatency(latencyMs);
+    pty.setAdapterEventChar(eventByte);
     pty.setLate(lateMs);
     pty.setCapture(captureFile);
     if (::pipe(stopPipe) != 0)
