@@ -12,6 +12,8 @@ namespace SettingsValue {
 // \MainForm: the window's placement and the heights of the bottom panes.
 inline constexpr QLatin1String WindowState{"WindowState"}, Width{"Width"}, Height{"Height"}, Left{"Left"},
     Top{"Top"}, Visible{"Visible"}, Floating{"Floating"}, LogHeight{"LogHeight"}, MessageHeight{"MessageHeight"};
+// \View: the conversion-string column's width in pixels, once the user has set it.
+inline constexpr QLatin1String ConvStrWidth{"ConvStrWidth"};
 // \Recent: FileCount and File0, File1, ...; FolderCount and Folder0, Folder1, ...
 inline constexpr QLatin1String FileCount{"FileCount"}, File{"File"}, FolderCount{"FolderCount"}, Folder{"Folder"};
 // \Recent: the folder the file dialogs start in, the one a file was last chosen in.

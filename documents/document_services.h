@@ -16,4 +16,5 @@ struct DocumentServices
     SendChoices *sendChoices = nullptr;    // the send's safeguards as the user last left them
     QString backupFolder;                  // where a send backs up the controller's table
     QUndoGroup *undoGroup = nullptr;       // the main window's Undo and Redo follow the window's history
+    int *convStrWidth = nullptr;           // the conversion-string column's width the user last set; 0: none
 };

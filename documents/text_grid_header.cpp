@@ -3,6 +3,7 @@
 #include "documents/grid_drawing.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <QStyle>
 
 TextGridHeader::TextGridHeader(Qt::Orientation orientation, QWidget *parent) : QHeaderView(orientation, parent) {}
@@ -30,7 +31,10 @@ void TextGridHeader::paintSection(QPainter *painter, const QRect &rect, int logi
         QStyleOptionHeader arrow = opt;
         arrow.sortIndicator = sortIndicatorOrder() == Qt::AscendingOrder ? QStyleOptionHeader::SortDown
                                                                           : QStyleOptionHeader::SortUp;
-        arrow.rect = QRect(rect.right() - 14, rect.top(), 12, rect.height());
+        // Just after the title: the section's right end may lie under the transfer labels.
+        const QString title = model()->headerData(logicalIndex, orientation()).toString();
+        const int left = std::min(rect.left() + fontMetrics().horizontalAdvance(title) + 8, rect.right() - 14);
+        arrow.rect = QRect(left, rect.top(), 12, rect.height());
         style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &arrow, painter, this);
     }
 }

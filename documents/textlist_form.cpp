@@ -78,7 +78,16 @@ TTextList2Form::TTextList2Form(const DocumentServices &services, QWidget *parent
     titles->setSectionResizeMode(QHeaderView::Interactive);
     titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // Room for a whole conversion string of single-byte characters.
-    TextGrid->setColumnWidth(0, TextGrid->fontMetrics().horizontalAdvance(QString(ConvStrFieldLen, u'0')) + 8);
+    int *rememberedWidth = services.convStrWidth;
+    TextGrid->setColumnWidth(0, rememberedWidth && *rememberedWidth > 0
+                                    ? *rememberedWidth
+                                    : TextGrid->fontMetrics().horizontalAdvance(QString(ConvStrFieldLen, u'0')) + 8);
+    // Only the user resizes this column from here on; the barcode column follows the window.
+    if (rememberedWidth)
+        connect(titles, &QHeaderView::sectionResized, this, [rememberedWidth](int column, int, int width) {
+            if (column == 0)
+                *rememberedWidth = width;
+        });
     connect(TextGrid, &TextGridView::geometriesChanged, this, &TTextList2Form::FormResize);
 
     auto *layout = new QVBoxLayout(this);
@@ -137,15 +146,6 @@ void TTextList2Form::createActions()
         {TableAction::FillSeries1, &TTextList2Form::FillSeries1Execute},
         {TableAction::GoToRow1, &TTextList2Form::GoToRow1Execute},
     };
-    // The built-in English hints of the newer commands; the Japanese table has its own.
-    const std::pair<TableAction, const char *> hints[] = {
-        {TableAction::FillDown1, "Copies the top cell of each selected column into the selected cells below it."},
-        {TableAction::FillSeries1, "Counts the number at the end of the top cell up row by row (PART001, PART002 ...); "
-                                   "a JAN/EAN code keeps a valid check digit."},
-        {TableAction::GoToRow1, "Moves the cursor to a row number, or to the last used row ('last')."},
-    };
-    for (const auto &[id, hint] : hints)
-        action(id)->setStatusTip(QString::fromUtf8(hint));
     for (const auto &[id, command] : commands)
         connect(action(id), &QAction::triggered, this, [this, command = command] {
             zered::Guarded([this, command] { (this->*command)(); });

@@ -421,7 +421,7 @@ TTextList2Form *TOstrelMain::activeTable() const
 TTextList2Form *TOstrelMain::createTableWindow()
 {
     auto *form = new TTextList2Form(
-        {this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder(), &m_undoGroup});
+        {this, &m_fileCommands->saveAsDialog(), &m_sendChoices, BackupFolder(), &m_undoGroup, &m_convStrWidth});
     connect(&form->document(), &TableDocument::modifiedChanged, this, &TOstrelMain::updateActions);
     connect(&form->document(), &TableDocument::fileNameChanged, this, &TOstrelMain::updateActions);
     // As large as the area lets it be; the area leaves room for the next few windows.

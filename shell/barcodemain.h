@@ -151,6 +151,7 @@ private:
     SendChoices m_sendChoices;
     std::unique_ptr<TransferRun> m_transfer;
     QShortcut *m_cancelKey = nullptr;   // Esc, while a transfer runs
+    int m_convStrWidth = 0;   // what new table windows give their conversion-string column; 0: their default
     QStringList m_commandLineFiles;
     QString m_currentHint;
     QString m_portForThisRun, m_portBeforeThisRun;

@@ -40,6 +40,17 @@ void ReadPaneHeights(SettingsStore &store, MainSettings &settings)
     settings.messageHeight = messageHeight;
 }
 
+void ReadColumnWidth(SettingsStore &store, MainSettings &settings)
+{
+    if (!store.OpenKey(SettingsKeyPath(SettingsKey::View), false))
+        return;
+    int width = settings.convStrWidth;
+    if (store.ValueExists(SettingsValue::ConvStrWidth))
+        width = store.ReadInteger(SettingsValue::ConvStrWidth, 0, MaxPlacementPixels);
+    store.CloseKey();
+    settings.convStrWidth = width;
+}
+
 void ReadRecentLists(SettingsStore &store, MainSettings &settings)
 {
     if (!store.OpenKey(SettingsKeyPath(SettingsKey::Recent), false))
@@ -98,8 +109,7 @@ QString SettingsKeyPath(QLatin1String subkey)
 void ReadMainSettings(SettingsStore &store, MainSettings &settings)
 {
     ReadSettingsGroup(store, SettingsKeyPath(SettingsKey::MainForm), [&] { ReadPaneHeights(store, settings); });
-    if (store.OpenKey(SettingsKeyPath(SettingsKey::View), false))
-        store.CloseKey();
+    ReadSettingsGroup(store, SettingsKeyPath(SettingsKey::View), [&] { ReadColumnWidth(store, settings); });
     ReadSettingsGroup(store, SettingsKeyPath(SettingsKey::Recent), [&] { ReadRecentLists(store, settings); });
     ReadSettingsGroup(store, SettingsKeyPath(SettingsKey::Settings), [&] { ReadSelectorsAndLengths(store, settings); });
 }
@@ -111,8 +121,11 @@ void WriteMainSettings(SettingsStore &store, const MainSettings &settings)
         store.WriteInteger(SettingsValue::MessageHeight, settings.messageHeight);
         store.CloseKey();
     }
-    if (store.OpenKey(SettingsKeyPath(SettingsKey::View), true))
+    if (store.OpenKey(SettingsKeyPath(SettingsKey::View), true)) {
+        if (settings.convStrWidth > 0)
+            store.WriteInteger(SettingsValue::ConvStrWidth, settings.convStrWidth);
         store.CloseKey();
+    }
     if (store.OpenKey(SettingsKeyPath(SettingsKey::Recent), true)) {
         WriteList(store, SettingsValue::FileCount, SettingsValue::File, settings.recentFiles);
         WriteList(store, SettingsValue::FolderCount, SettingsValue::Folder, settings.recentFolders);

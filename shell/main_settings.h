@@ -16,6 +16,7 @@ struct MainSettings
 {
     int logHeight = 17;       // footer pane
     int messageHeight = 17;   // message pane
+    int convStrWidth = 0;     // table windows' conversion-string column; 0: not set by the user
     QStringList recentFiles;  // paths, most recent first
     QStringList recentFolders;
     QString lastFolder;       // where the file dialogs start; empty: not known yet
@@ -31,7 +32,7 @@ struct MainSettings
 // so only an outside edit comes near it, and a huge count cannot stall the start.
 inline constexpr int MaxStoredEntriesRead = 1024;
 
-// Reads the pane heights, the recent lists, the port, the baud rate and the
+// Reads the pane heights, the column width, the recent lists, the port, the baud rate and the
 // field-length override into settings, each group on its own: a missing or
 // wrong-kind value is logged and leaves its group at what settings held.
 // A field-length override outside 1 to 64 is logged and not taken.

@@ -104,6 +104,7 @@ void TOstrelMain::LoadSettings()
     m_form->PortCombo->setPortText(settings.serialPort);
     m_form->BaudCombo->setEditText(settings.baudRate);
     m_sendChoices = {settings.sendBackup, settings.sendVerify};
+    m_convStrWidth = settings.convStrWidth;
     BarcodeFieldLen = settings.barcodeFieldLen;
     ConvStrFieldLen = settings.convStrFieldLen;
 }
@@ -128,5 +129,6 @@ void TOstrelMain::SaveSettings()
     settings.baudRate = m_form->BaudCombo->currentText();
     settings.sendBackup = m_sendChoices.backup;
     settings.sendVerify = m_sendChoices.verify;
+    settings.convStrWidth = m_convStrWidth;
     WriteMainSettings(*m_settings, settings);
 }

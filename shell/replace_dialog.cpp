@@ -12,13 +12,12 @@
 
 namespace {
 
-// Every control that shows a text is named, so the locale table can reach it;
-// its built-in hint is the English one.
+// Every control that shows a text is named, so the locale tables give it its
+// caption and hint.
 template <typename Control>
-Control *Named(Control *control, const char *name, const char *hint)
+Control *Named(Control *control, const char *name)
 {
     control->setObjectName(QLatin1String(name));
-    Q_UNUSED(hint);   // shown in English once the hint pane takes the dialog's hints
     return control;
 }
 
@@ -29,27 +28,19 @@ TReplaceDialog::TReplaceDialog(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("ReplaceDialog1"));
     setWindowTitle(tr("Replace"));
     setModal(false);
-    m_find = Named(new QLineEdit(this), "ReplaceFindText", "The text to look for in the cells.");
-    m_replacement = Named(new QLineEdit(this), "ReplaceWithText",
-                          "What a match becomes; with a regular expression \\1, \\2 ... stand for its groups.");
-    m_matchCase = Named(new QCheckBox(tr("Match &case"), this), "ReplaceMatchCase",
-                        "Capital and small letters must be as written.");
-    m_wholeCell = Named(new QCheckBox(tr("&Whole cell"), this), "ReplaceWholeCell",
-                        "The whole text of a cell must match, and is replaced whole.");
-    m_regularExpression = Named(new QCheckBox(tr("Regular e&xpression"), this), "ReplaceRegularExpression",
-                                "The text to find is a regular expression (Perl style).");
-    m_scope = Named(new QComboBox(this), "ReplaceScope",
-                    "Where to look: the whole table, the selected block or one column.");
+    m_find = Named(new QLineEdit(this), "ReplaceFindText");
+    m_replacement = Named(new QLineEdit(this), "ReplaceWithText");
+    m_matchCase = Named(new QCheckBox(tr("Match &case"), this), "ReplaceMatchCase");
+    m_wholeCell = Named(new QCheckBox(tr("&Whole cell"), this), "ReplaceWholeCell");
+    m_regularExpression = Named(new QCheckBox(tr("Regular e&xpression"), this), "ReplaceRegularExpression");
+    m_scope = Named(new QComboBox(this), "ReplaceScope");
     m_scope->addItems({tr("Whole table"), tr("Selection"), tr("Conversion strings only"), tr("Bar codes only")});
 
     auto *buttons = new QDialogButtonBox(Qt::Vertical, this);
-    QPushButton *next = Named(buttons->addButton(tr("&Find Next"), QDialogButtonBox::ActionRole), "ReplaceFindNext",
-                              "Selects the next cell that matches.");
-    QPushButton *one = Named(buttons->addButton(tr("&Replace"), QDialogButtonBox::ActionRole), "ReplaceOne",
-                             "Replaces in the selected cell if it matches, then selects the next match.");
-    QPushButton *all = Named(buttons->addButton(tr("Replace &All"), QDialogButtonBox::ActionRole), "ReplaceAll",
-                             "Replaces every match in the scope as one step that Undo takes back.");
-    Named(buttons->addButton(QDialogButtonBox::Close), "ReplaceClose", "Closes this dialog.");
+    QPushButton *next = Named(buttons->addButton(tr("&Find Next"), QDialogButtonBox::ActionRole), "ReplaceFindNext");
+    QPushButton *one = Named(buttons->addButton(tr("&Replace"), QDialogButtonBox::ActionRole), "ReplaceOne");
+    QPushButton *all = Named(buttons->addButton(tr("Replace &All"), QDialogButtonBox::ActionRole), "ReplaceAll");
+    Named(buttons->addButton(QDialogButtonBox::Close), "ReplaceClose");
     next->setDefault(true);
     connect(next, &QPushButton::clicked, this, &TReplaceDialog::findNext);
     connect(one, &QPushButton::clicked, this, &TReplaceDialog::replaceOne);
@@ -57,11 +48,11 @@ TReplaceDialog::TReplaceDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
 
     auto *form = new QFormLayout;
-    auto *findLabel = Named(new QLabel(tr("Fi&nd what:"), this), "ReplaceFindLabel", "");
+    auto *findLabel = Named(new QLabel(tr("Fi&nd what:"), this), "ReplaceFindLabel");
     findLabel->setBuddy(m_find);
-    auto *withLabel = Named(new QLabel(tr("Re&place with:"), this), "ReplaceWithLabel", "");
+    auto *withLabel = Named(new QLabel(tr("Re&place with:"), this), "ReplaceWithLabel");
     withLabel->setBuddy(m_replacement);
-    auto *scopeLabel = Named(new QLabel(tr("&Look in:"), this), "ReplaceScopeLabel", "");
+    auto *scopeLabel = Named(new QLabel(tr("&Look in:"), this), "ReplaceScopeLabel");
     scopeLabel->setBuddy(m_scope);
     form->addRow(findLabel, m_find);
     form->addRow(withLabel, m_replacement);

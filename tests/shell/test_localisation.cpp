@@ -340,8 +340,15 @@ private Q_SLOTS:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"Cancel"_qs);
     }
 
-    void englishKeepsCaptionsAndChangesFourHints()
+    void englishKeepsCaptionsAndHintsWhatJapaneseHints()
     {
+        const QStringList japanese = [] {
+            const DefaultLocale pinned(Japanese);
+            FakePrompts prompts;
+            TOstrelMain main;
+            main.NewDocument(QString());
+            return HintedNames(main);
+        }();
         const DefaultLocale pinned(English);
         FakePrompts prompts;
         TOstrelMain main;
@@ -351,16 +358,20 @@ private Q_SLOTS:
                      QString::fromUtf8(MainActionSpecs[i].caption.data(), qsizetype(MainActionSpecs[i].caption.size())));
         QCOMPARE(MenuNamed(main, "FileMenu")->title(), u"&File"_qs);
         QCOMPARE(ButtonText(main, "ButtonF2"), u"F2:&Open ..."_qs);
-        QCOMPARE(HintedNames(main),
-                 (QStringList{u"HeadNoLabel"_qs, u"HintMemo"_qs, u"MessageSplitter"_qs, u"RichEdit1"_qs}));
         QCOMPARE(main.findChild<QWidget *>(u"MessageSplitter"_qs)->statusTip(), u"resize massage pane."_qs);
         QCOMPARE(main.messagePane()->statusTip(), u"display operation log and messages."_qs);
         TTextList2Form *form = main.NewDocument(QString());
+        const QStringList english = HintedNames(main);
+        for (const QString &name : japanese)
+            QVERIFY2(english.contains(name), qPrintable(name + u" has a Japanese hint only"_qs));
+        QVERIFY(japanese.contains(u"ReplaceAll"_qs) && japanese.contains(u"FillSeries1"_qs));
         QCOMPARE(form->windowTitle(), u"untitled"_qs);
         QCOMPARE(form->action(TableAction::Recv1)->text(), u"&Receive from KOV"_qs);
+        QCOMPARE(form->action(TableAction::FillDown1)->statusTip(),
+                 u"copy the top cell of each selected column into the selected cells below it."_qs);
         QCOMPARE(HeaderText(form, 0), u"conv str"_qs);
         QCOMPARE(HeaderText(form, 1), u"bar code"_qs);
-        QCOMPARE(TextGridHint(1, 0), u"\r\n"_qs);
+        QCOMPARE(TextGridHint(2, 0), u"drag a column border to change the column's width.\r\nbar code (68 bytes);"_qs);
         QCOMPARE(LogLines(main), QStringList());
     }
 

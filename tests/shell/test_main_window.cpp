@@ -5,6 +5,8 @@
 #include "default_locale.h"
 #include "fake_prompts.h"
 #include "shell/barcodemain.h"
+#include "shell/find_commands.h"
+#include "shell/replace_dialog.h"
 #include "shell/help_commands.h"
 #include "shell/shape.h"
 #include "shell_test_helpers.h"
@@ -15,6 +17,7 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QFile>
+#include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -28,6 +31,19 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+
+// The main window shown with an empty table window in it.
+struct TableWindowShown
+{
+    FakePrompts prompts;
+    TOstrelMain main;
+    TTextList2Form *form = nullptr;
+    TableWindowShown()
+    {
+        main.show();
+        form = main.NewDocument(QString());
+    }
+};
 
 class TestMainWindow : public QObject
 {
@@ -109,6 +125,139 @@ private Q_SLOTS:
         QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(editor.text(), u"a b"_qs);
         QCOMPARE(grid.cell(1, 7), QByteArray("a b"));
+    }
+
+    // Each editing key runs its command on the active table as one undo step.
+    void editKeysRunTheirCommands_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<QByteArray>("top");
+        QTest::addColumn<QByteArray>("third");   // row 3 after the command
+        QTest::newRow("Ctrl+D fills down")
+            << QKeyCombination(Qt::ControlModifier, Qt::Key_D) << QByteArray("PART009") << QByteArray("PART009");
+        QTest::newRow("Ctrl+Shift+D fills a series")
+            << QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_D) << QByteArray("PART009")
+            << QByteArray("PART011");
+        QTest::newRow("Ctrl+Shift+D keeps a JAN check digit")
+            << QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_D) << QByteArray("4901234567894")
+            << QByteArray("4901234567917");
+    }
+    void editKeysRunTheirCommands()
+    {
+        QFETCH(QKeyCombination, key);
+        QFETCH(QByteArray, top);
+        QFETCH(QByteArray, third);
+        TableWindowShown shown;
+        QVERIFY(QTest::qWaitForWindowActive(&shown.main));
+        TTextList2Form *form = shown.form;
+        const StringGrid &grid = form->document().grid();
+        form->document().setCell(2, 1, top);
+        form->document().setSelection({2, 1, 2, 3});
+        form->grid()->setFocus();
+        QTest::keyClick(form->grid(), key.key(), key.keyboardModifiers());
+        QCOMPARE(grid.cell(2, 3), third);
+        QTest::keyClick(form->grid(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(grid.cell(2, 2).isEmpty() && grid.cell(2, 3).isEmpty());
+        QCOMPARE(grid.cell(2, 1), top);
+    }
+
+    void goToRowKeyAsksForTheRow_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("row");
+        QTest::newRow("a number") << u" 300 "_qs << 300;
+        QTest::newRow("last used row") << u"LAST"_qs << 41;
+    }
+    void goToRowKeyAsksForTheRow()
+    {
+        QFETCH(QString, answer);
+        QFETCH(int, row);
+        TableWindowShown shown;
+        shown.prompts.textAnswers = {answer};
+        QVERIFY(QTest::qWaitForWindowActive(&shown.main));
+        TTextList2Form *form = shown.form;
+        form->document().setCell(1, 41, "last text");
+        form->grid()->setFocus();
+        QTest::keyClick(form->grid(), Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(shown.prompts.asked.size(), 1);
+        QCOMPARE(form->document().grid().row(), row);
+    }
+
+    void replaceKeyOpensTheDialogOnTheFindText()
+    {
+        TableWindowShown shown;
+        QVERIFY(QTest::qWaitForWindowActive(&shown.main));
+        TTextList2Form *form = shown.form;
+        form->grid()->setFocus();
+        QTest::keyClick(form->grid(), Qt::Key_H, Qt::ControlModifier);
+        QWidget *dialog = shown.main.findCommands().replaceDialog();
+        QTRY_VERIFY(dialog->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), dialog->findChild<QWidget *>(u"ReplaceFindText"_qs));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog->findChild<QWidget *>(u"ReplaceWithText"_qs));
+    }
+
+    // Replace All: one undo step and a log line counting the cells; texts it
+    // would make longer than their fields are listed first, and a No changes nothing.
+    void replaceAllListsOverlongTextsFirst_data()
+    {
+        QTest::addColumn<QString>("with");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<QByteArray>("second");   // row 2 afterwards
+        QTest::newRow("fits") << u"Q"_qs << true << 0 << QByteArray("QQ");
+        QTest::newRow("too long, confirmed") << QString(31, u'Q') << true << 1 << QByteArray(62, 'Q');
+        QTest::newRow("too long, refused") << QString(31, u'Q') << false << 1 << QByteArray("xx");
+    }
+    void replaceAllListsOverlongTextsFirst()
+    {
+        QFETCH(QString, with);
+        QFETCH(bool, confirm);
+        QFETCH(int, asked);
+        QFETCH(QByteArray, second);
+        TableWindowShown shown;
+        shown.prompts.confirmAnswer = confirm;
+        TableDocument &table = shown.form->document();
+        table.setCell(1, 1, "x");
+        table.setCell(1, 2, "xx");
+        shown.form->ReplaceInGrid(TTextList2Form::ReplaceStep::ReplaceAll, u"x"_qs, with, {});
+        QCOMPARE(shown.prompts.asked.size(), asked);
+        if (asked)
+            QVERIFY(shown.prompts.asked[0].contains(u"row 2, conv str: 62 of 60 bytes"_qs));
+        QCOMPARE(table.grid().cell(1, 2), second);
+        if (second == "xx") {
+            QCOMPARE(LogLines(shown.main), QStringList());
+            return;
+        }
+        QCOMPARE(LogLines(shown.main).last(), u"replace 'x' with '%1': 2 cells changed"_qs.arg(with));
+        shown.main.action(MainAction::EditUndo1)->trigger();
+        QCOMPARE(table.grid().cell(1, 1), QByteArray("x"));
+        QCOMPARE(table.grid().cell(1, 2), QByteArray("xx"));
+    }
+
+    void clickingATitleSortsAndUndoTakesItBack()
+    {
+        TableWindowShown shown;
+        QVERIFY(QTest::qWaitForWindowActive(&shown.main));
+        TTextList2Form *form = shown.form;
+        TableDocument &table = form->document();
+        const StringGrid &grid = table.grid();
+        for (const auto &[row, text] : {std::pair{1, "b"}, {2, "c"}, {3, "a"}})
+            table.setCell(1, row, text);
+        QHeaderView *titles = form->grid()->horizontalHeader();
+        const QPoint title(titles->sectionViewportPosition(0) + 5, titles->height() / 2);
+        QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, title);
+        QCOMPARE(grid.cell(1, 1), QByteArray("a"));
+        QCOMPARE(grid.cell(0, 1), QByteArray("1"));   // row numbers stay
+        QVERIFY(titles->isSortIndicatorShown());
+        QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, title);
+        QCOMPARE(grid.cell(1, 1), QByteArray("c"));
+        QCOMPARE(titles->sortIndicatorOrder(), Qt::DescendingOrder);
+        form->grid()->setFocus();
+        QTest::keyClick(form->grid(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(form->grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(grid.cell(1, 1), QByteArray("b"));
+        QCOMPARE(grid.cell(1, 3), QByteArray("a"));
     }
 
     void undoFollowsTheActiveTable()

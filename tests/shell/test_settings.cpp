@@ -3,6 +3,8 @@
 #include "common/settings_store.h"
 #include "common/window_placement.h"
 #include "documents/table_image.h"
+#include "documents/text_grid_view.h"
+#include "documents/textlist_form.h"
 #include "shell/barcodemain.h"
 #include "shell/file_commands.h"
 #include "shell/main_settings.h"
@@ -10,6 +12,7 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QScreen>
 #include <QMenuBar>
 #include <QSplitter>
@@ -121,9 +124,12 @@ private Q_SLOTS:
             main.fileCommands().AddRecent(u"/data/a/one.csv"_qs);
             main.SelectPort(u"/dev/ttyS0"_qs);
             main.baudCombo()->setEditText(u"38400"_qs);
+            // As a drag of the column border does it.
+            main.NewDocument(QString())->grid()->horizontalHeader()->resizeSection(0, 333);
             QTRY_COMPARE(main.messagePane()->height(), 90);
         }
         QCOMPARE(store.StoredValue(MainForm, u"LogHeight"_qs), QVariant(90));
+        QCOMPARE(store.StoredValue(View, u"ConvStrWidth"_qs), QVariant(333));
         QCOMPARE(store.StoredValue(MainForm, u"MessageHeight"_qs), QVariant(90));
 
         TOstrelMain main({}, &store);
@@ -137,6 +143,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QTRY_COMPARE(main.frameGeometry(), bounds);
         QTRY_COMPARE(main.messagePane()->height(), 90);
+        QCOMPARE(main.NewDocument(QString())->grid()->columnWidth(0), 333);
     }
 
     void placementStaysPutOverRestarts()
