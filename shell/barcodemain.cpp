@@ -219,6 +219,7 @@ TOstrelMain::TOstrelMain(const QStringList &commandLineFiles, SettingsStore *set
     LoadSettings();
     m_helpCommands->HelpAboutExecute();
     m_transferCommands->PortComboClick();
+    documentArea()->setFocus();   // not the port selector, which comes first otherwise
     updateActions();
 }
 

@@ -11,10 +11,15 @@ DocumentArea::DocumentArea(QWidget *parent) : QMdiArea(parent)
     // Windows larger than the area, moved or cascaded past its edges stay reachable.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // With no window open the keyboard stays here: the first control to take
+    // it otherwise is the port selector, where typing changes the port unseen.
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *frame) {
         if (frame && !frame->isMaximized() && !frame->isMinimized())
             if (TTextList2Form *form = m_forms.value(frame))
                 ensureVisible(form, QRect(QPoint(0, 0), QSize(1, 1)));
+        if (!frame && subWindowList().isEmpty() && window()->isActiveWindow())
+            setFocus(Qt::OtherFocusReason);
     });
 }
 

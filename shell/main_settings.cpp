@@ -73,7 +73,10 @@ void ReadSelectorsAndLengths(SettingsStore &store, MainSettings &settings)
     if (!store.OpenKey(SettingsKeyPath(SettingsKey::Settings), false))
         return;
     MainSettings read = settings;
-    read.serialPort = store.ReadString(SettingsValue::SerialPort);
+    // A missing or empty port would open nothing, and would be saved back as
+    // such: the selector starts on USB, its own default, instead.
+    if (const QString port = store.ReadString(SettingsValue::SerialPort); !port.isEmpty())
+        read.serialPort = port;
     if (store.ValueExists(SettingsValue::DefBarcodeLen)) {
         const int length = store.ReadInteger(SettingsValue::DefBarcodeLen);
         // Both fields take this length; beyond 64 they would overlap the next record.

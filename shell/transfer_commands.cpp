@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
 #include <QPointer>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -27,8 +28,14 @@ TransferCommands::TransferCommands(CommandHost &host, PortComboBox *ports, QComb
     run(MainAction::Recv1, &TransferCommands::Recv1Execute);
     run(MainAction::Send1, &TransferCommands::Send1Execute);
     run(MainAction::Compare1, &TransferCommands::Compare1Execute);
+    // Typing completes a port's name, not the text that describes it.
+    if (QCompleter *completer = ports->completer())
+        completer->setCompletionRole(Qt::UserRole);
     QObject::connect(ports, &PortComboBox::aboutToDropDown, ports, [this] { RefreshPortList(); });
     QObject::connect(ports, &QComboBox::activated, ports, [this](int index) { PortComboClick(index); });
+    // A name typed (and Enter, which a box that inserts nothing does not
+    // report) decides the link as a chosen one does.
+    QObject::connect(ports, &QComboBox::editTextChanged, ports, [this] { FollowPortText(); });
     auto *watch = new QTimer(ports);
     watch->setInterval(PortWatchIntervalMs);
     QObject::connect(watch, &QTimer::timeout, ports, [this] {
@@ -121,5 +128,10 @@ void TransferCommands::PortComboClick(int chosen)
     const QVariant name = chosen >= 0 ? ports->itemData(chosen) : QVariant();
     if (name.isValid())
         ports->setPortText(name.toString());
+    FollowPortText();
+}
+
+void TransferCommands::FollowPortText()
+{
     m_baud->setEnabled(!IsUsbPortName(m_ports->currentText()));
 }

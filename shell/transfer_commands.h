@@ -33,6 +33,9 @@ public:
     void setPortLister(std::function<QList<PortEntry>()> lister) { m_listPorts = std::move(lister); }
 
 private:
+    // The baud selector serves a serial port only.
+    void FollowPortText();
+
     CommandHost &m_host;
     PortComboBox *m_ports;
     QComboBox *m_baud;

@@ -294,6 +294,31 @@ private Q_SLOTS:
         QVERIFY(!main.documents().contains(second));
     }
 
+    // With no table window open, what is typed must not change the port unseen.
+    void typingWithoutATableLeavesThePortAlone_data()
+    {
+        QTest::addColumn<bool>("afterAWindowClosed");
+        QTest::newRow("at start") << false;
+        QTest::newRow("the last window closed") << true;
+    }
+    void typingWithoutATableLeavesThePortAlone()
+    {
+        QFETCH(bool, afterAWindowClosed);
+        TOstrelMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        if (afterAWindowClosed) {
+            TTextList2Form *form = main.NewDocument(QString());
+            form->grid()->setFocus();
+            QTest::keyClick(form->grid(), Qt::Key_W, Qt::ControlModifier);
+            QTRY_COMPARE(main.documents().size(), 0);
+        }
+        QWidget *focus = QApplication::focusWidget();
+        QCOMPARE(focus, main.documentArea());
+        QTest::keyClicks(focus, u"COM3"_qs);
+        QCOMPARE(main.portCombo()->currentText(), u"USB"_qs);
+    }
+
     void messageSplitterLeavesTheHintPane()
     {
         TOstrelMain main;

@@ -281,7 +281,10 @@ private Q_SLOTS:
                                               << u"19200"_qs << true;
         QTest::newRow("usb in any case") << QVariant(u"usb"_qs) << QVariant(u"9600"_qs) << u"usb"_qs << u"9600"_qs
                                          << false;
-        QTest::newRow("no SerialPort: empty text") << QVariant() << QVariant() << QString() << u"115.2k"_qs << true;
+        // The port would open nothing, and be saved back as it is.
+        QTest::newRow("no SerialPort: USB") << QVariant() << QVariant() << u"USB"_qs << u"115.2k"_qs << false;
+        QTest::newRow("empty SerialPort: USB")
+            << QVariant(QString()) << QVariant() << u"USB"_qs << u"115.2k"_qs << false;
     }
     void portAndBaudTexts()
     {
@@ -297,11 +300,14 @@ private Q_SLOTS:
             store.Plant(Settings, u"SerialPort"_qs, serialPort);
         if (baudRate.isValid())
             store.Plant(Settings, u"BaudRate"_qs, baudRate);
-        TOstrelMain main({}, &store);
-        QCOMPARE(main.portCombo()->currentText(), port);
-        QCOMPARE(main.portCombo()->lineEdit()->cursorPosition(), 0);   // a long path shows its start
-        QCOMPARE(main.baudCombo()->currentText(), baud);
-        QCOMPARE(main.baudCombo()->isEnabled(), baudEnabled);
+        {
+            TOstrelMain main({}, &store);
+            QCOMPARE(main.portCombo()->currentText(), port);
+            QCOMPARE(main.portCombo()->lineEdit()->cursorPosition(), 0);   // a long path shows its start
+            QCOMPARE(main.baudCombo()->currentText(), baud);
+            QCOMPARE(main.baudCombo()->isEnabled(), baudEnabled);
+        }
+        QCOMPARE(store.StoredValue(Settings, u"SerialPort"_qs), QVariant(port));
     }
 
     void aPortForOneRunIsNotSaved_data()

@@ -360,6 +360,39 @@ private Q_SLOTS:
         QCOMPARE(main.portCombo()->itemData(0).toString(), u"USB"_qs);
     }
 
+    void aTypedPortDecidesTheLinkAtOnce_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<bool>("baudEnabled");
+        QTest::newRow("a serial port") << u"/dev/ttyS4"_qs << u"/dev/ttyS4"_qs << true;
+        QTest::newRow("back to usb") << u"usb"_qs << u"usb"_qs << false;
+        // Completed from the list: the port's name, not the text describing it.
+        QTest::newRow("completed from the list") << u"ttyU"_qs << u"ttyUSB0"_qs << true;
+    }
+    void aTypedPortDecidesTheLinkAtOnce()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, port);
+        QFETCH(bool, baudEnabled);
+        TOstrelMain main;
+        main.transferCommands().setPortLister([] {
+            return QList<PortEntry>{{u"USB"_qs, u"USB — no KOV Vision Sensor found"_qs},
+                                    {u"ttyUSB0"_qs, u"ttyUSB0 — FT232R USB UART, FTDI"_qs}};
+        });
+        main.transferCommands().RefreshPortList();
+        main.SelectPort(typed == u"usb"_qs ? u"COM1"_qs : u"USB"_qs);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QLineEdit *edit = main.portCombo()->lineEdit();
+        edit->setFocus();   // the completer serves the box with the keyboard
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(main.portCombo()->currentText(), port);
+        QCOMPARE(main.baudCombo()->isEnabled(), baudEnabled);
+    }
+
     void portsPluggedInOrOutUpdateTheListAndKeepTheChoice()
     {
         TOstrelMain main;
