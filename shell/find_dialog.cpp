@@ -1,4 +1,5 @@
 #include "shell/find_dialog.h"
+#include "shell/named_control.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -10,18 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// Every control that shows a text is named, so the locale table can reach it.
-template <typename Control>
-Control *Named(Control *control, const char *name)
-{
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-} // namespace
 
 TFindDialog::TFindDialog(QWidget *parent) : QDialog(parent)
 {

@@ -1,4 +1,5 @@
 #include "shell/replace_dialog.h"
+#include "shell/named_control.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,19 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// Every control that shows a text is named, so the locale tables give it its
-// caption and hint.
-template <typename Control>
-Control *Named(Control *control, const char *name)
-{
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-}   // namespace
 
 TReplaceDialog::TReplaceDialog(QWidget *parent) : QDialog(parent)
 {
