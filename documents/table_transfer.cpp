@@ -50,7 +50,8 @@ bool DrainUntilQuiet(Link &link)
 
 // Drops what the controller still sends after a transfer stopped, so that the
 // next one does not read it as its reply. Never raises: the transfer's own
-// error is the one that goes on.
+// error is the one that goes on. The host hears of the settling only as it
+// begins: the transfer ends with it.
 void SettleLine(Link &link)
 {
     link.port.WhileWaiting = [&host = link.host] { host.KeepAlive(false); };
@@ -63,7 +64,6 @@ void SettleLine(Link &link)
     } catch (const OstrelError &e) {
         zered::LogPrint(zered::clMagenta, "%s", qUtf8Printable(e.message()));
     }
-    link.host.LineSettling(false);
 }
 
 // The line naming the parity, framing and overrun errors seen, or nothing.

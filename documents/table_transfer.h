@@ -25,8 +25,9 @@ public:
     virtual void KeepAlive(bool cancellable) { (void)cancellable; }
     // True while a transfer waits for the controller to end a reply it had
     // begun (after a stop, or before the first request when bytes were still
-    // coming; seconds at low rates), false once the line is quiet: a window
-    // host says why it is still busy.
+    // coming; seconds at low rates), false once the line is quiet before a
+    // request (after a stop the transfer just ends): a window host says why it
+    // is still busy.
     virtual void LineSettling(bool settling) { (void)settling; }
 };
 

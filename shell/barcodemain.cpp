@@ -520,6 +520,7 @@ void TOstrelMain::TransferEnded(const QPointer<QObject> &context, const Done &do
     TransferRun *run = m_transfer.release();
     run->deleteLater();
     m_form->TransferCancel->hide();
+    m_form->TransferCancel->setText(CancelCaption());
     m_cancelKey->setEnabled(false);
     if (context)
         zered::Guarded([&] { done(run->outcome()); });
@@ -529,7 +530,7 @@ void TOstrelMain::TransferEnded(const QPointer<QObject> &context, const Done &do
 
 void TOstrelMain::LineSettling(bool settling)
 {
-    // The cancel button is greyed meanwhile; its caption says what is awaited.
+    // Its caption says what is awaited; after a stop the button is greyed too.
     m_form->TransferCancel->setText(settling ? SettlingCaption() : CancelCaption());
     placeCornerPanels();
 }
