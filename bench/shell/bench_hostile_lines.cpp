@@ -1,5 +1,6 @@
-// Time and peak memory to open a file just under the 16 MiB cap, most of them one line:
-// in `ostrel-cli check`, and in the editor until the table's window shows.
+// Time and peak memory to open a file just under the 16 MiB cap, most of them one line,
+// and workbooks whose parts unpack to just under theirs: in `ostrel-cli check`, and in
+// the editor until the table's window shows.
 // Each case runs in a process of its own, so its peak memory is its own (Linux).
 //   bench_hostile_lines                  writes the files and prints the figures
 //   bench_hostile_lines --editor FILE    the editor's part: opens FILE, shows it, exits
@@ -7,12 +8,14 @@
 #include "shell/barcodemain.h"
 #include "shell/ostrel_application.h"
 #include "test_support.h"
+#include "workbook_zip.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -84,31 +87,56 @@ int main(int argc, char **argv)
     auto repeated = [](const QByteArray &unit, const QByteArray &head = QByteArray()) {
         return head + unit.repeated((size - head.size()) / unit.size());
     };
-    // The bytes of each file, made only while it is written: a child's peak
-    // memory counts what this process held when it forked.
-    const QList<std::pair<const char *, std::function<QByteArray()>>> cases{
-        {"one field", [&] { return repeated("x"); }},
-        {"fields split at blanks", [&] { return repeated("x "); }},
-        {"fields split at commas", [&] { return repeated("x,"); }},
-        {"double-byte characters", [&] { return repeated("\x93\xFA"); }},
-        {"a quote never closed", [&] { return repeated("x", "a,\""); }},
-        {"spreadsheet CSV, UTF-8", [&] { return repeated("\xE6\x97\xA5", "\xEF\xBB\xBF"); }},
-        {"spreadsheet CSV, fields", [&] { return repeated("x,", "\xEF\xBB\xBF"); }},
-        {"spreadsheet CSV, no mark", [&] { return repeated("\xE6\x97\xA5"); }},
-        {"a long quoted field", [&] { return repeated("x", "a,\"") + '"'; }},
-        {"many short lines", [&] { return repeated("x\n"); }},
+    // Each file is made only while it is written: a child's peak memory
+    // counts what this process held when it forked.
+    const auto text = [](std::function<QByteArray()> bytesOf) {
+        return [bytesOf](const QString &path) {
+            const QByteArray bytes = bytesOf();
+            QFile out(path);
+            return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+        };
+    };
+    // A workbook part may unpack to 64 MiB; these come close.
+    constexpr qsizetype partSize = 64 * 1024 * 1024 - 1024 * 1024;
+    const auto workbook = [](std::function<Parts()> partsOf) {
+        return [partsOf](const QString &path) { return WriteZip(path, partsOf()); };
+    };
+    const auto cellRows = [](const QByteArray &cell, qsizetype bytes) {
+        QByteArray rows;
+        for (int row = 1; rows.size() < bytes && row <= 1048576; ++row)
+            rows += "<row r=\"" + QByteArray::number(row) + "\"><c r=\"A" + QByteArray::number(row) + "\"" + cell
+                    + "</c></row>";
+        return rows;
+    };
+    const QList<std::tuple<const char *, const char *, std::function<bool(const QString &)>>> cases{
+        {"one field", "csv", text([&] { return repeated("x"); })},
+        {"fields split at blanks", "csv", text([&] { return repeated("x "); })},
+        {"fields split at commas", "csv", text([&] { return repeated("x,"); })},
+        {"double-byte characters", "csv", text([&] { return repeated("\x93\xFA"); })},
+        {"a quote never closed", "csv", text([&] { return repeated("x", "a,\""); })},
+        {"spreadsheet CSV, UTF-8", "csv", text([&] { return repeated("\xE6\x97\xA5", "\xEF\xBB\xBF"); })},
+        {"spreadsheet CSV, fields", "csv", text([&] { return repeated("x,", "\xEF\xBB\xBF"); })},
+        {"spreadsheet CSV, no mark", "csv", text([&] { return repeated("\xE6\x97\xA5"); })},
+        {"a long quoted field", "csv", text([&] { return repeated("x", "a,\"") + '"'; })},
+        {"many short lines", "csv", text([&] { return repeated("x\n"); })},
+        {"workbook, one long string", "xlsx", workbook([&] {
+             const QByteArray cell(partSize, 'x');
+             return WorkbookParts("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>", "<si><t>" + cell + "</t></si>");
+         })},
+        {"workbook, a million rows", "xlsx", workbook([&] {
+             return WorkbookParts(cellRows(" t=\"inlineStr\"><is><t>x</t></is>", partSize), QByteArray());
+         })},
+        {"workbook, shared strings", "xlsx", workbook([&] {
+             return WorkbookParts(cellRows(" t=\"s\"><v>0</v>", 1024), QByteArray("<si><t>x</t></si>").repeated(partSize / 17));
+         })},
     };
     const QString cli = BuildDir() + QStringLiteral("/ostrel-cli");
     std::printf("%-26s %32s %32s\n", "16 MiB of", "ostrel-cli check", "editor, window shown");
     std::printf("%-26s %32s %32s\n", "", "wall, cpu, peak memory", "wall, cpu, peak memory");
-    for (const auto &[name, bytesOf] : cases) {
-        const QString file = dir.filePath(QStringLiteral("hostile.csv"));
-        {
-            const QByteArray bytes = bytesOf();
-            QFile out(file);
-            if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
-                return 1;
-        }
+    for (const auto &[name, suffix, write] : cases) {
+        const QString file = dir.filePath(QStringLiteral("hostile.") + QLatin1String(suffix));
+        if (!write(file))
+            return 1;
         const Figures check = Run(cli, {QStringLiteral("check"), file});
         const Figures editor = Run(QCoreApplication::applicationFilePath(), {QStringLiteral("--editor"), file});
         if (!check.exited || !editor.exited) {

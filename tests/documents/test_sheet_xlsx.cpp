@@ -10,65 +10,14 @@
 #include "log_capture.h"
 #include "message_of.h"
 #include "test_support.h"
+#include "workbook_zip.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <minizip/zip.h>
-
-using Parts = QList<std::pair<QByteArray, QByteArray>>;   // name, content
 
 namespace {
-
-constexpr char Main[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-
-// A workbook as a spreadsheet writes it, made of the given parts with minizip.
-void writeZip(const QString &path, const Parts &parts)
-{
-    zipFile zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
-    QVERIFY(zip);
-    for (const auto &[name, content] : parts) {
-        QCOMPARE(zipOpenNewFileInZip64(zip, name.constData(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                       Z_DEFAULT_COMPRESSION, 0),
-                 ZIP_OK);
-        QCOMPARE(zipWriteInFileInZip(zip, content.constData(), unsigned(content.size())), ZIP_OK);
-        QCOMPARE(zipCloseFileInZip(zip), ZIP_OK);
-    }
-    QCOMPARE(zipClose(zip, nullptr), ZIP_OK);
-}
-
-// The parts of a workbook whose first sheet holds rows and whose shared
-// strings are strings; sheets names more sheets after it.
-Parts workbookParts(const QByteArray &rows, const QByteArray &strings, int sheets = 1)
-{
-    QByteArray sheetList, relationships;
-    for (int i = 1; i <= sheets; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        sheetList += "<sheet name=\"S" + n + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
-        relationships += "<Relationship Id=\"rId" + n
-                         + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-                           "Target=\"worksheets/sheet"
-                         + n + ".xml\"/>";
-    }
-    relationships += "<Relationship Id=\"rIdS\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                     "relationships/sharedStrings\" Target=\"/xl/sharedStrings.xml\"/>";
-    Parts parts{
-        {"xl/workbook.xml",
-         QByteArray("<workbook xmlns=\"") + Main
-             + "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>" + sheetList
-             + "</sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels",
-         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" + relationships
-             + "</Relationships>"},
-        {"xl/sharedStrings.xml", QByteArray("<sst xmlns=\"") + Main + "\">" + strings + "</sst>"},
-    };
-    for (int i = 1; i <= sheets; ++i)
-        parts.append({"xl/worksheets/sheet" + QByteArray::number(i) + ".xml",
-                      QByteArray("<worksheet xmlns=\"") + Main + "\"><sheetData>" + (i == 1 ? rows : QByteArray())
-                          + "</sheetData></worksheet>"});
-    return parts;
-}
 
 QString cellText(const StringGrid &grid, int col, int row)
 {
@@ -194,7 +143,7 @@ private Q_SLOTS:
             "<c r=\"E5\" t=\"s\"><v>2</v></c></row>"
             "<row r=\"7\"><c r=\"A7\"><v>0.5</v></c><c r=\"B7\"><v>-3</v></c></row>"
             "<row r=\"600\"><c r=\"B600\" t=\"inlineStr\"><is><t>past</t></is></c></row>";
-        writeZip(path("made.xlsx"), workbookParts(rows, strings, 2));
+        QVERIFY(WriteZip(path("made.xlsx"), WorkbookParts(rows, strings, 2)));
         TableDocument d;
         d.setCell(ConvStrColumn, 8, "kept");
         LogCapture log;
@@ -246,7 +195,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, rows);
         QFETCH(QString, message);
-        writeZip(path("bad.xlsx"), workbookParts(rows, QByteArray()));
+        QVERIFY(WriteZip(path("bad.xlsx"), WorkbookParts(rows, QByteArray())));
         TableDocument d;
         d.setCell(ConvStrColumn, 1, "before");
         const QString error = messageOf([&] { d.LoadFromFile(path("bad.xlsx"), FileKindXlsx); });
@@ -259,14 +208,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<Parts>("parts");
         QTest::addColumn<int>("kind");
-        QTest::newRow("workbook") << workbookParts(QByteArray(), QByteArray()) << FileKindXlsx;
+        QTest::newRow("workbook") << WorkbookParts(QByteArray(), QByteArray()) << FileKindXlsx;
         QTest::newRow("zip without a workbook") << Parts{{"word/document.xml", "<w/>"}} << FileKindOwn;
     }
     void recognisesWorkbooksByContent()
     {
         QFETCH(Parts, parts);
         QFETCH(int, kind);
-        writeZip(path("table.csv"), parts);
+        QVERIFY(WriteZip(path("table.csv"), parts));
         LogCapture log;
         QCOMPARE(RecogniseLoadKind(path("table.csv")), kind);
         QCOMPARE(log.messages(), kind == FileKindXlsx
