@@ -131,6 +131,8 @@ inline constexpr char SerialReadFailed[] = "TKOVSerial; ReadFile()";
 inline constexpr char SerialWriteError[] = "TKOVSerial; WriteFile() error";
 inline constexpr char SerialWriteShort[] = "TKOVSerial; WriteFile() short";
 inline constexpr char UsbNotFound[] = "not found KOV in USB ports";
+// The detail of UsbNotFound for a controller named by its chip's serial number (our own wording).
+inline constexpr char UsbSerialNotFound[] = "no KOV Vision Sensor has the serial number %1 (connected: %2)";
 inline constexpr char UsbOpenFailed[] = "IDS_STRING_FUD";
 inline constexpr char UsbTimeoutsFailed[] = "IDS_STRING_FUT";
 inline constexpr char UsbWriteFailed[] = "IDS_STRING_FUW";
@@ -192,6 +194,17 @@ inline constexpr char LineStillBusy[] = "the controller was still sending %d s a
 inline constexpr char LineNotQuiet[] =
     "the line did not fall quiet: bytes kept coming for %1 s, so nothing was asked of the controller";
 inline constexpr char BlockAgain[] = "block %d again: %s";
+// What a send changes, seen in the backup before it writes (our own wording)
+inline constexpr char SendChangesRows[] = "the send changes %d rows of the controller's table";
+inline constexpr char SendChangesNothing[] = "the controller already holds this table; nothing was written";
+inline constexpr char SendChangesRefused[] = "send cancelled: the controller's table was backed up and left as it was";
+inline constexpr char ChangeNotShown[] = "row %1 differs in bytes the grid does not show";
+inline constexpr char DryRunChanges[] =
+    "dry run: %1 rows of the controller's table would change; the first %2 (now / after the send):";
+inline constexpr char DryRunNothing[] = "dry run: the controller already holds this table; nothing would be written";
+// Transfer journal (our own wording)
+inline constexpr char JournalCancelled[] = "cancelled";
+inline constexpr char JournalNotWritten[] = "not recorded in the transfer journal: %s";
 
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";
@@ -239,6 +252,10 @@ inline constexpr char AskPasteLeavingOut[] =
     "クリップボードの%1行のうち%2行にある%3個のテキストは貼り付け先に収まりません（最初は%4行目の「%5」）。"
     "収まらない部分を除いて貼り付けますか？";
 
+// Before a send that changes the controller's table: the rows, the fields listed, then the lines.
+inline constexpr char AskSendChanges[] = "コントローラのテーブルの%1行が書き換わります。最初の%2件（現在 / 送信後）:";
+inline constexpr char AskSendChangesGo[] = "送信しますか？";
+
 // What each Japanese prompt above means, shown below it when the interface is not
 // Japanese; %1, %2 stand for what the Japanese text holds in the same places.
 inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
@@ -250,10 +267,13 @@ inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
     {AskSaveDocument, "[%1] has not been saved. Save it?"},
     {WarnLosingData, "%1 texts would be cut short or no longer seen by the controller (listed above)."},
     {AskSaveBinaryAnyway, "Save as binary anyway?"},
-    {AskOverwriteChanged, "[%1] was changed by another program after it was read or saved (now: %2, %3 bytes). Overwrite it?"},
+    {AskOverwriteChanged,
+     "[%1] was changed by another program after it was read or saved (now: %2, %3 bytes). Overwrite it?"},
     {AskReloadChanged,
      "[%1] was changed by another program (%2, %3 bytes). Read it again? Undo brings back this window's changes."},
     {AskReloadDiscarding, "This reads [%1] from its file again. Undo brings back the unsaved changes."},
+    {AskSendChanges, "%1 rows of the controller's table change. The first %2 (now / after the send):"},
+    {AskSendChangesGo, "Send?"},
     {AskPasteLeavingOut, "%3 text(s) in %2 of the clipboard's %1 line(s) do not fit where they would go "
                          "(the first: line %4, '%5'). Paste the rest without them?"},
 };

@@ -72,13 +72,21 @@ QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &file
     return records;
 }
 
-bool needsQuotes(const QByteArray &field)
+}   // namespace
+
+QByteArray SheetCsvField(const QByteArray &field)
 {
-    return std::any_of(field.begin(), field.end(),
-                       [](char c) { return c == ',' || c == '"' || static_cast<unsigned char>(c) <= 0x20; });
+    const bool quoted = std::any_of(field.begin(), field.end(), [](char c) {
+        return c == ',' || c == '"' || static_cast<unsigned char>(c) <= 0x20;
+    });
+    return quoted ? '"' + QByteArray(field).replace("\"", "\"\"") + '"' : field;
 }
 
-}   // namespace
+QList<QList<QByteArray>> SheetCsvRecords(const QByteArray &text, const QString &fileName)
+{
+    LoadWarnings ignored;
+    return readRecords(text.startsWith(Bom) ? text.sliced(3) : text, fileName, ignored);
+}
 
 QByteArray SheetFieldToCp932(const QByteArray &utf8, const QString &fileName, int row, int column)
 {
@@ -151,10 +159,7 @@ QByteArray FormatSheetTable(const StringGrid &grid, const QString &fileName)
             const QByteArray field = SheetFieldToUtf8(grid.cell(col, row), fileName, row);
             if (col == BarcodeColumn)
                 text += ',';
-            if (needsQuotes(field))
-                text += '"' + QByteArray(field).replace("\"", "\"\"") + '"';
-            else
-                text += field;
+            text += SheetCsvField(field);
         }
         text += "\r\n";
     }

@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QThread>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -225,7 +226,8 @@ void TTextList2Form::SendTable(const SendSafety &safety)
     EndEditing();
     {
         WaitCursor wait;
-        ::SendTable(document(), transferHost(), safety);
+        if (!::SendTable(document(), transferHost(), safety, DocumentName()))
+            return;
     }
     SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
 }
@@ -235,7 +237,7 @@ void TTextList2Form::ReceiveTable()
     EndEditing();
     {
         WaitCursor wait;
-        ::ReceiveTable(document(), transferHost());
+        ::ReceiveTable(document(), transferHost(), DocumentName());
     }
     document().ShowReceivedImage();
     RecvLabel->setText(TransferLabelText(QStringLiteral("recv:"), TransferStamp()));
@@ -269,7 +271,16 @@ void TTextList2Form::Send1Execute()
     SendChoices &choices = services().sendChoices ? *services().sendChoices : unremembered;
     // The question opens with what the check finds the send would cut or lose.
     if (Prompts().ConfirmSend(LoggedLossWarning() + QString::fromUtf8(Msg::AskSendTable), choices))
-        SendTable(SendSafety{choices.backup ? services().backupFolder : QString(), choices.verify});
+        SendTable(SendSafety{choices.backup ? services().backupFolder : QString(), choices.verify,
+                             [](const QString &question) {
+                                 // Asked on the windows' thread, whichever thread the send runs on.
+                                 bool send = false;
+                                 QMetaObject::invokeMethod(
+                                     qApp, [&] { send = Prompts().ConfirmChanges(question); },
+                                     QThread::currentThread() == qApp->thread() ? Qt::DirectConnection
+                                                                                : Qt::BlockingQueuedConnection);
+                                 return send;
+                             }});
 }
 
 void TTextList2Form::Compare1Execute()
@@ -279,7 +290,7 @@ void TTextList2Form::Compare1Execute()
     QByteArray controller;
     {
         WaitCursor wait;
-        controller = ReadControllerTable(transferHost());
+        controller = ReadControllerTable(transferHost(), Msg::RecvCancelled, DocumentName(), JournalOperation::Compare);
     }
     const QList<TableDifference> differences = CompareTableImages(table, controller);
     zered::LogPrint(zered::clBlack, Msg::CompareResult, int(differences.size()));

@@ -516,6 +516,14 @@ void TOstrelMain::LineSettling(bool settling)
     placeCornerPanels();
 }
 
+void TOstrelMain::Journal(const TransferRecord &record)
+{
+    TransferRecord line = record;
+    if (line.link.port.isEmpty())
+        line.link.port = m_form->PortCombo->currentText();
+    TransferJournal(TransferJournal::DefaultPath()).AppendOrWarn(line);
+}
+
 QString TOstrelMain::BackupFolder()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))

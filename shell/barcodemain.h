@@ -61,6 +61,9 @@ public:
     void ProgressEnd() override;
     void KeepAlive(bool cancellable) override;
     void LineSettling(bool settling) override;
+    // Appends the line to the user's transfer journal, naming the port
+    // selector's text when the port never opened.
+    void Journal(const TransferRecord &record) override;
     // Where a send backs up the controller's table: "backups" in the user's data folder.
     static QString BackupFolder();
     SendChoices &sendChoices() { return m_sendChoices; }

@@ -31,7 +31,8 @@
     X(Compare1, "KOV", "&Compare with controller", "", "") \
     X(WindowCloseAll1, "Window", "Close All", "", "") \
     X(SearchCheckTable1, "Search", "Check &Table", "Ctrl+K", "") \
-    X(FileReload1, "File", "Re&load", "", "")
+    X(FileReload1, "File", "Re&load", "", "") \
+    X(TransferJournal1, "KOV", "Transfer &Journal", "", "")
 
 enum class MainAction { OSTREL_MAIN_ACTIONS(OSTREL_ACTION_ID) };
 inline constexpr std::array MainActionSpecs{OSTREL_MAIN_ACTIONS(OSTREL_ACTION_SPEC)};

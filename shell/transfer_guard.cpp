@@ -67,6 +67,11 @@ void TransferGuard::KeepAlive(bool cancellable)
 bool TransferGuard::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    // A question the transfer itself asks (what a send changes) must be answerable.
+    if (QWidget *question = QApplication::activeModalWidget();
+        question && watched->isWidgetType()
+        && (watched == question || question->isAncestorOf(static_cast<QWidget *>(watched))))
+        return false;
     // Shortcuts reach actions, which are no widgets: none may run now. An
     // accepted override keeps the shortcut map from trying the key at all.
     if (type == QEvent::ShortcutOverride || type == QEvent::Shortcut) {

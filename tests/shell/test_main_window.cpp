@@ -238,7 +238,7 @@ private Q_SLOTS:
                     QVERIFY2(table.contains(a), qPrintable(a->objectName()));
                     ++commands;
                 }
-        QCOMPARE(commands, 18);
+        QCOMPARE(commands, 19);
     }
 
     void designSizeAndResizeHint()

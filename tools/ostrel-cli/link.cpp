@@ -9,6 +9,7 @@
 #include "documents/table_transfer.h"
 #include "tools/ostrel-cli/convert.h"
 
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -20,6 +21,8 @@ struct LinkOptions
     TableFormat format = TableFormat::Auto;
     SendSafety safety;
     bool force = false;
+    bool dryRun = false;
+    bool journal = true;
     QStringList files;
 };
 
@@ -48,6 +51,10 @@ LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOptio
             options.safety.verify = true;
         else if (takesSendOptions && arg == u"--force")
             options.force = true;
+        else if (takesSendOptions && arg == u"--dry-run")
+            options.dryRun = true;
+        else if (arg == u"--no-journal")
+            options.journal = false;
         else if (arg.startsWith(u"--"))
             throw UsageError{QStringLiteral("unknown option %1").arg(arg)};
         else
@@ -69,11 +76,34 @@ public:
     void ProgressStart(int, int, int) override {}
     void ProgressStep(int, int) override {}
     void ProgressEnd() override {}
+    void Journal(const TransferRecord &record) override
+    {
+        if (!m_options.journal)
+            return;
+        TransferRecord line = record;
+        if (line.link.port.isEmpty())
+            line.link.port = m_options.port;
+        TransferJournal(TransferJournal::DefaultPath()).AppendOrWarn(line);
+    }
 
 private:
     const LinkOptions &m_options;
     PortHolder m_ports;
 };
+
+// What a send would change, on stdout: nothing, or how many rows and the first of them.
+void PrintDryRun(const QByteArray &controller, const QByteArray &image)
+{
+    if (controller == image) {
+        std::printf("%s\n", Msg::DryRunNothing);
+        return;
+    }
+    const TableChanges changes = ChangesBetween(controller, image);
+    std::printf("%s\n",
+                qUtf8Printable(QString::fromUtf8(Msg::DryRunChanges).arg(changes.records).arg(changes.first.size())));
+    for (const QString &line : ChangeLines(changes))
+        std::printf("%s\n", qUtf8Printable(line));
+}
 
 } // namespace
 
@@ -82,7 +112,7 @@ void RunRecv(const QStringList &args)
     const LinkOptions options = ParseLinkOptions(args, QStringLiteral("--to"), false);
     CliHost host(options);
     TableDocument document;
-    ReceiveTable(document, host);
+    ReceiveTable(document, host, QFileInfo(options.files[0]).absoluteFilePath());
     document.ImageToGrid();
     document.SaveToFile(options.files[0], SaveKind(options.format));
 }
@@ -94,16 +124,24 @@ void RunSend(const QStringList &args)
     TableDocument document;
     document.LoadFromFile(options.files[0], LoadKind(options.format, options.files[0]));
     RefuseLosingData(document, options.force);
-    SendTable(document, host, options.safety);
+    const QString table = QFileInfo(options.files[0]).absoluteFilePath();
+    if (options.dryRun) {
+        PrintDryRun(ReadControllerTable(host, Msg::RecvCancelled, table, JournalOperation::Compare),
+                    document.CurrentImage());
+        return;
+    }
+    SendTable(document, host, options.safety, table);
 }
 
 namespace {
 
-// A table named on the diff's command line: "controller" or a file, its type recognised.
-QByteArray TableNamed(const QString &name, TransferHost &host)
+// A table named on the diff's command line: "controller" or a file, its type
+// recognised; the controller's journal line names the other.
+QByteArray TableNamed(const QString &name, const QString &other, TransferHost &host)
 {
     if (name == u"controller")
-        return ReadControllerTable(host);
+        return ReadControllerTable(host, Msg::RecvCancelled, QFileInfo(other).absoluteFilePath(),
+                                   JournalOperation::Compare);
     TableDocument document;
     document.LoadFromFile(name, LoadKind(TableFormat::Auto, name));
     return document.CurrentImage();
@@ -115,8 +153,8 @@ void RunDiff(const QStringList &args)
 {
     const LinkOptions options = ParseLinkOptions(args, QString(), false, 2);
     CliHost host(options);
-    const QByteArray left = TableNamed(options.files[0], host);
-    const QByteArray right = TableNamed(options.files[1], host);
+    const QByteArray left = TableNamed(options.files[0], options.files[1], host);
+    const QByteArray right = TableNamed(options.files[1], options.files[0], host);
     const QList<TableDifference> differences = CompareTableImages(left, right);
     for (const TableDifference &difference : differences)
         std::printf("%s\n", qUtf8Printable(DifferenceLine(difference)));
