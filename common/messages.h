@@ -139,6 +139,8 @@ inline constexpr char SerialReadFailed[] = "TKOVSerial; ReadFile()";
 inline constexpr char SerialWriteError[] = "TKOVSerial; WriteFile() error";
 inline constexpr char SerialWriteShort[] = "TKOVSerial; WriteFile() short";
 inline constexpr char UsbNotFound[] = "not found KOV in USB ports";
+// The detail of UsbNotFound for a controller named by its chip's serial number (our own wording).
+inline constexpr char UsbSerialNotFound[] = "no KOV Vision Sensor has the serial number %1 (connected: %2)";
 inline constexpr char UsbOpenFailed[] = "IDS_STRING_FUD";
 inline constexpr char UsbTimeoutsFailed[] = "IDS_STRING_FUT";
 inline constexpr char UsbWriteFailed[] = "IDS_STRING_FUW";
@@ -202,8 +204,20 @@ inline constexpr char LineNotQuiet[] =
 inline constexpr char BlockAgain[] = "block %d again: %s";
 inline constexpr char TableInTransfer[] = "the table is being transferred: it can be changed once the transfer ends";
 inline constexpr char SentToAllPorts[] = "sent to all %1 ports: %2";
+inline constexpr char UnchangedPort[] = "held the table already";
 inline constexpr char SendFailedOnPorts[] = "send failed on %1 of %2 ports: %3";
 inline constexpr char TransferUnderWay[] = "a transfer is under way on %1: wait for its end or cancel it";
+// What a send changes, seen in the backup before it writes (our own wording)
+inline constexpr char SendChangesRows[] = "the send changes %d rows of the controller's table";
+inline constexpr char SendChangesNothing[] = "the controller already holds this table; nothing was written";
+inline constexpr char SendChangesRefused[] = "send cancelled: the controller's table was backed up and left as it was";
+inline constexpr char ChangeNotShown[] = "row %1 differs in bytes the grid does not show";
+inline constexpr char DryRunChanges[] =
+    "dry run: %1 rows of the controller's table would change; the first %2 (now / after the send):";
+inline constexpr char DryRunNothing[] = "dry run: the controller already holds this table; nothing would be written";
+// Transfer journal (our own wording)
+inline constexpr char JournalCancelled[] = "cancelled";
+inline constexpr char JournalNotWritten[] = "not recorded in the transfer journal: %s";
 
 // Localisation, banner, logo
 inline constexpr char LangLoadFailed[] = "TZeredLang; %s";
@@ -254,6 +268,10 @@ inline constexpr char AskPasteLeavingOut[] =
     "クリップボードの%1行のうち%2行にある%3個のテキストは貼り付け先に収まりません（最初は%4行目の「%5」）。"
     "収まらない部分を除いて貼り付けますか？";
 
+// Before a send that changes the controller's table: the rows, the fields listed, then the lines.
+inline constexpr char AskSendChanges[] = "コントローラのテーブルの%1行が書き換わります。最初の%2件（現在 / 送信後）:";
+inline constexpr char AskSendChangesGo[] = "送信しますか？";
+
 // What each Japanese prompt above means, shown below it when the interface is not
 // Japanese; %1, %2 stand for what the Japanese text holds in the same places.
 inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
@@ -273,6 +291,8 @@ inline constexpr std::pair<const char *, const char *> PromptMeanings[] = {
     {AskReloadDiscarding, "This reads [%1] from its file again. Undo brings back the unsaved changes."},
     {AskPasteLeavingOut, "%3 {text|texts} in %2 of the clipboard's %1 {line|lines} {3:does|do} not fit where "
                          "{3:it|they} would go (the first: line %4, '%5'). Paste the rest without them?"},
+    {AskSendChanges, "%1 {row|rows} of the controller's table {1:changes|change}. The first %2 (now / after the send):"},
+    {AskSendChangesGo, "Send?"},
 };
 
 } // namespace Msg

@@ -126,6 +126,21 @@ public:
         return box.clickedButton() == saveAs ? ChangedFileAnswer::SaveAs : ChangedFileAnswer::Cancel;
     }
 
+    bool ConfirmChanges(const QString &text) override
+    {
+        QMessageBox box(QMessageBox::Question, QString(), text, QMessageBox::NoButton, promptParent());
+        box.setObjectName(QStringLiteral("PromptBox"));
+        box.setInformativeText(MeaningBelow(text));
+        QPushButton *send = box.addButton(LocaleLookup(QStringLiteral("ChangesSend.Caption"), QStringLiteral("&Send")),
+                                          QMessageBox::AcceptRole);
+        QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+        // A stray Enter must not overwrite the controller's table.
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == send;
+    }
+
     bool RunFileDialog(QFileDialog &dialog) override
     {
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();

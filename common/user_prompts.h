@@ -34,6 +34,9 @@ public:
     // Before a save over a file changed on disk: Overwrite, Save As and Cancel,
     // which is the default and what Escape answers.
     virtual ChangedFileAnswer AskOverwriteChanged(const QString &text) = 0;
+    // Before a send that changes the controller's table: Send and Cancel,
+    // which is the default and what Escape answers; true on Send.
+    virtual bool ConfirmChanges(const QString &text) = 0;
     // Runs a file dialog modally; true when the user confirmed it. The dialog
     // then holds the choice (files, filter) and keeps it for its next use.
     virtual bool RunFileDialog(QFileDialog &dialog) = 0;

@@ -11,3 +11,8 @@ void ReadVersionStrings(QStringList &keys);
 
 // The text after the first "=" of a ReadVersionStrings entry (empty without one).
 QString VersionValue(const QString &entry);
+
+// The names the editor and the command line tool both run under: the user's
+// data folder (backups, the transfer journal) is named after them.
+inline constexpr char OrganizationName[] = "Brenvik";
+inline constexpr char ApplicationName[] = "KOV-Ostrel Manager";

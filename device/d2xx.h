@@ -18,6 +18,7 @@ inline constexpr FT_STATUS FT_DEVICE_NOT_FOUND = 2;
 inline constexpr FT_STATUS FT_OTHER_ERROR = 18;
 inline constexpr FT_HANDLE InvalidHandle = -1;
 
+inline constexpr quint32 FT_OPEN_BY_SERIAL_NUMBER = 1;
 inline constexpr quint32 FT_OPEN_BY_DESCRIPTION = 2;
 inline constexpr quint32 FT_LIST_ALL = 0x20000000;
 inline constexpr quint32 GenericRead = 0x80000000;
@@ -46,10 +47,12 @@ class Library
 {
 public:
     virtual ~Library() = default;
-    // With FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION: list is a null-ended array of
-    // DescriptionSize-byte buffers; each gets one device's description, and no
-    // more buffers are written than the array holds.
+    // With FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION (or FT_OPEN_BY_SERIAL_NUMBER):
+    // list is a null-ended array of DescriptionSize-byte buffers; each gets one
+    // device's description (or serial number), both listings in the same
+    // order, and no more buffers are written than the array holds.
     virtual FT_STATUS ListDevices(char **list, quint32 *count, quint32 flags) = 0;
+    // flags hold FT_OPEN_BY_DESCRIPTION or FT_OPEN_BY_SERIAL_NUMBER: what name is.
     virtual FT_HANDLE W32_CreateFile(const char *name, quint32 access, quint32 shareMode,
                                      void *security, quint32 creation, quint32 flags,
                                      void *templateFile) = 0;

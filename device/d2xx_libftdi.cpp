@@ -37,7 +37,7 @@ bool isGone(int code)
     return code == FtdiDeviceUnavailable || code == LIBUSB_ERROR_NO_DEVICE;
 }
 
-// Calls fn(device, description) for every FTDI device until it returns true.
+// Calls fn(device, description, serial number) for every FTDI device until it returns true.
 template<typename Fn>
 bool forEachFtdiDevice(ftdi_context *ftdi, Fn fn)
 {
@@ -51,10 +51,13 @@ bool forEachFtdiDevice(ftdi_context *ftdi, Fn fn)
         if (libusb_get_device_descriptor(devices[i], &descriptor) != 0 || descriptor.idVendor != FtdiVendor)
             continue;
         char description[DescriptionSize] = {};
-        if (ftdi_usb_get_strings(ftdi, devices[i], nullptr, 0, description, sizeof description, nullptr, 0) < 0)
+        char serial[DescriptionSize] = {};
+        if (ftdi_usb_get_strings(ftdi, devices[i], nullptr, 0, description, sizeof description, serial, sizeof serial)
+            < 0)
             continue;
         description[DescriptionSize - 1] = '\0';
-        stopped = fn(devices[i], description);
+        serial[DescriptionSize - 1] = '\0';
+        stopped = fn(devices[i], description, serial);
     }
     libusb_free_device_list(devices, 1);
     return true;
@@ -65,17 +68,18 @@ class LibFtdi final : public Library
 public:
     FT_STATUS ListDevices(char **list, quint32 *count, quint32 flags) override
     {
-        if (flags != (FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION))
+        const bool bySerial = flags == (FT_LIST_ALL | FT_OPEN_BY_SERIAL_NUMBER);
+        if (flags != (FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION) && !bySerial)
             return FT_OTHER_ERROR;
         ftdi_context *ftdi = ftdi_new();
         if (!ftdi)
             return FT_OTHER_ERROR;
         quint32 found = 0;
         int filled = 0;
-        const bool listed = forEachFtdiDevice(ftdi, [&](libusb_device *, const char *description) {
+        const bool listed = forEachFtdiDevice(ftdi, [&](libusb_device *, const char *description, const char *serial) {
             ++found;
             if (list[filled])
-                std::strncpy(list[filled++], description, DescriptionSize);
+                std::strncpy(list[filled++], bySerial ? serial : description, DescriptionSize);
             return false;
         });
         ftdi_free(ftdi);
@@ -86,7 +90,8 @@ public:
     FT_HANDLE W32_CreateFile(const char *name, quint32, quint32, void *, quint32, quint32 flags,
                              void *) override
     {
-        if (!(flags & FT_OPEN_BY_DESCRIPTION))
+        const bool bySerial = flags & FT_OPEN_BY_SERIAL_NUMBER;
+        if (!(flags & FT_OPEN_BY_DESCRIPTION) && !bySerial)
             return InvalidHandle;
         ftdi_context *ftdi = ftdi_new();
         if (!ftdi)
@@ -94,8 +99,8 @@ public:
         // Give the tty back to the kernel's serial driver when we close.
         ftdi->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
         bool opened = false;
-        forEachFtdiDevice(ftdi, [&](libusb_device *device, const char *description) {
-            if (std::strcmp(description, name) != 0)
+        forEachFtdiDevice(ftdi, [&](libusb_device *device, const char *description, const char *serial) {
+            if (std::strcmp(bySerial ? serial : description, name) != 0)
                 return false;
             opened = ftdi_usb_open_dev(ftdi, device) == 0;
             return true;

@@ -11,9 +11,9 @@ Simulator::Simulator(kov::Clock &clock) : m_clock(clock) {}
 
 Simulator::~Simulator() = default;
 
-void Simulator::addDevice(const QByteArray &description, ControllerModel *controller)
+void Simulator::addDevice(const QByteArray &description, ControllerModel *controller, const QByteArray &serial)
 {
-    m_devices.push_back({description, controller});
+    m_devices.push_back({description, controller, serial});
 }
 
 bool Simulator::valid(FT_HANDLE handle) const
@@ -28,14 +28,16 @@ QString Simulator::goneReason(FT_HANDLE) const
 
 FT_STATUS Simulator::ListDevices(char **list, quint32 *count, quint32 flags)
 {
-    if (failures.list || flags != (FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION))
+    const bool bySerial = flags == (FT_LIST_ALL | FT_OPEN_BY_SERIAL_NUMBER);
+    if (failures.list || (flags != (FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION) && !bySerial))
         return FT_OTHER_ERROR;
     m_listed = 0;
     for (const Device &device : m_devices) {
         if (!list[m_listed])
             break;
-        const auto n = std::min<qsizetype>(device.description.size(), DescriptionSize - 1);
-        std::memcpy(list[m_listed], device.description.constData(), size_t(n));
+        const QByteArray &text = bySerial ? device.serial : device.description;
+        const auto n = std::min<qsizetype>(text.size(), DescriptionSize - 1);
+        std::memcpy(list[m_listed], text.constData(), size_t(n));
         list[m_listed][n] = '\0';
         ++m_listed;
     }
@@ -47,10 +49,13 @@ FT_HANDLE Simulator::W32_CreateFile(const char *name, quint32 access, quint32 sh
                                     quint32 creation, quint32 flags, void *)
 {
     if (failures.create || m_open >= 0 || access != (GenericRead | GenericWrite) || shareMode != 0
-        || creation != OpenExisting || flags != (FileAttributeNormal | FT_OPEN_BY_DESCRIPTION))
+        || creation != OpenExisting)
+        return InvalidHandle;
+    const bool bySerial = flags == (FileAttributeNormal | FT_OPEN_BY_SERIAL_NUMBER);
+    if (flags != (FileAttributeNormal | FT_OPEN_BY_DESCRIPTION) && !bySerial)
         return InvalidHandle;
     for (size_t i = 0; i < m_devices.size(); ++i) {
-        if (m_devices[i].description == name) {
+        if ((bySerial ? m_devices[i].serial : m_devices[i].description) == name) {
             m_open = int(i);
             m_input.clear();
             return FT_HANDLE(i + 1);

@@ -34,8 +34,10 @@ public:
     explicit Simulator(kov::Clock &clock);
     ~Simulator() override;
 
-    // A device with the given description; without a controller it never answers.
-    void addDevice(const QByteArray &description, ControllerModel *controller = nullptr);
+    // A device with the given description and chip serial number; without a
+    // controller it never answers.
+    void addDevice(const QByteArray &description, ControllerModel *controller = nullptr,
+                   const QByteArray &serial = QByteArray());
 
     Failures failures;
     // Every byte the host wrote to an open device, in order.
@@ -61,6 +63,7 @@ private:
     {
         QByteArray description;
         ControllerModel *controller;
+        QByteArray serial;
     };
     bool valid(FT_HANDLE handle) const;
 

@@ -13,52 +13,92 @@ TKOVUSB::TKOVUSB(QObject *owner, d2xx::Library *library)
 }
 
 namespace {
-// The listing's descriptions, each ended even when the library filled its buffer.
-using Descriptions = std::array<std::array<char, d2xx::DescriptionSize>, TKOVUSB::ListRoom>;
+// One listing's texts (descriptions or serial numbers), each ended even when
+// the library filled its buffer.
+using Listing = std::array<std::array<char, d2xx::DescriptionSize>, TKOVUSB::ListRoom>;
 
-d2xx::FT_STATUS listDescriptions(d2xx::Library &library, Descriptions &descriptions)
+d2xx::FT_STATUS listDevices(d2xx::Library &library, Listing &texts, quint32 by)
 {
     std::array<char *, TKOVUSB::ListRoom + 1> list{};
     for (int i = 0; i < TKOVUSB::ListRoom; ++i)
-        list[i] = descriptions[i].data();
+        list[i] = texts[i].data();
     quint32 count = 0;
-    const d2xx::FT_STATUS status =
-        library.ListDevices(list.data(), &count, d2xx::FT_LIST_ALL | d2xx::FT_OPEN_BY_DESCRIPTION);
-    for (auto &description : descriptions)
-        description.back() = '\0';
+    const d2xx::FT_STATUS status = library.ListDevices(list.data(), &count, d2xx::FT_LIST_ALL | by);
+    for (auto &text : texts)
+        text.back() = '\0';
     return status;
 }
 
-const char *findController(const Descriptions &descriptions)
+// The listed controllers: their place in the listing and their chips' serial
+// numbers (empty where the library gives none).
+struct Controllers
 {
-    for (const auto &description : descriptions)
-        if (std::strcmp(description.data(), TKOVUSB::DeviceDescription) == 0)
-            return description.data();
-    return nullptr;
+    d2xx::FT_STATUS status = d2xx::FT_OK;
+    QList<int> places;
+    QStringList serials;
+};
+
+Controllers listControllers(d2xx::Library &library)
+{
+    Controllers found;
+    Listing descriptions{}, serials{};
+    found.status = listDevices(library, descriptions, d2xx::FT_OPEN_BY_DESCRIPTION);
+    if (found.status != d2xx::FT_OK)
+        return found;
+    const bool serialsListed = listDevices(library, serials, d2xx::FT_OPEN_BY_SERIAL_NUMBER) == d2xx::FT_OK;
+    for (int i = 0; i < TKOVUSB::ListRoom; ++i)
+        if (std::strcmp(descriptions[size_t(i)].data(), TKOVUSB::DeviceDescription) == 0) {
+            found.places.append(i);
+            found.serials.append(serialsListed ? QString::fromLatin1(serials[size_t(i)].data()) : QString());
+        }
+    return found;
 }
 } // namespace
 
 bool TKOVUSB::ControllerPresent(d2xx::Library *library)
 {
-    Descriptions descriptions{};
-    return listDescriptions(library ? *library : d2xx::platformLibrary(), descriptions) == d2xx::FT_OK
-           && findController(descriptions);
+    return !listControllers(library ? *library : d2xx::platformLibrary()).places.isEmpty();
+}
+
+QStringList TKOVUSB::ControllerSerials(d2xx::Library *library)
+{
+    QStringList serials = listControllers(library ? *library : d2xx::platformLibrary()).serials;
+    serials.removeAll(QString());
+    return serials;
+}
+
+QString TKOVUSB::SerialNamed(const QString &portName)
+{
+    static const QLatin1String prefix("usb:");
+    return portName.startsWith(prefix, Qt::CaseInsensitive) ? portName.sliced(prefix.size()) : QString();
 }
 
 void TKOVUSB::Open(const QString &name, int)
 {
-    Descriptions descriptions{};
-    const d2xx::FT_STATUS status = listDescriptions(*m_library, descriptions);
-    const char *match = findController(descriptions);
-    if (status != d2xx::FT_OK || !match)
-        throw OstrelError(Msg::UsbNotFound, m_library->unavailableReason());
+    const Controllers controllers = listControllers(*m_library);
+    const QString wanted = SerialNamed(name);
+    const qsizetype chosen = wanted.isEmpty() ? (controllers.places.isEmpty() ? -1 : 0)
+                                              : controllers.serials.indexOf(wanted);
+    if (controllers.status != d2xx::FT_OK || chosen < 0) {
+        const QString others = controllers.serials.join(u", ");
+        throw OstrelError(Msg::UsbNotFound, wanted.isEmpty()
+                                                ? m_library->unavailableReason()
+                                                : QString::fromUtf8(Msg::UsbSerialNotFound)
+                                                      .arg(wanted, others.isEmpty() ? QStringLiteral("-") : others));
+    }
+    Identity.adapter = QLatin1String(DeviceDescription);
+    Identity.serialNumber = controllers.serials[chosen];
 
     LinkGone = false;
     // The chip's latency timer is set to 1 ms as the device opens.
     AdapterLatencyMs = 1;
-    Handle = m_library->W32_CreateFile(match, d2xx::GenericRead | d2xx::GenericWrite, 0, nullptr,
-                                       d2xx::OpenExisting,
-                                       d2xx::FileAttributeNormal | d2xx::FT_OPEN_BY_DESCRIPTION, nullptr);
+    const QByteArray serial = wanted.toLatin1();
+    Handle = m_library->W32_CreateFile(wanted.isEmpty() ? DeviceDescription : serial.constData(),
+                                       d2xx::GenericRead | d2xx::GenericWrite, 0, nullptr, d2xx::OpenExisting,
+                                       d2xx::FileAttributeNormal
+                                           | (wanted.isEmpty() ? d2xx::FT_OPEN_BY_DESCRIPTION
+                                                               : d2xx::FT_OPEN_BY_SERIAL_NUMBER),
+                                       nullptr);
     if (Handle == InvalidHandle)
         throw OstrelError(Msg::UsbOpenFailed);
     d2xx::FTTIMEOUTS timeouts{0, 0, 500, 0, 500};

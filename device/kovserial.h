@@ -1,10 +1,12 @@
 #pragma once
 
 #include "device/kov_clock.h"
+#include "device/port_identity.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -61,6 +63,9 @@ public:
     int QuietMs() const;
     // Bytes taken from the line by ReadReply, DrainInput and DiscardInput.
     qint64 BytesTaken = 0;
+    // The controller this port reaches, for the journal: the port as chosen
+    // and, once open, the adapter the system names.
+    PortIdentity Identity;
     // Set by a transport whose link went away (an adapter pulled out, say):
     // nothing more passes, so there is nothing to wait for.
     bool LinkGone = false;
@@ -212,12 +217,18 @@ public:
     explicit TKOVUSB(QObject *owner = nullptr, d2xx::Library *library = nullptr);
     // Whether the library lists a device described as the controller.
     static bool ControllerPresent(d2xx::Library *library = nullptr);
+    // The serial numbers of the controllers' USB chips the library lists, in its order.
+    static QStringList ControllerSerials(d2xx::Library *library = nullptr);
+    // "USB:FT6Z1K3A" names the controller whose chip has that serial number.
+    static QString SerialNamed(const QString &portName);
 
     TKOVComStat ComStat;
     bool Handshaken = false;
 
     int InQueueCount() override;
-    // The name "no" skips the opening handshake; baud is not used.
+    // The name "USB:<serial number>" opens the controller whose chip has it,
+    // any other the first controller listed; "no" skips the opening
+    // handshake. baud is not used.
     void Open(const QString &name, int baud) override;
     void Close() override;
     int Read(void *buffer, int count) override;

@@ -1,6 +1,7 @@
 #include "device/port_selection.h"
 
 #include "common/messages.h"
+#include "common/zered_lang.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -15,7 +16,8 @@
 
 bool IsUsbPortName(const QString &portText)
 {
-    return portText.compare(QLatin1String("usb"), Qt::CaseInsensitive) == 0;
+    return portText.compare(QLatin1String("usb"), Qt::CaseInsensitive) == 0
+           || !TKOVUSB::SerialNamed(portText).isEmpty();
 }
 
 bool IsDefaultBaud(const QString &baudText)
@@ -76,15 +78,41 @@ QList<PortEntry> AvailablePorts()
             for (const QString &text : {info->description(), info->manufacturer()})
                 if (!text.isEmpty() && !about.contains(text))
                     about.append(text);
+            // Adapters alike tell apart by it.
+            if (!info->serialNumber().isEmpty())
+                about.append(SerialNumberText(info->serialNumber()));
             controller = controller || info->description() == QLatin1String(TKOVUSB::DeviceDescription);
         }
         ports.append({name, about.isEmpty() ? name : name + QStringLiteral(" — ") + about.join(u", ")});
     }
+    // Each controller's own USB chip by its serial number, after the first found.
     const QString usb = QStringLiteral("USB");
-    ports.prepend({usb, usb + QStringLiteral(" — ")
-                            + QString::fromUtf8(controller ? Msg::UsbControllerPresent : Msg::UsbControllerAbsent)
-                                  .arg(QLatin1String(TKOVUSB::DeviceDescription))});
-    return ports;
+    QList<PortEntry> controllers{
+        {usb, usb + QStringLiteral(" — ")
+                  + QString::fromUtf8(controller ? Msg::UsbControllerPresent : Msg::UsbControllerAbsent)
+                        .arg(QLatin1String(TKOVUSB::DeviceDescription))}};
+    for (const QString &serialNumber : TKOVUSB::ControllerSerials()) {
+        const QString name = usb + u':' + serialNumber;
+        controllers.append({name, name + QStringLiteral(" — ") + QLatin1String(TKOVUSB::DeviceDescription)
+                                      + QStringLiteral(", ") + SerialNumberText(serialNumber)});
+    }
+    return controllers + ports;
+}
+
+QString SerialNumberText(const QString &serialNumber)
+{
+    return LocaleLookup(QStringLiteral("port serial number"), QStringLiteral("serial number %1")).arg(serialNumber);
+}
+
+PortIdentity IdentifyPort(const QString &portText)
+{
+    PortIdentity identity{portText, {}, {}};
+    const QSerialPortInfo info(portText);
+    if (!info.isNull()) {
+        identity.adapter = info.description();
+        identity.serialNumber = info.serialNumber();
+    }
+    return identity;
 }
 
 PortHolder::Factory PortHolder::DefaultFactory()
@@ -105,6 +133,7 @@ TKOVPort &PortHolder::OpenPort(const QString &portText, const QString &baudText)
     if (!m_port)
         m_port = m_factory(IsUsbPortName(portText));
     // A serial port starts from its own configuration, then takes the rate text.
+    m_port->Identity = IdentifyPort(portText);
     m_port->Open(portText, -1);
     if (dynamic_cast<TKOVSerial *>(m_port.get()) && !IsDefaultBaud(baudText))
         m_port->SetParams(baudText);

@@ -7,8 +7,9 @@
 #include <functional>
 #include <memory>
 
-// The port selector's texts: "usb" in any case picks the USB link, anything
-// else names a serial port; "default" in any case keeps the port's own line
+// The port selector's texts: "usb" in any case picks the USB link, and
+// "usb:<serial number>" the controller whose USB chip has it; anything else
+// names a serial port; "default" in any case keeps the port's own line
 // settings.
 bool IsUsbPortName(const QString &portText);
 bool IsDefaultBaud(const QString &baudText);
@@ -22,9 +23,15 @@ struct PortEntry
 };
 
 // The selector's list: "USB" first (its label says whether a KOV Vision
-// Sensor is attached), then the serial ports the serial transport can open,
-// with their description and maker as the system reports them.
+// Sensor is attached), "USB:<serial number>" for each one attached, then the
+// serial ports the serial transport can open, with their description, maker
+// and serial number as the system reports them.
 QList<PortEntry> AvailablePorts();
+// "serial number A10K5XYZ", in the interface's language.
+QString SerialNumberText(const QString &serialNumber);
+// The port as chosen and what the system says of its adapter (nothing for
+// the USB link, whose transport knows its chip).
+PortIdentity IdentifyPort(const QString &portText);
 
 // The one device port object of a transfer (ActivePort): created and opened
 // at the transfer's start, closed and released in its clean-up.

@@ -35,6 +35,12 @@ QString TChildForm::UntitledCaption(int number)
     return LocaleLookupFormat(QStringLiteral("untitled"), {number});
 }
 
+QString TChildForm::DocumentName() const
+{
+    const QString &fileName = m_document.fileName();
+    return fileName.isEmpty() ? UntitledCaption(m_untitledNumber) : fileName;
+}
+
 void TChildForm::UpdateCaption()
 {
     const QString &fileName = m_document.fileName();

@@ -32,6 +32,8 @@ public:
     bool Modified() const { return m_document.isModified(); }
     const QString &FileName() const { return m_document.fileName(); }
     int UntitledNumber() const { return m_untitledNumber; }
+    // The file's path, or the caption of a window without one (the journal names it so).
+    QString DocumentName() const;
 
     // Asks to save unsaved work; raises an error to stop the close (empty
     // message: the user cancelled).

@@ -17,10 +17,13 @@ constexpr char Bom[] = "\xEF\xBB\xBF";
 // Comma, quote and line ends are below 0x40, so they never occur inside a UTF-8
 // sequence or as the second byte of a Shift-JIS character: one byte-wise reader
 // serves both encodings.
-QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &fileName, LoadWarnings &warnings)
+// Keeps the first kept fields of each record (all for -1): a table's record
+// of millions of fields costs no more than its bytes.
+QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &fileName, LoadWarnings &warnings,
+                                     int kept)
 {
     QList<QList<QByteArray>> records;
-    RecordFields fields(2);   // a record of millions of fields costs no more than its bytes
+    RecordFields fields(kept);
     QByteArray field;
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -83,13 +86,21 @@ QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &file
     return records;
 }
 
-bool needsQuotes(const QByteArray &field)
+}   // namespace
+
+QByteArray SheetCsvField(const QByteArray &field)
 {
-    return std::any_of(field.begin(), field.end(),
-                       [](char c) { return c == ',' || c == '"' || static_cast<unsigned char>(c) <= 0x20; });
+    const bool quoted = std::any_of(field.begin(), field.end(), [](char c) {
+        return c == ',' || c == '"' || static_cast<unsigned char>(c) <= 0x20;
+    });
+    return quoted ? '"' + QByteArray(field).replace("\"", "\"\"") + '"' : field;
 }
 
-}   // namespace
+QList<QList<QByteArray>> SheetCsvRecords(const QByteArray &text, const QString &fileName)
+{
+    LoadWarnings ignored;
+    return readRecords(text.startsWith(Bom) ? text.sliced(3) : text, fileName, ignored, -1);
+}
 
 QByteArray SheetFieldToCp932(const QByteArray &utf8, const QString &fileName, int row, int column)
 {
@@ -140,7 +151,7 @@ LoadWarnings ParseSheetTable(QByteArray text, StringGrid &grid, const QString &f
         // The text without its mark, sharing its bytes.
         const QByteArray body = bom ? QByteArray::fromRawData(text.constData() + 3, text.size() - 3) : text;
         utf8 = bom || IsValidUtf8(body);
-        records = readRecords(body, fileName, warnings);
+        records = readRecords(body, fileName, warnings, 2);
     }
     text.clear();   // the records hold it now: a line of megabytes is not held twice
     if (records.isEmpty())
@@ -170,10 +181,7 @@ QByteArray FormatSheetTable(const StringGrid &grid, const QString &fileName)
             const QByteArray field = SheetFieldToUtf8(grid.cell(col, row), fileName, row);
             if (col == BarcodeColumn)
                 text += ',';
-            if (needsQuotes(field))
-                text += '"' + QByteArray(field).replace("\"", "\"\"") + '"';
-            else
-                text += field;
+            text += SheetCsvField(field);
         }
         text += "\r\n";
     }

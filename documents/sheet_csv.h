@@ -27,6 +27,13 @@ QByteArray SheetFieldToUtf8(const QByteArray &cell, const QString &fileName, int
 // True when bytes are UTF-8 throughout; with complete false, bytes may end in
 // the middle of a character (the head of a longer file).
 bool IsValidUtf8(const QByteArray &bytes, bool complete = true);
+// A field as written into a spreadsheet CSV: quoted when it holds a comma, a
+// quote or a byte up to 0x20.
+QByteArray SheetCsvField(const QByteArray &field);
+// The records of a spreadsheet CSV text, its byte order mark dropped, the
+// fields' bytes as they stand. Raises OstrelError naming fileName, the row
+// and the column for a line break inside quotes.
+QList<QList<QByteArray>> SheetCsvRecords(const QByteArray &text, const QString &fileName);
 // Rows 1..512 of grid as a spreadsheet CSV. Raises OstrelError naming fileName
 // and the row for a cell that holds a line break, a 0x00 byte or bytes that are
 // not Shift-JIS, none of which the file could bring back.

@@ -21,3 +21,20 @@ QList<TableDifference> CompareTableImages(const QByteArray &left, const QByteArr
 QString DifferenceLine(const TableDifference &difference);
 // The field's name as the grid's header shows it.
 QString FieldName(int column);
+
+// What writing one table image over another changes: the rows whose record
+// differs in any byte, and the first fields that differ as a grid shows them.
+struct TableChanges
+{
+    static constexpr int Listed = 5;
+    int records = 0;
+    QList<TableDifference> first;   // at most Listed
+    int firstRow = 0;   // the first row that differs, 0 when none
+};
+TableChanges ChangesBetween(const QByteArray &before, const QByteArray &after);
+// The listed fields as DifferenceLine writes them, or, when only bytes a grid
+// does not show differ, a line naming the first such row.
+QStringList ChangeLines(const TableChanges &changes);
+// The question before a send that makes these changes (fixed Japanese text
+// around the lines).
+QString SendChangesQuestion(const TableChanges &changes);

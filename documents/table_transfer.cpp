@@ -4,6 +4,7 @@
 #include "common/zered_error.h"
 #include "common/zered_log.h"
 #include "device/kovserial.h"
+#include "documents/table_compare.h"
 #include "documents/table_document.h"
 #include "documents/table_files.h"
 #include "documents/table_image.h"
@@ -288,12 +289,88 @@ QString PartlyWrittenLine(int failedBlock, const QString &backup)
     return line;
 }
 
+// The journal lines of one operation's steps, each handed to the host as the
+// step ends: a step is begun, may say what it moved, and is done, or the
+// error that ends the operation ends it.
+class StepJournal
+{
+public:
+    StepJournal(TransferHost &host, const QString &table) : m_host(host) { m_record.table = table; }
+    void begin(const char *operation)
+    {
+        m_record.operation = operation;
+        m_record.time = QDateTime::currentDateTime();
+        m_record.image.clear();
+        m_timer.start();
+        m_open = true;
+    }
+    void on(const TKOVPort &port) { m_record.link = port.Identity; }
+    void moved(const QByteArray &image) { m_record.image = image; }
+    void backedUpTo(const QString &file) { m_record.backupFile = file; }
+    void done(const QString &result = QString::fromLatin1(JournalOk))
+    {
+        if (!m_open)
+            return;
+        m_open = false;
+        m_record.result = result;
+        m_record.durationMs = m_timer.elapsed();
+        m_host.Journal(m_record);
+    }
+    void failed(const OstrelError &e) { done(e.isCancel() ? QString::fromUtf8(Msg::JournalCancelled) : e.message()); }
+
+private:
+    TransferHost &m_host;
+    TransferRecord m_record;
+    QElapsedTimer m_timer;
+    bool m_open = false;
+};
+
+// Runs the steps of an operation; the step under way when it raises is
+// journalled with the error.
+void Journalled(StepJournal &journal, const std::function<void()> &steps)
+{
+    try {
+        steps();
+    } catch (const OstrelError &e) {
+        journal.failed(e);
+        throw;
+    }
+}
+
+// What the send changes in the controller's table: nothing, or what the
+// question shows; false when the user keeps the table as it is.
+bool ConfirmChanges(const QByteArray &before, const QByteArray &image, const SendSafety &safety, StepJournal &journal)
+{
+    const char *kept = nullptr;
+    if (before == image) {
+        kept = Msg::SendChangesNothing;
+    } else {
+        const TableChanges changes = ChangesBetween(before, image);
+        zered::LogPrint(zered::clBlack, Msg::SendChangesRows, changes.records);
+        if (!safety.confirmChanges || safety.confirmChanges(SendChangesQuestion(changes)))
+            return true;
+        kept = Msg::SendChangesRefused;
+    }
+    zered::LogPrint(zered::clBlack, "%s", kept);
+    journal.done(QString::fromUtf8(kept));
+    return false;
+}
+
 } // namespace
 
-QByteArray ReadControllerTable(TransferHost &host, const char *cancelled)
+QByteArray ReadControllerTable(TransferHost &host, const char *cancelled, const QString &table, const char *operation)
 {
     QByteArray image;
-    WithPort(host, cancelled, [&](Link &link) { image = ReadTableLogged(link); });
+    StepJournal journal(host, table);
+    journal.begin(operation);
+    Journalled(journal, [&] {
+        WithPort(host, cancelled, [&](Link &link) {
+            journal.on(link.port);
+            image = ReadTableLogged(link);
+        });
+    });
+    journal.moved(image);
+    journal.done();
     return image;
 }
 
@@ -323,39 +400,61 @@ void VerifyTable(const QByteArray &sent, const QByteArray &readBack)
     zered::LogPrint(zered::clBlack, Msg::VerifiedTable);
 }
 
-void SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety)
+bool SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety, const QString &table)
 {
     if (document.imageStale())
         document.Update();
-    SendTableImage(document.image(), host, safety);
+    return SendTableImage(document.image(), host, safety, table);
 }
 
-void SendTableImage(const QByteArray &image, TransferHost &host, const SendSafety &safety)
+bool SendTableImage(const QByteArray &image, TransferHost &host, const SendSafety &safety, const QString &table)
 {
     QString backup;
     int inFlight = -1;   // the block being written, once writing began
+    bool written = false;
+    const bool backingUp = !safety.backupFolder.isEmpty();
+    StepJournal journal(host, table);
+    journal.begin(backingUp ? JournalOperation::Backup : JournalOperation::Send);
     try {
-        // Backup, write and read-back on one open port: the lines are set once.
-        const bool backingUp = !safety.backupFolder.isEmpty();
-        WithPort(host, backingUp ? Msg::BackupCancelled : nullptr, [&](Link &link) {
-            if (backingUp) {
-                backup = SaveTableBackup(ReadTableLogged(link), safety.backupFolder);
-            }
-            WriteTableOn(link, image, inFlight);
-            if (safety.verify) {
-                link.cancelled = Msg::VerifyCancelled;
-                VerifyTable(image, ReadTableLogged(link));
-            }
+        Journalled(journal, [&] {
+            // Backup, write and read-back on one open port: the lines are set once.
+            WithPort(host, backingUp ? Msg::BackupCancelled : nullptr, [&](Link &link) {
+                journal.on(link.port);
+                if (backingUp) {
+                    const QByteArray before = ReadTableLogged(link);
+                    journal.moved(before);
+                    backup = SaveTableBackup(before, safety.backupFolder);
+                    journal.backedUpTo(backup);
+                    journal.done();
+                    journal.begin(JournalOperation::Send);
+                    journal.moved(image);
+                    if (!ConfirmChanges(before, image, safety, journal))
+                        return;
+                }
+                journal.moved(image);
+                WriteTableOn(link, image, inFlight);
+                written = true;
+                journal.done();
+                if (safety.verify) {
+                    journal.begin(JournalOperation::ReadBack);
+                    link.cancelled = Msg::VerifyCancelled;
+                    const QByteArray readBack = ReadTableLogged(link);
+                    journal.moved(readBack);
+                    VerifyTable(image, readBack);
+                    journal.done();
+                }
+            });
         });
     } catch (const OstrelError &e) {
         if (inFlight < 0)
             throw;
         throw OstrelError(e.message(), WithLine(e.detail(), PartlyWrittenLine(inFlight, backup)));
     }
+    return written;
 }
 
-void ReceiveTable(TableDocument &document, TransferHost &host)
+void ReceiveTable(TableDocument &document, TransferHost &host, const QString &table)
 {
-    const QByteArray image = ReadControllerTable(host);
+    const QByteArray image = ReadControllerTable(host, Msg::RecvCancelled, table);
     std::memcpy(document.image().data(), image.constData(), TableImageSize);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "common/messages.h"
+#include "documents/transfer_journal.h"
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class TableDocument;
 class TKOVPort;
@@ -29,6 +31,10 @@ public:
     // request (after a stop the transfer just ends): a window host says why it
     // is still busy.
     virtual void LineSettling(bool settling) { (void)settling; }
+    // A step ended, well or not (receive, backup, send, read-back, compare):
+    // its journal line. The host writes it down; a journal that cannot be
+    // written does not end the transfer, so this never raises.
+    virtual void Journal(const TransferRecord &record) { (void)record; }
 };
 
 // The table on the wire: 256 blocks of 128 words at 0x010000 + 256 * block.
@@ -42,18 +48,22 @@ inline constexpr unsigned char WriteCommand = 0xFC;
 } // namespace TableLink
 
 // What a send does around the write: a backup of the controller's table
-// first, and a read-back after.
+// first, and a read-back after. With a backup the send knows what it will
+// change: nothing, and it writes nothing; otherwise, when confirmChanges is
+// set, it is asked with the question that says what (false: nothing is written).
 struct SendSafety
 {
     QString backupFolder;   // empty: no backup
     bool verify = false;
+    std::function<bool(const QString &question)> confirmChanges = {};
 };
 
 // Reads the controller's whole table; returns it only when all 256 blocks
 // arrived. Both directions ask again for a block the line garbled, up to 3
 // times, once the line is quiet; nothing is asked before it is. Logs "recv text list; %dmsec"; it may be cancelled through the
-// host, and then logs cancelled.
-QByteArray ReadControllerTable(TransferHost &host, const char *cancelled = Msg::RecvCancelled);
+// host, and then logs cancelled. Its journal line names operation and table.
+QByteArray ReadControllerTable(TransferHost &host, const char *cancelled = Msg::RecvCancelled,
+                               const QString &table = QString(), const char *operation = JournalOperation::Receive);
 
 // Writes the document's table into the controller, one acknowledged block at a
 // time (the image is rebuilt first when the grid changed), and logs
@@ -62,11 +72,15 @@ QByteArray ReadControllerTable(TransferHost &host, const char *cancelled = Msg::
 // three on one open port. A failure after the first block carries, as its
 // detail, what the controller now holds (the block in flight may have been
 // written) and where the backup is. The port is closed and the progress ended
-// whether it succeeds or raises.
-void SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety = {});
+// whether it succeeds or raises. Each step's journal line names table.
+// False when it wrote nothing: the controller held the table already, or the
+// question about the changes was answered no.
+bool SendTable(TableDocument &document, TransferHost &host, const SendSafety &safety = {},
+               const QString &table = QString());
 // The same for a table image taken before (a send in a worker writes the
 // table as it was when the send began).
-void SendTableImage(const QByteArray &image, TransferHost &host, const SendSafety &safety = {});
+bool SendTableImage(const QByteArray &image, TransferHost &host, const SendSafety &safety = {},
+                    const QString &table = QString());
 
 // Saves a controller table as a binary image named after the time into
 // folder (created when missing) and returns the file's path.
@@ -77,4 +91,4 @@ void VerifyTable(const QByteArray &sent, const QByteArray &readBack);
 
 // Reads the controller's table into the document's image (not the grid: the
 // caller shows it). The image changes only when every block arrived.
-void ReceiveTable(TableDocument &document, TransferHost &host);
+void ReceiveTable(TableDocument &document, TransferHost &host, const QString &table = QString());

@@ -37,6 +37,7 @@
 #include <QScopeGuard>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
+#include <future>
 
 namespace {
 
@@ -49,6 +50,24 @@ QString TransferLabelText(const QString &word, const QString &stamp)
 QString Text(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Asks on the windows' thread while the transfer waits on its own; a cancel
+// of the transfer (its window closing, the program ending) ends the wait.
+bool AskOnWindowsThread(TransferHost &host, std::function<bool()> ask)
+{
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> answered = answer->get_future();
+    QMetaObject::invokeMethod(qApp, [answer, ask = std::move(ask)] {
+        try {
+            answer->set_value(ask());
+        } catch (...) {
+            answer->set_exception(std::current_exception());
+        }
+    });
+    while (answered.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+        host.KeepAlive(true);
+    return answered.get();
 }
 
 } // namespace
@@ -277,21 +296,27 @@ void TTextList2Form::SendTable(const SendSafety &safety)
         table.Update();
     const QByteArray image = table.image();
     RunTransfer(
-        [image, safety](TransferHost &host) {
-            SendTableImage(image, host, safety);
-            return QByteArray();
+        [image, safety, name = DocumentName()](TransferHost &host) {
+            SendSafety asking = safety;
+            if (safety.confirmChanges)
+                asking.confirmChanges = [&host, ask = safety.confirmChanges](const QString &question) {
+                    return AskOnWindowsThread(host, [ask, question] { return ask(question); });
+                };
+            // The image comes back only when it was written.
+            return SendTableImage(image, host, asking, name) ? image : QByteArray();
         },
         [this](const TransferOutcome &outcome) {
             if (!outcome.ok())
                 std::rethrow_exception(outcome.error);
-            SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
+            if (!outcome.image.isEmpty())
+                SendLabel->setText(TransferLabelText(QStringLiteral("send:"), TransferStamp()));
         });
 }
 
 void TTextList2Form::ReceiveTable(const std::function<void()> &failed)
 {
     EndEditing();
-    RunTransfer([](TransferHost &host) { return ReadControllerTable(host); },
+    RunTransfer([name = DocumentName()](TransferHost &host) { return ReadControllerTable(host, Msg::RecvCancelled, name); },
                 [this, failed](const TransferOutcome &outcome) {
                     if (!outcome.ok()) {
                         const std::exception_ptr error = outcome.error;
@@ -333,14 +358,18 @@ void TTextList2Form::Send1Execute()
     SendChoices &choices = services().sendChoices ? *services().sendChoices : unremembered;
     // The question opens with what the check finds the send would cut or lose.
     if (Prompts().ConfirmSend(LoggedLossWarning() + QString::fromUtf8(Msg::AskSendTable), choices))
-        SendTable(SendSafety{choices.backup ? services().backupFolder : QString(), choices.verify});
+        SendTable(SendSafety{choices.backup ? services().backupFolder : QString(), choices.verify,
+                             [](const QString &question) { return Prompts().ConfirmChanges(question); }});
 }
 
 void TTextList2Form::Compare1Execute()
 {
     EndEditing();
     const QByteArray table = document().CurrentImage();
-    RunTransfer([](TransferHost &host) { return ReadControllerTable(host); },
+    RunTransfer(
+        [name = DocumentName()](TransferHost &host) {
+            return ReadControllerTable(host, Msg::RecvCancelled, name, JournalOperation::Compare);
+        },
                 [this, table](const TransferOutcome &outcome) {
                     if (!outcome.ok())
                         std::rethrow_exception(outcome.error);

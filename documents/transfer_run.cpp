@@ -35,6 +35,12 @@ public:
             throw OstrelError::cancel();
     }
     void LineSettling(bool settling) override { Q_EMIT m_run.lineSettling(settling); }
+    // Appended from here: a journal line is one write, whole whichever thread makes it.
+    void Journal(const TransferRecord &record) override
+    {
+        if (m_run.journalled())
+            TransferJournal(TransferJournal::DefaultPath()).AppendOrWarn(record, m_portText);
+    }
 
 private:
     TransferRun &m_run;

@@ -51,6 +51,9 @@ public:
     // Valid once finished was emitted (or wait returned).
     const TransferOutcome &outcome() const { return m_outcome; }
     const QString &portText() const { return m_portText; }
+    // Whether each step goes into the user's transfer journal (it does unless told not to).
+    void setJournalled(bool journalled) { m_journalled = journalled; }
+    bool journalled() const { return m_journalled; }
 
 Q_SIGNALS:
     void progressStarted(int total, int position, int colour);
@@ -71,6 +74,7 @@ private:
     PortHolder::Factory m_factory;
     QThread *m_thread = nullptr;
     std::atomic<bool> m_cancel = false;
+    bool m_journalled = true;
     TransferOutcome m_outcome;
 };
 

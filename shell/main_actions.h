@@ -32,7 +32,8 @@
     X(WindowCloseAll1, "Window", "Close All", "", "") \
     X(SearchCheckTable1, "Search", "Check &Table", "Ctrl+K", "") \
     X(FileReload1, "File", "Re&load", "", "") \
-    X(SearchReplace1, "Search", "&Replace ...", "Ctrl+H", "")
+    X(SearchReplace1, "Search", "&Replace ...", "Ctrl+H", "") \
+    X(TransferJournal1, "KOV", "Transfer &Journal", "", "")
 
 enum class MainAction { OSTREL_MAIN_ACTIONS(OSTREL_ACTION_ID) };
 inline constexpr std::array MainActionSpecs{OSTREL_MAIN_ACTIONS(OSTREL_ACTION_SPEC)};

@@ -1,5 +1,6 @@
 #include "shell/ostrel_application.h"
 
+#include "common/version_info.h"
 #include "common/zered_error.h"
 #include "common/zered_gui.h"
 
@@ -26,8 +27,8 @@ QIcon ApplicationIcon()
 
 TOstrelApplication::TOstrelApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setApplicationName(QStringLiteral("KOV-Ostrel Manager"));
-    setOrganizationName(QStringLiteral("Brenvik"));
+    setApplicationName(QLatin1String(ApplicationName));
+    setOrganizationName(QLatin1String(OrganizationName));
     setApplicationVersion(QStringLiteral(OSTREL_VERSION));
     // Desktops match the window to its installed entry and icon by this name.
     setDesktopFileName(QStringLiteral("com.brenvik.Ostrel"));

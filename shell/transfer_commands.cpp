@@ -5,7 +5,9 @@
 #include "common/zered_log.h"
 #include "device/port_selection.h"
 #include "documents/textlist_form.h"
+#include "documents/transfer_journal.h"
 #include "shell/command_host.h"
+#include "shell/journal_dialog.h"
 #include "shell/port_combo.h"
 
 #include <QAbstractItemView>
@@ -28,6 +30,7 @@ TransferCommands::TransferCommands(CommandHost &host, PortComboBox *ports, QComb
     run(MainAction::Recv1, &TransferCommands::Recv1Execute);
     run(MainAction::Send1, &TransferCommands::Send1Execute);
     run(MainAction::Compare1, &TransferCommands::Compare1Execute);
+    run(MainAction::TransferJournal1, &TransferCommands::TransferJournal1Execute);
     // Typing completes a port's name, not the text that describes it.
     if (QCompleter *completer = ports->completer())
         completer->setCompletionRole(Qt::UserRole);
@@ -78,6 +81,19 @@ void TransferCommands::Compare1Execute()
 {
     if (TTextList2Form *table = m_host.activeTable())
         table->Compare1Execute();
+}
+
+void TransferCommands::TransferJournal1Execute()
+{
+    if (m_journal) {
+        m_journal->Reload();
+    } else {
+        m_journal = new JournalDialog(TransferJournal::DefaultPath(), m_ports->window());
+        m_journal->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_journal->show();
+    m_journal->raise();
+    m_journal->activateWindow();
 }
 
 void TransferCommands::RefreshPortList()

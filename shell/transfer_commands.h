@@ -3,9 +3,11 @@
 #include "device/port_selection.h"
 
 #include <QList>
+#include <QPointer>
 #include <functional>
 
 class CommandHost;
+class JournalDialog;
 class PortComboBox;
 class QComboBox;
 
@@ -25,6 +27,8 @@ public:
     void Recv1Execute();
     void Send1Execute();
     void Compare1Execute();
+    // Shows the transfer journal, read afresh; one window at most.
+    void TransferJournal1Execute();
     // After a choice from the list (its index) or a name set otherwise.
     void PortComboClick(int chosen = -1);
     // Lists the ports again; the text in the selector stays as it is.
@@ -42,4 +46,5 @@ private:
     std::function<bool()> m_transferring;
     std::function<QList<PortEntry>()> m_listPorts = AvailablePorts;
     bool m_portsListed = false;   // the first listing is not news
+    QPointer<JournalDialog> m_journal;
 };

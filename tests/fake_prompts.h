@@ -44,6 +44,12 @@ public:
             choices = sendChoices;
         return confirmAnswer;
     }
+    QList<bool> changesAnswers;   // the answers to the send's changes question; Send when used up
+    bool ConfirmChanges(const QString &text) override
+    {
+        asked.append(text);
+        return changesAnswers.isEmpty() || changesAnswers.takeFirst();
+    }
     bool Confirm(const QString &text) override
     {
         asked.append(text);

@@ -77,6 +77,49 @@ private Q_SLOTS:
         QCOMPARE(bench.controller.handshaken(), kov >= 0);
     }
 
+    // Several controllers: "USB:<serial number>" opens the one whose chip has
+    // it, "USB" the first; the port knows the chip it opened.
+    void aControllerIsChosenByItsChipsSerialNumber_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("opened");   // which controller, -1 none
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("the first") << u"USB"_qs << 0 << QString();
+        QTest::newRow("the second by serial") << u"USB:KV000002"_qs << 1 << QString();
+        QTest::newRow("serial in any case of usb") << u"usb:KV000001"_qs << 0 << QString();
+        QTest::newRow("a serial not attached")
+            << u"USB:KV000009"_qs << -1
+            << u"no KOV Vision Sensor has the serial number KV000009 (connected: KV000001, KV000002)"_qs;
+        QTest::newRow("an adapter's serial is not a controller")
+            << u"USB:FT111111"_qs << -1
+            << u"no KOV Vision Sensor has the serial number FT111111 (connected: KV000001, KV000002)"_qs;
+    }
+    void aControllerIsChosenByItsChipsSerialNumber()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, opened);
+        QFETCH(QString, detail);
+        UsbBench bench;
+        ControllerModel second{ControllerModel::Link::Usb};
+        bench.library.addDevice("FT232R USB UART", nullptr, "FT111111");
+        bench.library.addDevice("KOV Vision Sensor", &bench.controller, "KV000001");
+        bench.library.addDevice("KOV Vision Sensor", &second, "KV000002");
+        QCOMPARE(TKOVUSB::ControllerSerials(&bench.library), (QStringList{u"KV000001"_qs, u"KV000002"_qs}));
+        try {
+            bench.port.Open(name, -1);
+            QCOMPARE(detail, QString());
+        } catch (const OstrelError &e) {
+            QCOMPARE(e.message(), u"not found KOV in USB ports"_qs);
+            QCOMPARE(e.detail(), detail);
+        }
+        QCOMPARE(bench.controller.handshaken(), opened == 0);
+        QCOMPARE(second.handshaken(), opened == 1);
+        if (opened >= 0) {
+            QCOMPARE(bench.port.Identity.adapter, u"KOV Vision Sensor"_qs);
+            QCOMPARE(bench.port.Identity.serialNumber, opened == 0 ? u"KV000001"_qs : u"KV000002"_qs);
+        }
+    }
+
     void openFailures_data()
     {
         QTest::addColumn<QString>("failure");

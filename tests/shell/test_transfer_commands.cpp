@@ -3,10 +3,12 @@
 #include "fake_prompts.h"
 #include "served_controller.h"
 #include "common/messages.h"
+#include "log_capture.h"
 #include "message_of.h"
 #include "documents/compare_dialog.h"
 #include "shell/barcodemain.h"
 #include "shell/transfer_commands.h"
+#include "shell/journal_dialog.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,7 +61,11 @@ class TestTransferCommands : public QObject
     QTemporaryDir m_dir;   // dbg.out lands here
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(QDir::setCurrent(m_dir.path())); }
+    void initTestCase()
+    {
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QStandardPaths::setTestModeEnabled(true);   // the journal stays out of the user's data folder
+    }
 
     void recvShowsTheControllersTableInANewModifiedWindow()
     {
@@ -112,6 +119,7 @@ private Q_SLOTS:
     {
         QStandardPaths::setTestModeEnabled(true);
         QDir(TOstrelMain::BackupFolder()).removeRecursively();
+        QFile::remove(TransferJournal::DefaultPath());
         ServedController controller;
         controller.model.table = QByteArray(65536, '\xFF');
         controller.model.table.replace(0, 3, "OLD");
@@ -134,6 +142,11 @@ private Q_SLOTS:
         QVERIFY(backup.open(QIODevice::ReadOnly));
         QVERIFY(backup.readAll().startsWith("OLD"));
         QCOMPARE(controller.model.table.first(3), QByteArray("NEW"));
+        // Before writing, the question said what the send changes.
+        QCOMPARE(prompts.asked.size(), 2);
+        QVERIFY2(prompts.asked[1].startsWith(u"コントローラのテーブルの1行が書き換わります。最初の1件"_qs),
+                 qUtf8Printable(prompts.asked[1]));
+        QVERIFY(prompts.asked[1].contains(u"\nrow 1, bar code: 'OLD' / 'NEW'\n"_qs));
 
         controller.model.table.replace(0, 3, "XYZ");
         controller.model.table.replace(128, 3, "ABC");
@@ -156,7 +169,80 @@ private Q_SLOTS:
         QCOMPARE(list->listText(), head + row1 + row2);
         QCOMPARE(form->document().image(), before);
         QVERIFY(main.messagePane()->toPlainText().contains(u"compare with controller: 2 fields differ"_qs));
+
+        // The journal window: newest first, all ports or one.
+        main.action(MainAction::TransferJournal1)->trigger();
+        auto *journal = main.findChild<JournalDialog *>();
+        QVERIFY(journal);
+        const auto column = [journal](int line, int column) {
+            return journal->list()->topLevelItem(line)->text(column);
+        };
+        QCOMPARE(journal->list()->topLevelItemCount(), 3);
+        QCOMPARE((QStringList{column(0, 3), column(1, 3), column(2, 3)}),
+                 (QStringList{u"compare"_qs, u"send"_qs, u"backup"_qs}));
+        QCOMPARE(column(0, 4), controller.pty.devicePath());
+        QCOMPARE(column(0, 7), form->DocumentName());
+        QCOMPARE(column(2, 11), QDir::toNativeSeparators(backups[0].filePath()));
+        TransferRecord other;
+        other.link.port = u"COM9"_qs;
+        TransferJournal(TransferJournal::DefaultPath()).Append(other);
+        main.action(MainAction::TransferJournal1)->trigger();   // read again, the same window
+        QCOMPARE(main.findChildren<JournalDialog *>().size(), 1);
+        QCOMPARE(journal->list()->topLevelItemCount(), 4);
+        QStringList filters;
+        for (int i = 0; i < journal->portFilter()->count(); ++i)
+            filters.append(journal->portFilter()->itemText(i));
+        QCOMPARE(filters, (QStringList{u"all ports"_qs, controller.pty.devicePath(), u"COM9"_qs}));
+        journal->portFilter()->setCurrentIndex(2);
+        QCOMPARE(journal->list()->topLevelItemCount(), 1);
+        QCOMPARE(column(0, 4), u"COM9"_qs);
         QDir(TOstrelMain::BackupFolder()).removeRecursively();
+        QFile::remove(TransferJournal::DefaultPath());
+    }
+
+    // The question about the changes comes while the send waits on its own
+    // thread with the port open: it takes its keys and clicks, and a stray
+    // Enter keeps the controller's table.
+    void theChangesQuestionTakesInputDuringTheSend_data()
+    {
+        QTest::addColumn<int>("key");   // 0: Send clicked
+        QTest::addColumn<bool>("written");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << false;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
+        QTest::newRow("Send clicked") << 0 << true;
+    }
+    void theChangesQuestionTakesInputDuringTheSend()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, written);
+        QTemporaryDir backups;
+        ServedController controller;
+        TOstrelMain main;
+        main.SelectPort(controller.pty.devicePath());
+        main.show();
+        TTextList2Form *form = main.NewDocument(QString());
+        form->document().setCell(2, 1, "NEW");
+        form->SetModified(true);
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            answer.stop();
+            if (key)
+                QTest::keyClick(box, Qt::Key(key));
+            for (QAbstractButton *button : box->buttons())
+                if (!key && button->text() == u"&Send"_qs)
+                    QTest::mouseClick(button, Qt::LeftButton);
+        });
+        answer.start(5);
+        LogCapture log;
+        form->SendTable(SendSafety{backups.path(), false,
+                                   [](const QString &question) { return Prompts().ConfirmChanges(question); }});
+        AwaitTransfer(main);
+        QVERIFY2(!answer.isActive(), qPrintable(log.messages().join(u'|')));
+        QCOMPARE(controller.model.table.first(3), written ? QByteArray("NEW") : QByteArray("\xFF\xFF\xFF"));
+        QCOMPARE(IsStamp(form->sendLabel()->text(), u"send:"_qs), written);
     }
 
     void sendAsksFirstAndWritesTheActiveTable()

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <algorithm>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -185,6 +186,56 @@ private Q_SLOTS:
         QVERIFY(first.stop() && second.stop());
         QCOMPARE(FileBytes(path(u"first.bin"_qs)), Table());
         QCOMPARE(FileBytes(path(u"second.bin"_qs)), Table());
+    }
+
+    // A dry run reads the controller's table, prints what the send would
+    // change and writes nothing; the journal has its line unless told not to.
+    void aDryRunSaysWhatWouldChangeAndWritesNothing_data()
+    {
+        QTest::addColumn<QList<int>>("changedRecords");
+        QTest::addColumn<bool>("journal");
+        QTest::addColumn<QByteArray>("printed");
+        QTest::newRow("two rows") << QList<int>{3, 9} << true
+                                  << QByteArray("dry run: 2 rows of the controller's table would change; the first 2 "
+                                                "(now / after the send):\nrow 4, bar code: '100003' / 'X00003'\n"
+                                                "row 10, bar code: '100009' / 'X00009'\n");
+        QTest::newRow("nothing, no journal")
+            << QList<int>{} << false
+            << QByteArray("dry run: the controller already holds this table; nothing would be written\n");
+    }
+    void aDryRunSaysWhatWouldChangeAndWritesNothing()
+    {
+        QFETCH(QList<int>, changedRecords);
+        QFETCH(bool, journal);
+        QFETCH(QByteArray, printed);
+        QByteArray table = Table();
+        for (int record : changedRecords)
+            table[record * 128] = 'X';
+        writeFile(path(u"dry.bin"_qs), table);
+        writeFile(path(u"start.bin"_qs), Table());
+        Simulator sim({u"--table"_qs, path(u"start.bin"_qs), u"--save"_qs, path(u"after.bin"_qs)});
+        const QStringList before = RunsJournalLines();
+        QStringList args{u"send"_qs, u"--dry-run"_qs, u"--port"_qs, sim.port, path(u"dry.bin"_qs)};
+        if (!journal)
+            args.append(u"--no-journal"_qs);
+        const Run run = runCli(args, m_dir.path());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, ::printed(printed));
+        QVERIFY(sim.stop());
+        QCOMPARE(FileBytes(path(u"after.bin"_qs)), Table());
+        const QStringList lines = RunsJournalLines();
+        QCOMPARE(lines.size(), before.size() + (journal ? (before.isEmpty() ? 2 : 1) : 0));
+        if (journal) {
+            QVERIFY(lines.first().endsWith(
+                u"time,user,host,operation,port,adapter,\"serial number\",table,CRC-32,result,ms,backup"_qs));
+            const QStringList fields = lines.last().split(u',');
+            QCOMPARE(fields.value(3), u"compare"_qs);
+            QCOMPARE(fields.value(4), sim.port);
+            QCOMPARE(fields.value(7), path(u"dry.bin"_qs));
+            QVERIFY2(QRegularExpression(u"^[0-9A-F]{8}$"_qs).match(fields.value(8)).hasMatch(),
+                     qPrintable(lines.last()));
+            QCOMPARE(fields.value(9), u"ok"_qs);
+        }
     }
 
     void usageErrorsExit2_data()

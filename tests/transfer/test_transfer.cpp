@@ -63,6 +63,8 @@ struct RecordingHost : TransferHost
         if (++turns >= cancelAt && cancelAt >= 0 && cancellable)
             throw OstrelError::cancel();
     }
+    QList<TransferRecord> journal;
+    void Journal(const TransferRecord &record) override { journal.append(record); }
 };
 
 QByteArray Pattern()
@@ -291,7 +293,8 @@ private Q_SLOTS:
         TableDocument document;
         document.image() = send ? Pattern() : QByteArray(65536, '\0');
         const QByteArray before = document.image();
-        const QString raised = messageOf([&] { send ? SendTable(document, host) : ReceiveTable(document, host); });
+        const QString raised = messageOf(
+            [&] { send ? void(SendTable(document, host)) : ReceiveTable(document, host); });
         QCOMPARE(raised, message);
         QCOMPARE(host.progress.last(), QList<int>{2});
         QVERIFY(!host.ports.ActivePort());
@@ -375,7 +378,8 @@ private Q_SLOTS:
         RecordingHost host(controller.pty.devicePath());
         LogCapture log;
         TableDocument document;
-        const OstrelError error = Raised([&] { send ? SendTable(document, host) : ReceiveTable(document, host); });
+        const OstrelError error = Raised(
+            [&] { send ? void(SendTable(document, host)) : ReceiveTable(document, host); });
         QCOMPARE(error.message(),
                  u"the serial port %1 is gone: unplugged? (EIO)"_qs.arg(controller.pty.devicePath().mid(5)));
         QCOMPARE(host.settlings, 0);
@@ -433,18 +437,110 @@ private Q_SLOTS:
         QCOMPARE(backup.readAll(), Pattern());
         QCOMPARE(controller.model.table, document.image());
         const QStringList lines = log.messages();
-        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.size(), 6);
         QVERIFY(lines[0].startsWith(u"recv text list; "_qs));
         QCOMPARE(lines[1], u"backup of the controller's table saved to '%1'"_qs.arg(QDir::toNativeSeparators(backup.fileName())));
-        QVERIFY(lines[2].startsWith(u"send text list; "_qs));
-        QVERIFY(lines[3].startsWith(u"recv text list; "_qs));
-        QCOMPARE(lines[4], u"read back: the controller holds the table as sent"_qs);
+        QCOMPARE(lines[2], u"the send changes 512 rows of the controller's table"_qs);
+        QVERIFY(lines[3].startsWith(u"send text list; "_qs));
+        QVERIFY(lines[4].startsWith(u"recv text list; "_qs));
+        QCOMPARE(lines[5], u"read back: the controller holds the table as sent"_qs);
         // One open for all three: the lines are set once, and dbg.out holds every byte sent.
         QCOMPARE(host.opens, 1);
         const QByteArray wire = FileBytes(u"dbg.out"_qs);
         QCOMPARE(wire.size(), 7 + 256 * 264 + 7);
         QCOMPARE(wire.first(7), Hex("F8000001 80FF87"));
         QCOMPARE(wire.last(7), Hex("F8000001 80FF87"));
+    }
+
+    // One journal line per step, each with what it moved and how it ended;
+    // a send that backs up first writes only when the table changes and the
+    // question about the changes is answered yes.
+    void journalLinesFollowEachStep_data()
+    {
+        QTest::addColumn<bool>("controllerHoldsIt");
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<int>("answer");   // to the changes question; -1: none asked
+        QTest::addColumn<int>("silentAfter");   // frames the controller sends before it falls silent
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("results");
+        QTest::addColumn<bool>("written");
+        const QString ok = u"ok"_qs;
+        QTest::newRow("plain send") << false << false << false << -1 << -1 << QStringList{u"send"_qs} << QStringList{ok}
+                                    << true;
+        QTest::newRow("backup, send, read-back")
+            << false << true << true << -1 << -1 << QStringList{u"backup"_qs, u"send"_qs, u"read-back"_qs}
+            << QStringList{ok, ok, ok} << true;
+        QTest::newRow("changes confirmed") << false << true << false << 1 << -1 << QStringList{u"backup"_qs, u"send"_qs}
+                                           << QStringList{ok, ok} << true;
+        QTest::newRow("changes refused")
+            << false << true << true << 0 << -1 << QStringList{u"backup"_qs, u"send"_qs}
+            << QStringList{ok, u"send cancelled: the controller's table was backed up and left as it was"_qs} << false;
+        QTest::newRow("nothing changes")
+            << true << true << true << 1 << -1 << QStringList{u"backup"_qs, u"send"_qs}
+            << QStringList{ok, u"the controller already holds this table; nothing was written"_qs} << false;
+        QTest::newRow("controller silent") << false << true << false << -1 << 0 << QStringList{u"backup"_qs}
+                                           << QStringList{u"Read timeout"_qs} << false;
+        QTest::newRow("silent mid-send") << false << true << false << -1 << 256 + 37
+                                         << QStringList{u"backup"_qs, u"send"_qs} << QStringList{ok, u"Read timeout"_qs}
+                                         << false;
+    }
+    void journalLinesFollowEachStep()
+    {
+        QFETCH(bool, controllerHoldsIt);
+        QFETCH(bool, backup);
+        QFETCH(bool, verify);
+        QFETCH(int, answer);
+        QFETCH(int, silentAfter);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, results);
+        QFETCH(bool, written);
+        ServedController controller;
+        QByteArray before(65536, '\xFF');
+        TableDocument document;
+        document.image() = Pattern();
+        if (controllerHoldsIt)
+            before = Pattern();
+        controller.model.table = before;
+        controller.model.faults.silentAfter = silentAfter;
+        RecordingHost host(controller.pty.devicePath());
+        host.replyTimeout = 100;
+        QStringList asked;
+        SendSafety safety{backup ? m_dir.filePath(u"journalled"_qs) : QString(), verify};
+        if (answer >= 0)
+            safety.confirmChanges = [&](const QString &question) {
+                asked.append(question);
+                return answer == 1;
+            };
+        bool wrote = false;
+        try {
+            wrote = SendTable(document, host, safety, u"/t/line 1.csv"_qs);
+        } catch (const OstrelError &) {
+        }
+        QCOMPARE(wrote, written && results.last() == u"ok"_qs);
+        QCOMPARE(controller.model.table == Pattern(), written || controllerHoldsIt);
+        QStringList journalled, ended;
+        for (const TransferRecord &record : std::as_const(host.journal)) {
+            journalled.append(QString::fromLatin1(record.operation));
+            ended.append(record.result);
+            QCOMPARE(record.table, u"/t/line 1.csv"_qs);
+            QCOMPARE(record.link.port, controller.pty.devicePath());
+            QVERIFY(record.durationMs >= 0);
+        }
+        QCOMPARE(journalled, steps);
+        QCOMPARE(ended, results);
+        // What each step moved: the table before, the one sent, the one read back.
+        const TransferRecord &first = host.journal.first();
+        QCOMPARE(first.image, first.result == u"ok"_qs ? (backup ? before : Pattern()) : QByteArray());
+        if (backup && first.result == u"ok"_qs)
+            QVERIFY(QFileInfo::exists(first.backupFile));
+        if (steps.size() > 1)
+            QCOMPARE(host.journal[1].image, Pattern());
+        // The question names the rows that change; none is asked when nothing does.
+        QCOMPARE(asked.size(), answer >= 0 && !controllerHoldsIt ? 1 : 0);
+        if (!asked.isEmpty())
+            QVERIFY2(asked[0].startsWith(u"コントローラのテーブルの512行が書き換わります。最初の5件"_qs),
+                     qUtf8Printable(asked[0]));
     }
 
     void aFailedSendNamesItsBackup()
@@ -454,6 +550,7 @@ private Q_SLOTS:
         RecordingHost host(controller.pty.devicePath());
         host.replyTimeout = 100;
         TableDocument document;
+        document.image() = Pattern();   // not what the controller holds, so it is written
         const OstrelError error = Raised([&] { SendTable(document, host, SendSafety{m_dir.filePath(u"b2"_qs), false}); });
         QCOMPARE(error.message(), u"Read timeout"_qs);
         const QString backup = QDir(m_dir.filePath(u"b2"_qs)).entryInfoList(QDir::Files).value(0).filePath();
@@ -533,6 +630,33 @@ private Q_SLOTS:
             lines << DifferenceLine(d);
         QCOMPARE(lines, (QStringList{u"row 1, bar code: '100' / '101'"_qs, u"row 2, conv str: '' / 'テ'"_qs}));
         QVERIFY(CompareTableImages(left.image(), left.image()).isEmpty());
+    }
+
+    void changesCountRowsAndListTheFirstFields_data()
+    {
+        QTest::addColumn<QList<int>>("changedBytes");   // in the image after
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("one bar code") << QList<int>{2 * 128} << 1 << QStringList{u"row 3, bar code: '' / '\x01'"_qs};
+        // Past the 0x00 that ends the field: the grid shows no change.
+        QTest::newRow("hidden bytes only")
+            << QList<int>{128 + 10} << 1 << QStringList{u"row 2 differs in bytes the grid does not show"_qs};
+        QTest::newRow("seven rows, five listed")
+            << QList<int>{0, 128, 256, 384, 512, 640, 768} << 7
+            << QStringList{u"row 1, bar code: '' / '\x01'"_qs, u"row 2, bar code: '' / '\x01'"_qs,
+                           u"row 3, bar code: '' / '\x01'"_qs, u"row 4, bar code: '' / '\x01'"_qs,
+                           u"row 5, bar code: '' / '\x01'"_qs};
+    }
+    void changesCountRowsAndListTheFirstFields()
+    {
+        QFETCH(QList<int>, changedBytes);
+        const QByteArray before(65536, '\0');
+        QByteArray after = before;
+        for (int at : changedBytes)
+            after[at] = '\x01';
+        const TableChanges changes = ChangesBetween(before, after);
+        QTEST(changes.records, "records");
+        QTEST(ChangeLines(changes), "lines");
     }
 
     void noControllerMeansReadTimeoutAndNoPortLeft()

@@ -12,6 +12,7 @@
 #include "tools/ostrel-cli/convert.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMutex>
 #include <cstdio>
 #include <memory>
@@ -27,6 +28,8 @@ struct LinkOptions
     TableFormat format = TableFormat::Auto;
     SendSafety safety;
     bool force = false;
+    bool dryRun = false;
+    bool journal = true;
     QStringList files;
 };
 
@@ -55,6 +58,10 @@ LinkOptions ParseLinkOptions(const QStringList &args, const QString &formatOptio
             options.safety.verify = true;
         else if (takesSendOptions && arg == u"--force")
             options.force = true;
+        else if (takesSendOptions && arg == u"--dry-run")
+            options.dryRun = true;
+        else if (arg == u"--no-journal")
+            options.journal = false;
         else if (arg.startsWith(u"--"))
             throw UsageError{QStringLiteral("unknown option %1").arg(arg)};
         else
@@ -78,11 +85,30 @@ public:
     void ProgressStart(int, int, int) override {}
     void ProgressStep(int, int) override {}
     void ProgressEnd() override {}
+    void Journal(const TransferRecord &record) override
+    {
+        if (m_options.journal)
+            TransferJournal(TransferJournal::DefaultPath()).AppendOrWarn(record, m_options.port);
+    }
 
 private:
     const LinkOptions &m_options;
     PortHolder m_ports;
 };
+
+// What a send would change, on stdout: nothing, or how many rows and the first of them.
+void PrintDryRun(const QByteArray &controller, const QByteArray &image)
+{
+    if (controller == image) {
+        std::printf("%s\n", Msg::DryRunNothing);
+        return;
+    }
+    const TableChanges changes = ChangesBetween(controller, image);
+    std::printf("%s\n",
+                qUtf8Printable(QString::fromUtf8(Msg::DryRunChanges).arg(changes.records).arg(changes.first.size())));
+    for (const QString &line : ChangeLines(changes))
+        std::printf("%s\n", qUtf8Printable(line));
+}
 
 } // namespace
 
@@ -91,7 +117,7 @@ void RunRecv(const QStringList &args)
     const LinkOptions options = ParseLinkOptions(args, QStringLiteral("--to"), false);
     CliHost host(options);
     TableDocument document;
-    ReceiveTable(document, host);
+    ReceiveTable(document, host, QFileInfo(options.files[0]).absoluteFilePath());
     document.ImageToGrid();
     document.SaveToFile(options.files[0], SaveKind(options.format));
 }
@@ -107,7 +133,7 @@ QString PortLabel(const QString &port)
 // The same image to every port at once, a worker each. Each line the sends
 // log goes out as it comes, after its port's name; each port's own debug copy
 // and backup folder keep the sends apart. Raises naming every port that failed.
-void SendToSeveral(const QByteArray &image, const LinkOptions &options)
+void SendToSeveral(const QByteArray &image, const QString &table, const LinkOptions &options)
 {
     QMutex printing;
     const auto print = [&printing](const QString &label, const QString &text) {
@@ -133,12 +159,13 @@ void SendToSeveral(const QByteArray &image, const LinkOptions &options)
         if (!safety.backupFolder.isEmpty())
             safety.backupFolder = QDir(safety.backupFolder).filePath(ownName);
         auto run = std::make_unique<TransferRun>(port, options.baud, factory);
+        run->setJournalled(options.journal);
         QObject::connect(
             run.get(), &TransferRun::logLine, run.get(),
             [print, label](int, const QString &message) { print(label, message); }, Qt::DirectConnection);
-        run->start([image, safety](TransferHost &host) {
-            SendTableImage(image, host, safety);
-            return QByteArray();
+        // The image comes back from a port it was written to.
+        run->start([image, safety, table](TransferHost &host) {
+            return SendTableImage(image, host, safety, table) ? image : QByteArray();
         });
         runs.push_back(std::move(run));
     }
@@ -147,7 +174,8 @@ void SendToSeveral(const QByteArray &image, const LinkOptions &options)
         run->wait();
         const QString label = PortLabel(run->portText());
         if (run->outcome().ok()) {
-            written.append(label);
+            written.append(run->outcome().image.isEmpty() ? QStringLiteral("%1 (%2)").arg(label, Msg::UnchangedPort)
+                                                          : label);
             continue;
         }
         const QString message = run->outcome().message(), detail = run->outcome().detail();
@@ -168,21 +196,36 @@ void RunSend(const QStringList &args)
     TableDocument document;
     document.LoadFromFile(options.files[0], LoadKind(options.format, options.files[0]));
     RefuseLosingData(document, options.force);
-    if (options.ports.size() > 1) {
-        SendToSeveral(document.CurrentImage(), options);
+    const QString table = QFileInfo(options.files[0]).absoluteFilePath();
+    if (options.ports.size() > 1 && !options.dryRun) {
+        SendToSeveral(document.CurrentImage(), table, options);
+        return;
+    }
+    if (options.dryRun) {
+        for (const QString &port : options.ports.isEmpty() ? QStringList{options.port} : options.ports) {
+            LinkOptions one = options;
+            one.port = port;
+            CliHost host(one);
+            if (options.ports.size() > 1)
+                std::printf("%s:\n", qUtf8Printable(PortLabel(port)));
+            PrintDryRun(ReadControllerTable(host, Msg::RecvCancelled, table, JournalOperation::Compare),
+                        document.CurrentImage());
+        }
         return;
     }
     CliHost host(options);
-    SendTable(document, host, options.safety);
+    SendTable(document, host, options.safety, table);
 }
 
 namespace {
 
-// A table named on the diff's command line: "controller" or a file, its type recognised.
-QByteArray TableNamed(const QString &name, TransferHost &host)
+// A table named on the diff's command line: "controller" or a file, its type
+// recognised; the controller's journal line names the other.
+QByteArray TableNamed(const QString &name, const QString &other, TransferHost &host)
 {
     if (name == u"controller")
-        return ReadControllerTable(host);
+        return ReadControllerTable(host, Msg::RecvCancelled, QFileInfo(other).absoluteFilePath(),
+                                   JournalOperation::Compare);
     TableDocument document;
     document.LoadFromFile(name, LoadKind(TableFormat::Auto, name));
     return document.CurrentImage();
@@ -194,8 +237,8 @@ void RunDiff(const QStringList &args)
 {
     const LinkOptions options = ParseLinkOptions(args, QString(), false, 2);
     CliHost host(options);
-    const QByteArray left = TableNamed(options.files[0], host);
-    const QByteArray right = TableNamed(options.files[1], host);
+    const QByteArray left = TableNamed(options.files[0], options.files[1], host);
+    const QByteArray right = TableNamed(options.files[1], options.files[0], host);
     const QList<TableDifference> differences = CompareTableImages(left, right);
     for (const TableDifference &difference : differences)
         std::printf("%s\n", qUtf8Printable(DifferenceLine(difference)));

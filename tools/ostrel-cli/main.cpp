@@ -1,5 +1,6 @@
 // ostrel-cli: the editor's table files and its controller link, without windows.
 
+#include "common/version_info.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
 #include "tools/ostrel-cli/convert.h"
@@ -23,12 +24,12 @@ const Subcommand subcommands[] = {
      "convert [--from auto|text|binary|sheet|xlsx] [--to text|binary|sheet|xlsx] [--force] IN OUT   (OUT \"-\" = "
      "stdout)",
      RunConvert},
-    {"recv", "recv [--port P] [--baud B] [--to text|binary|sheet|xlsx] OUT", RunRecv},
+    {"recv", "recv [--port P] [--baud B] [--to text|binary|sheet|xlsx] [--no-journal] OUT", RunRecv},
     {"send",
-     "send [--port P]... [--baud B] [--from auto|text|binary|sheet|xlsx] [--backup DIR] [--verify] [--force] IN   "
-     "(several --port: all at once)",
+     "send [--port P]... [--baud B] [--from auto|text|binary|sheet|xlsx] [--backup DIR] [--verify] [--dry-run] "
+     "[--force] [--no-journal] IN   (several --port: all at once)",
      RunSend},
-    {"diff", "diff [--port P] [--baud B] A B   (A, B: a table file or \"controller\")", RunDiff},
+    {"diff", "diff [--port P] [--baud B] [--no-journal] A B   (A, B: a table file or \"controller\")", RunDiff},
     {"check", "check [--from auto|text|binary|sheet|xlsx] IN   (exit 1 when it finds something)", RunCheck},
     {"ports", "ports", RunPorts},
 };
@@ -54,6 +55,8 @@ int usage(const QString &reason)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    app.setApplicationName(QLatin1String(ApplicationName));
+    app.setOrganizationName(QLatin1String(OrganizationName));
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return usage(QString());
