@@ -8,7 +8,6 @@
 #include "documents/table_image.h"
 #include "documents/zip_reader.h"
 
-#include <QMap>
 #include <QXmlStreamReader>
 #include <charconv>
 #include <cmath>
@@ -16,8 +15,9 @@
 
 namespace {
 
-// A workbook part is a few kilobytes for a table; far more is no table.
-constexpr qint64 MaxPartBytes = 64 * 1024 * 1024;
+// A workbook part is a few kilobytes for a table; far more is no table, and
+// as the cap on a text file it keeps the cost of a hostile one bounded.
+constexpr qint64 MaxPartBytes = 16 * 1024 * 1024;
 constexpr int MaxColumns = 16384, MaxRows = 1048576;   // as far as a sheet goes
 
 [[noreturn]] void damaged(const QString &fileName, const QString &why)
@@ -85,10 +85,32 @@ QString readStringItem(QXmlStreamReader &xml)
     return unescapeXstring(text);
 }
 
-QStringList readSharedStrings(const QByteArray &bytes, const QString &partName, const QString &fileName)
+// The shared strings end to end in one text: a million short ones cost
+// their characters, not a million strings.
+class SharedStrings
+{
+public:
+    void append(const QString &text)
+    {
+        m_starts.append(m_text.size());
+        m_text += text;
+    }
+    qsizetype size() const { return m_starts.size(); }
+    QString at(qsizetype i) const
+    {
+        const qsizetype end = i + 1 < m_starts.size() ? m_starts[i + 1] : m_text.size();
+        return m_text.mid(m_starts[i], end - m_starts[i]);
+    }
+
+private:
+    QString m_text;
+    QList<qsizetype> m_starts;
+};
+
+SharedStrings readSharedStrings(const QByteArray &bytes, const QString &partName, const QString &fileName)
 {
     QXmlStreamReader xml(bytes);
-    QStringList strings;
+    SharedStrings strings;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == u"si")
@@ -220,7 +242,7 @@ struct Cell
 };
 
 // The cell the reader is at (<c>), read to its end.
-Cell readCell(QXmlStreamReader &xml, const QStringList &shared, const QString &partName, const QString &fileName)
+Cell readCell(QXmlStreamReader &xml, const SharedStrings &shared, const QString &partName, const QString &fileName)
 {
     const QString type = xml.attributes().value(QLatin1String("t")).toString();
     Cell cell;
@@ -241,7 +263,7 @@ Cell readCell(QXmlStreamReader &xml, const QStringList &shared, const QString &p
         if (!ok || index < 0 || index >= shared.size())
             damaged(fileName,
                     QStringLiteral("%1, line %2: no shared string %3").arg(partName).arg(xml.lineNumber()).arg(value));
-        cell.text = shared[index];
+        cell.text = shared.at(index);
     } else if (type == u"b") {
         cell.text = value == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     } else if (type == u"str") {
@@ -290,8 +312,8 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
     const SheetList sheets = readSheetList(part(zip, QStringLiteral("xl/workbook.xml"), fileName), fileName);
     const WorkbookParts parts = findParts(part(zip, QStringLiteral("xl/_rels/workbook.xml.rels"), fileName),
                                           sheets.firstId, fileName);
-    const QStringList shared = parts.sharedStrings.isEmpty() || !zip.contains(parts.sharedStrings)
-                                   ? QStringList()
+    const SharedStrings shared = parts.sharedStrings.isEmpty() || !zip.contains(parts.sharedStrings)
+                                     ? SharedStrings()
                                    : readSharedStrings(part(zip, parts.sharedStrings, fileName), parts.sharedStrings,
                                                        fileName);
 
@@ -299,7 +321,10 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
     warnings.laterSheets = sheets.count - 1;
     warnings.firstSheet = sheets.firstName;
     QList<QList<QByteArray>> records;   // rows 1..512, columns A and B
-    QMap<int, LostCells> lost;   // what each row loses past column B or past row 512
+    // The rows that lose cells past column B or past row 512, in sheet order;
+    // only the first one's cells are quoted, so only they are kept.
+    QList<int> lostRows;
+    LostCells firstLost;
     QXmlStreamReader xml(part(zip, parts.sheet, fileName));
     int row = 0, column = -1;
     while (!xml.atEnd()) {
@@ -338,8 +363,6 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
                 warnings.formulas.add(row, bytesOfCell);
             if (cell.number && column == 1)
                 warnings.numbers.add(row, bytesOfCell);
-        } else {
-            bytesOfCell = EncodeCp932(cell.text);   // only quoted in the warning
         }
         if (row <= TableRowCount && records.size() < row)
             records.resize(row);   // a row of the sheet fills its row of the table, lost cells or not
@@ -348,13 +371,19 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
             if (fields.size() <= column)
                 fields.resize(column + 1);
             fields[column] = bytesOfCell;
-        } else if (!bytesOfCell.isEmpty()) {
-            lost[row].add(row <= TableRowCount ? column - 2 : column, bytesOfCell);
+        } else if (!cell.text.isEmpty()) {
+            if (lostRows.isEmpty() || lostRows.last() != row)
+                lostRows.append(row);
+            if (lostRows.first() == row)
+                firstLost.add(row <= TableRowCount ? column - 2 : column, EncodeCp932(cell.text));
         }
     }
     checkParsed(xml, parts.sheet, fileName);
     PutTableRecords(records, grid, warnings);
-    for (auto it = lost.cbegin(); it != lost.cend(); ++it)
-        warnings.leftOut.add(it.key(), it->text);
+    if (!lostRows.isEmpty()) {
+        if (warnings.leftOut.isEmpty())
+            warnings.leftOut.firstText = firstLost.text;
+        warnings.leftOut.lines += lostRows;
+    }
     return warnings;
 }

@@ -96,8 +96,8 @@ int main(int argc, char **argv)
             return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
         };
     };
-    // A workbook part may unpack to 64 MiB; these come close.
-    constexpr qsizetype partSize = 64 * 1024 * 1024 - 1024 * 1024;
+    // A workbook part may unpack to 16 MiB; these come close.
+    constexpr qsizetype partSize = 16 * 1024 * 1024 - 1024 * 1024;
     const auto workbook = [](std::function<Parts()> partsOf) {
         return [partsOf](const QString &path) { return WriteZip(path, partsOf()); };
     };
