@@ -208,12 +208,12 @@ inline constexpr char UnchangedPort[] = "held the table already";
 inline constexpr char SendFailedOnPorts[] = "send failed on %1 of %2 ports: %3";
 inline constexpr char TransferUnderWay[] = "a transfer is under way on %1: wait for its end or cancel it";
 // What a send changes, seen in the backup before it writes (our own wording)
-inline constexpr char SendChangesRows[] = "the send changes %d rows of the controller's table";
+inline constexpr char SendChangesRows[] = "the send changes %1 {row|rows} of the controller's table";
 inline constexpr char SendChangesNothing[] = "the controller already holds this table; nothing was written";
 inline constexpr char SendChangesRefused[] = "send cancelled: the controller's table was backed up and left as it was";
 inline constexpr char ChangeNotShown[] = "row %1 differs in bytes the grid does not show";
 inline constexpr char DryRunChanges[] =
-    "dry run: %1 rows of the controller's table would change; the first %2 (now / after the send):";
+    "dry run: %1 {row|rows} of the controller's table would change; the first %2 (now / after the send):";
 inline constexpr char DryRunNothing[] = "dry run: the controller already holds this table; nothing would be written";
 // Transfer journal (our own wording)
 inline constexpr char JournalCancelled[] = "cancelled";

@@ -1,5 +1,6 @@
 #include "documents/table_transfer.h"
 
+#include "common/counted_text.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
@@ -346,7 +347,7 @@ bool ConfirmChanges(const QByteArray &before, const QByteArray &image, const Sen
         kept = Msg::SendChangesNothing;
     } else {
         const TableChanges changes = ChangesBetween(before, image);
-        zered::LogPrint(zered::clBlack, Msg::SendChangesRows, changes.records);
+        zered::LogText(zered::clBlack, FillCounted(Msg::SendChangesRows, {QString::number(changes.records)}));
         if (!safety.confirmChanges || safety.confirmChanges(SendChangesQuestion(changes)))
             return true;
         kept = Msg::SendChangesRefused;
@@ -430,6 +431,7 @@ bool SendTableImage(const QByteArray &image, TransferHost &host, const SendSafet
                     journal.moved(image);
                     if (!ConfirmChanges(before, image, safety, journal))
                         return;
+                    journal.begin(JournalOperation::Send);   // timed from here: the question took the user's time
                 }
                 journal.moved(image);
                 WriteTableOn(link, image, inFlight);

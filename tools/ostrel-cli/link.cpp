@@ -1,5 +1,6 @@
 #include "tools/ostrel-cli/link.h"
 
+#include "common/counted_text.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
@@ -105,7 +106,7 @@ void PrintDryRun(const QByteArray &controller, const QByteArray &image)
     }
     const TableChanges changes = ChangesBetween(controller, image);
     std::printf("%s\n",
-                qUtf8Printable(QString::fromUtf8(Msg::DryRunChanges).arg(changes.records).arg(changes.first.size())));
+                qUtf8Printable(FillCounted(Msg::DryRunChanges, {QString::number(changes.records), QString::number(changes.first.size())})));
     for (const QString &line : ChangeLines(changes))
         std::printf("%s\n", qUtf8Printable(line));
 }
