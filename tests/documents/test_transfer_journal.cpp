@@ -64,8 +64,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, tableField);
         QFETCH(QByteArray, resultField);
         const QByteArray line = TransferJournal::Line(Record(table, result), u"sato"_qs, u"line-3"_qs);
+        // Paths as the system writes them: with backslashes on Windows.
+        const auto native = [](const QByteArray &path) {
+            return QDir::toNativeSeparators(QString::fromUtf8(path)).toUtf8();
+        };
         QCOMPARE(line, "2026-12-09T14:05:09+09:00,sato,line-3,send,USB:FT6Z1K3A,\"KOV Vision Sensor\",FT6Z1K3A,"
-                           + tableField + ",D7978EEB," + resultField + ",6110,/b/kov-table-20261209-140509.bin\r\n");
+                           + native(tableField) + ",D7978EEB," + resultField + ","
+                           + native("6110,/b/kov-table-20261209-140509.bin") + "\r\n");
     }
 
     void theChecksumIsZlibsCrc32_data()
