@@ -41,7 +41,7 @@ bool AppendWhole(const QString &path, const QByteArray &bytes)
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND)
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)   // no file, or no folder yet
             return false;
         throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
                               .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
