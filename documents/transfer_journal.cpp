@@ -140,14 +140,13 @@ void TransferJournal::Append(const TransferRecord &record) const
     if (!fresh.open() || fresh.write(Bom + FieldsLine(Columns()) + line) < 0 || !fresh.flush())
         throw OstrelError(
             QString::fromUtf8(Msg::CannotWriteFile).arg(QDir::toNativeSeparators(m_path), fresh.errorString()));
-    fresh.close();
-    // Renaming never replaces a file that is there.
-    QFile made(fresh.fileName());
-    if (made.rename(m_path))
+    // Renaming never replaces a file that is there. The temporary file renames
+    // itself: Windows refuses to move a file its handle still holds.
+    if (fresh.rename(m_path))
         return;
     if (!AppendWhole(m_path, line))
         throw OstrelError(
-            QString::fromUtf8(Msg::CannotWriteFile).arg(QDir::toNativeSeparators(m_path), made.errorString()));
+            QString::fromUtf8(Msg::CannotWriteFile).arg(QDir::toNativeSeparators(m_path), fresh.errorString()));
 }
 
 QString TransferJournal::DefaultPath()
