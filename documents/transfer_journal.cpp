@@ -36,12 +36,42 @@ constexpr char Bom[] = "\xEF\xBB\xBF";
 #ifdef Q_OS_WIN
 bool AppendWhole(const QString &path, const QByteArray &bytes)
 {
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
-                                    FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    // A file another writer is making is held unshared until its first lines
+    // are in: wait for it a while.
+    for (int attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
+        file = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                           FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            break;
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)   // no file, or no folder yet
+            return false;
+        if (code != ERROR_SHARING_VIOLATION || attempt >= 500)
+            throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
+                                  .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
+        Sleep(10);
+    }
+    DWORD written = 0;
+    const bool wrote = WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
+    const DWORD code = GetLastError();
+    CloseHandle(file);
+    if (!wrote || written != DWORD(bytes.size()))
+        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
+                              .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
+    return true;
+}
+
+// Makes the file holding bytes, no other writer opening it before they are
+// in: false when it is there already.
+bool CreateWhole(const QString &path, const QByteArray &bytes)
+{
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                                    GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_EXISTS || code == ERROR_SHARING_VIOLATION)
             return false;
         throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
                               .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
@@ -77,6 +107,20 @@ bool AppendWhole(const QString &path, const QByteArray &bytes)
                 .arg(path, written < 0 ? QString::fromLocal8Bit(std::strerror(code))
                                        : QStringLiteral("only %1 of %2 bytes written").arg(written).arg(bytes.size())));
     return true;
+}
+// Makes the file holding bytes, no other writer opening it before they are
+// in: written under a name of its own, then linked to its name, which fails
+// when the name is taken (false then).
+bool CreateWhole(const QString &path, const QByteArray &bytes)
+{
+    QTemporaryFile fresh(QFileInfo(path).absolutePath() + QStringLiteral("/transfers-XXXXXX.tmp"));
+    if (!fresh.open() || fresh.write(bytes) != bytes.size() || !fresh.flush())
+        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(path, fresh.errorString()));
+    if (::link(QFile::encodeName(fresh.fileName()).constData(), QFile::encodeName(path).constData()) == 0)
+        return true;   // the temporary name goes with fresh
+    if (errno == EEXIST)
+        return false;
+    throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile).arg(path, QString::fromLocal8Bit(std::strerror(errno))));
 }
 #endif
 
@@ -130,23 +174,17 @@ void TransferJournal::Append(const TransferRecord &record) const
     const QByteArray line = Line(record, UserName(), HostName());
     if (AppendWhole(m_path, line))
         return;
-    // A new file is written whole under a name of its own and then takes its
-    // name, unless another writer made it first: its lines then follow theirs.
+    // A new file is made whole, its head and first line at once, unless
+    // another writer made it first: this line then follows theirs.
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder))
         throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
                               .arg(QDir::toNativeSeparators(m_path), QString::fromUtf8(Msg::CannotMakeFolder)));
-    QTemporaryFile fresh(QDir(folder).filePath(QStringLiteral("transfers-XXXXXX.tmp")));
-    if (!fresh.open() || fresh.write(Bom + FieldsLine(Columns()) + line) < 0 || !fresh.flush())
-        throw OstrelError(
-            QString::fromUtf8(Msg::CannotWriteFile).arg(QDir::toNativeSeparators(m_path), fresh.errorString()));
-    // Renaming never replaces a file that is there. The temporary file renames
-    // itself: Windows refuses to move a file its handle still holds.
-    if (fresh.rename(m_path))
+    if (CreateWhole(m_path, Bom + FieldsLine(Columns()) + line))
         return;
     if (!AppendWhole(m_path, line))
-        throw OstrelError(
-            QString::fromUtf8(Msg::CannotWriteFile).arg(QDir::toNativeSeparators(m_path), fresh.errorString()));
+        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
+                              .arg(QDir::toNativeSeparators(m_path), QStringLiteral("the file went away as it was made")));
 }
 
 QString TransferJournal::DefaultPath()
