@@ -34,6 +34,23 @@ constexpr char Bom[] = "\xEF\xBB\xBF";
 // appending only, which the system puts at the end whoever else writes: false
 // when there is no such file yet. Raises the file error.
 #ifdef Q_OS_WIN
+[[noreturn]] void ThrowWindowsError(const QString &path, DWORD code)
+{
+    throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
+                          .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
+}
+
+// Writes bytes in one call and closes the file; raises when not all went.
+void WriteAndClose(HANDLE file, const QString &path, const QByteArray &bytes)
+{
+    DWORD written = 0;
+    const bool wrote = WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
+    const DWORD code = GetLastError();
+    CloseHandle(file);
+    if (!wrote || written != DWORD(bytes.size()))
+        ThrowWindowsError(path, code);
+}
+
 bool AppendWhole(const QString &path, const QByteArray &bytes)
 {
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -41,7 +58,7 @@ bool AppendWhole(const QString &path, const QByteArray &bytes)
     // are in: wait for it a while.
     for (int attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
         file = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
-                           FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             break;
@@ -49,17 +66,20 @@ bool AppendWhole(const QString &path, const QByteArray &bytes)
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)   // no file, or no folder yet
             return false;
         if (code != ERROR_SHARING_VIOLATION || attempt >= 500)
-            throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
-                                  .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
+            ThrowWindowsError(path, code);
         Sleep(10);
     }
-    DWORD written = 0;
-    const bool wrote = WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
-    const DWORD code = GetLastError();
-    CloseHandle(file);
-    if (!wrote || written != DWORD(bytes.size()))
-        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
-                              .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
+    // Appending alone is not one step everywhere (network shares, Wine): the
+    // end is found and written under a lock of the whole file.
+    OVERLAPPED whole{};
+    LARGE_INTEGER none{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)
+        || !SetFilePointerEx(file, none, nullptr, FILE_END)) {
+        const DWORD code = GetLastError();
+        CloseHandle(file);
+        ThrowWindowsError(path, code);
+    }
+    WriteAndClose(file, path, bytes);   // closing lets the lock go
     return true;
 }
 
@@ -73,16 +93,9 @@ bool CreateWhole(const QString &path, const QByteArray &bytes)
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_EXISTS || code == ERROR_SHARING_VIOLATION)
             return false;
-        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
-                              .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
+        ThrowWindowsError(path, code);
     }
-    DWORD written = 0;
-    const bool wrote = WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
-    const DWORD code = GetLastError();
-    CloseHandle(file);
-    if (!wrote || written != DWORD(bytes.size()))
-        throw OstrelError(QString::fromUtf8(Msg::CannotWriteFile)
-                              .arg(QDir::toNativeSeparators(path), QStringLiteral("Windows error %1").arg(code)));
+    WriteAndClose(file, path, bytes);
     return true;
 }
 #else
