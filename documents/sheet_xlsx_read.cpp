@@ -6,9 +6,12 @@
 #include "common/zered_error.h"
 #include "documents/sheet_csv.h"
 #include "documents/table_image.h"
+#include "documents/xml_reader.h"
 #include "documents/zip_reader.h"
 
+#include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -34,10 +37,19 @@ QByteArray part(const ZipReader &zip, const QString &name, const QString &fileNa
     return bytes;
 }
 
-void checkParsed(const QXmlStreamReader &xml, const QString &partName, const QString &fileName)
+// The small parts go through QXmlStreamReader, for the namespaces they are read by;
+// the sheet and the shared strings, which may be megabytes, through XmlReader.
+template <typename Reader>
+void checkParsed(const Reader &xml, const QString &partName, const QString &fileName)
 {
     if (xml.hasError())
         damaged(fileName, QStringLiteral("%1, line %2: %3").arg(partName).arg(xml.lineNumber()).arg(xml.errorString()));
+}
+
+// UTF-8 as UTF-16, a leading U+FEFF kept (QString::fromUtf8 drops it): it is a character of the cell.
+QString utf16(const QByteArray &utf8)
+{
+    return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)(utf8);
 }
 
 bool isHex(QChar c)
@@ -46,11 +58,13 @@ bool isHex(QChar c)
 }
 
 // "_x000D_" and the like: how a workbook writes characters XML cannot carry
-// ("_x005F_" is a "_" that would otherwise start one).
-QString unescapeXstring(const QString &text)
+// ("_x005F_" is a "_" that would otherwise start one). The escapes are UTF-16
+// code units (a pair of them one character), so the text is read as UTF-16.
+QByteArray unescapeXstring(const QByteArray &utf8)
 {
-    if (!text.contains(u"_x"))
-        return text;
+    if (!utf8.contains("_x"))
+        return utf8;
+    const QString text = utf16(utf8);
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
@@ -62,24 +76,24 @@ QString unescapeXstring(const QString &text)
             out += text[i++];
         }
     }
-    return out;
+    return out.toUtf8();
 }
 
 // The text of a string item (<si> or <is>): its <t>, or the <t> of its rich-text
 // runs; the readings Japanese Excel keeps in phonetic runs (<rPh>) are no part of it.
-QString readStringItem(QXmlStreamReader &xml)
+QByteArray readStringItem(XmlReader &xml)
 {
-    const QString element = xml.name().toString();
-    QString text;
+    const QByteArrayView element = xml.name();   // it stays in the part
+    QByteArray text;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isEndElement() && xml.name() == element)
             break;
         if (!xml.isStartElement())
             continue;
-        if (xml.name() == u"rPh")
+        if (xml.name() == "rPh")
             xml.skipCurrentElement();
-        else if (xml.name() == u"t")
+        else if (xml.name() == "t")
             text += xml.readElementText();
     }
     return unescapeXstring(text);
@@ -90,30 +104,30 @@ QString readStringItem(QXmlStreamReader &xml)
 class SharedStrings
 {
 public:
-    void append(const QString &text)
+    void append(const QByteArray &text)
     {
         m_starts.append(m_text.size());
         m_text += text;
     }
     qsizetype size() const { return m_starts.size(); }
-    QString at(qsizetype i) const
+    QByteArray at(qsizetype i) const
     {
         const qsizetype end = i + 1 < m_starts.size() ? m_starts[i + 1] : m_text.size();
         return m_text.mid(m_starts[i], end - m_starts[i]);
     }
 
 private:
-    QString m_text;
+    QByteArray m_text;   // UTF-8
     QList<qsizetype> m_starts;
 };
 
 SharedStrings readSharedStrings(const QByteArray &bytes, const QString &partName, const QString &fileName)
 {
-    QXmlStreamReader xml(bytes);
+    XmlReader xml(bytes);
     SharedStrings strings;
     while (!xml.atEnd()) {
         xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"si")
+        if (xml.isStartElement() && xml.name() == "si")
             strings.append(readStringItem(xml));
     }
     checkParsed(xml, partName, fileName);
@@ -182,9 +196,9 @@ WorkbookParts findParts(const QByteArray &relationships, const QString &sheetId,
 // A number as a spreadsheet shows it in a wide enough column: at most 15
 // significant digits, never an exponent (4901234567894, not 4.90123E+12; 12345,
 // not 12345.0). A value that is no number stays as it is.
-QString shownNumber(const QString &value)
+QByteArray shownNumber(const QByteArray &value)
 {
-    const QByteArray text = value.trimmed().toLatin1();
+    const QByteArray text = value.trimmed();
     double number = 0;
     const auto [end, failure] = std::from_chars(text.begin(), text.end(), number);
     if (failure != std::errc() || end != text.end() || !std::isfinite(number))
@@ -203,7 +217,7 @@ QString shownNumber(const QString &value)
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
     if (digits == "0")
-        return QStringLiteral("0");
+        return "0";
     const int point = exponent + 1;   // digits before the decimal point
     std::string shown;
     if (point <= 0)
@@ -212,16 +226,16 @@ QString shownNumber(const QString &value)
         shown = digits + std::string(size_t(point) - digits.size(), '0');
     else
         shown = digits.substr(0, size_t(point)) + '.' + digits.substr(size_t(point));
-    return QString::fromLatin1(negative ? '-' + shown : shown);
+    return QByteArray::fromStdString(negative ? '-' + shown : shown);
 }
 
 // "AB12" -> column 27 (0-based), row 12; false when it is no cell reference.
-bool parseReference(QStringView reference, int &column, int &row)
+bool parseReference(const QByteArray &reference, int &column, int &row)
 {
     qsizetype i = 0;
     int col = 0;
-    for (; i < reference.size() && reference[i].isLetter() && reference[i].unicode() < 0x80; ++i) {
-        col = col * 26 + (reference[i].toUpper().unicode() - u'A' + 1);
+    for (; i < reference.size() && std::isalpha(uchar(reference[i])); ++i) {
+        col = col * 26 + (std::toupper(uchar(reference[i])) - 'A' + 1);
         if (col > MaxColumns)
             return false;
     }
@@ -236,39 +250,41 @@ bool parseReference(QStringView reference, int &column, int &row)
 
 struct Cell
 {
-    QString text;
+    QByteArray text;   // UTF-8
     bool number = false;
     bool formula = false;
 };
 
 // The cell the reader is at (<c>), read to its end.
-Cell readCell(QXmlStreamReader &xml, const SharedStrings &shared, const QString &partName, const QString &fileName)
+Cell readCell(XmlReader &xml, const SharedStrings &shared, const QString &partName, const QString &fileName)
 {
-    const QString type = xml.attributes().value(QLatin1String("t")).toString();
+    const QByteArray type = xml.attribute("t");
     Cell cell;
-    QString value;
+    QByteArray value;
     while (xml.readNextStartElement()) {
-        if (xml.name() == u"v") {
+        if (xml.name() == "v") {
             value = xml.readElementText();
-        } else if (xml.name() == u"is") {
+        } else if (xml.name() == "is") {
             value = readStringItem(xml);
         } else {
-            cell.formula = cell.formula || xml.name() == u"f";
+            cell.formula = cell.formula || xml.name() == "f";
             xml.skipCurrentElement();
         }
     }
-    if (type == u"s") {
+    if (type == "s") {
         bool ok = false;
         const int index = value.toInt(&ok);
         if (!ok || index < 0 || index >= shared.size())
-            damaged(fileName,
-                    QStringLiteral("%1, line %2: no shared string %3").arg(partName).arg(xml.lineNumber()).arg(value));
+            damaged(fileName, QStringLiteral("%1, line %2: no shared string %3")
+                                  .arg(partName)
+                                  .arg(xml.lineNumber())
+                                  .arg(QString::fromUtf8(value)));
         cell.text = shared.at(index);
-    } else if (type == u"b") {
-        cell.text = value == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    } else if (type == u"str") {
+    } else if (type == "b") {
+        cell.text = value == "1" ? "TRUE" : "FALSE";
+    } else if (type == "str") {
         cell.text = unescapeXstring(value);
-    } else if (type == u"inlineStr" || type == u"e" || type == u"d") {
+    } else if (type == "inlineStr" || type == "e" || type == "d") {
         cell.text = value;
     } else if (!value.isEmpty()) {
         cell.text = shownNumber(value);
@@ -325,30 +341,34 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
     // only the first one's cells are quoted, so only they are kept.
     QList<int> lostRows;
     LostCells firstLost;
-    QXmlStreamReader xml(part(zip, parts.sheet, fileName));
+    XmlReader xml(part(zip, parts.sheet, fileName));
     int row = 0, column = -1;
     while (!xml.atEnd()) {
         xml.readNext();
         if (!xml.isStartElement())
             continue;
-        if (xml.name() == u"row") {
+        if (xml.name() == "row") {
             bool ok = true;
-            const QStringView r = xml.attributes().value(QLatin1String("r"));
+            const QByteArray r = xml.attribute("r");
             row = r.isEmpty() ? row + 1 : r.toInt(&ok);
             if (!ok || row < 1 || row > MaxRows)
-                damaged(fileName,
-                        QStringLiteral("%1, line %2: no row %3").arg(parts.sheet).arg(xml.lineNumber()).arg(r));
+                damaged(fileName, QStringLiteral("%1, line %2: no row %3")
+                                      .arg(parts.sheet)
+                                      .arg(xml.lineNumber())
+                                      .arg(QString::fromUtf8(r)));
             column = -1;
             continue;
         }
-        if (xml.name() != u"c")
+        if (xml.name() != "c")
             continue;
-        const QStringView reference = xml.attributes().value(QLatin1String("r"));
+        const QByteArray reference = xml.attribute("r");
         if (reference.isEmpty())
             ++column;
         else if (!parseReference(reference, column, row))
-            damaged(fileName,
-                    QStringLiteral("%1, line %2: no cell %3").arg(parts.sheet).arg(xml.lineNumber()).arg(reference));
+            damaged(fileName, QStringLiteral("%1, line %2: no cell %3")
+                                  .arg(parts.sheet)
+                                  .arg(xml.lineNumber())
+                                  .arg(QString::fromUtf8(reference)));
         if (row < 1 || column >= MaxColumns)
             damaged(fileName,
                     QStringLiteral("%1, line %2: a cell outside any row").arg(parts.sheet).arg(xml.lineNumber()));
@@ -356,9 +376,9 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
         const bool kept = row <= TableRowCount && column < 2;
         QByteArray bytesOfCell;
         if (kept) {
-            if (cell.text.contains(u'\r') || cell.text.contains(u'\n'))
+            if (cell.text.contains('\r') || cell.text.contains('\n'))
                 throw OstrelError(QString::fromUtf8(Msg::SheetBreakInField).arg(fileName).arg(row).arg(column + 1));
-            bytesOfCell = SheetFieldToCp932(cell.text.toUtf8(), fileName, row, column + 1);
+            bytesOfCell = SheetFieldToCp932(cell.text, fileName, row, column + 1);
             if (cell.formula)
                 warnings.formulas.add(row, bytesOfCell);
             if (cell.number && column == 1)
@@ -375,7 +395,7 @@ LoadWarnings ParseXlsxTable(const QByteArray &bytes, StringGrid &grid, const QSt
             if (lostRows.isEmpty() || lostRows.last() != row)
                 lostRows.append(row);
             if (lostRows.first() == row)
-                firstLost.add(row <= TableRowCount ? column - 2 : column, EncodeCp932(cell.text));
+                firstLost.add(row <= TableRowCount ? column - 2 : column, EncodeCp932(utf16(cell.text)));
         }
     }
     checkParsed(xml, parts.sheet, fileName);
