@@ -1,5 +1,6 @@
 #include "documents/xml_reader.h"
 
+#include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
 #include <string_view>
@@ -151,11 +152,6 @@ QByteArrayView localPart(QByteArrayView qualifiedName)
 {
     const qsizetype colon = qualifiedName.indexOf(':');
     return colon < 0 ? qualifiedName : qualifiedName.sliced(colon + 1);
-}
-
-std::string_view view(QByteArrayView bytes)
-{
-    return std::string_view(bytes.data(), size_t(bytes.size()));
 }
 
 }   // namespace
@@ -434,7 +430,8 @@ bool XmlReader::declareNamespaces(qsizetype tagStart)
         QByteArray uri = decode(a.value, Raw::Attribute);
         if (uri.isEmpty() || a.localName == "xmlns" || (a.localName == "xml") != (uri == XmlNamespace))
             return fail("Illegal namespace declaration.", tagStart), false;
-        m_namespaces.push_back({a.localName, std::move(uri), depth});
+        m_namespaces.push_back({a.localName, depth});
+        m_uris[a.localName].push_back(std::move(uri));
     }
     const QByteArrayView name = m_open.back();
     const qsizetype colon = name.indexOf(':');
@@ -445,11 +442,11 @@ bool XmlReader::declareNamespaces(qsizetype tagStart)
     if (m_attributes.size() < 2 && (m_attributes.empty() || m_attributes[0].prefix.isEmpty()))
         return true;
     // An attribute twice, by name or by namespace and local name, is a fault.
-    std::vector<std::pair<std::string_view, std::string_view>> &keys = m_attributeKeys;
+    std::vector<AttributeKey> &keys = m_attributeKeys;
     keys.clear();
     for (const Attribute &a : m_attributes) {
         if (a.prefix.isEmpty() || a.prefix == "xmlns") {
-            keys.emplace_back(std::string_view(), view(a.qualifiedName));
+            keys.emplace_back(QByteArrayView(), a.qualifiedName);
             continue;
         }
         const QByteArray *uri = namespaceOf(a.prefix);
@@ -457,10 +454,22 @@ bool XmlReader::declareNamespaces(qsizetype tagStart)
             return fail(QStringLiteral("Namespace prefix '%1' not declared").arg(QString::fromLatin1(a.prefix)),
                         tagStart),
                    false;
-        keys.emplace_back(view(*uri), view(a.localName));
+        keys.emplace_back(*uri, a.localName);
     }
-    std::sort(keys.begin(), keys.end());
-    if (std::adjacent_find(keys.begin(), keys.end()) != keys.end())
+    // A few are compared with each other; a hostile number of them goes through a set.
+    bool twice = false;
+    if (keys.size() <= 16) {
+        for (auto key = keys.begin(); key != keys.end() && !twice; ++key)
+            twice = std::find(key + 1, keys.end(), *key) != keys.end();
+    } else {
+        QSet<AttributeKey> seen;
+        seen.reserve(qsizetype(keys.size()));
+        for (auto key = keys.begin(); key != keys.end() && !twice; ++key) {
+            twice = seen.contains(*key);
+            seen.insert(*key);
+        }
+    }
+    if (twice)
         return fail("Attribute redefined.", tagStart), false;
     return true;
 }
@@ -470,10 +479,8 @@ const QByteArray *XmlReader::namespaceOf(QByteArrayView prefix) const
     static const QByteArray xml(XmlNamespace);
     if (prefix == "xml")
         return &xml;
-    for (auto n = m_namespaces.rbegin(); n != m_namespaces.rend(); ++n)
-        if (n->prefix == prefix)
-            return &n->uri;
-    return nullptr;
+    const auto uris = m_uris.constFind(prefix);
+    return uris == m_uris.cend() || uris->empty() ? nullptr : &uris->back();
 }
 
 XmlReader::Token XmlReader::readEndTag()
@@ -492,8 +499,10 @@ XmlReader::Token XmlReader::readEndTag()
 XmlReader::Token XmlReader::closeElement()
 {
     const qsizetype depth = qsizetype(m_open.size());
-    while (!m_namespaces.empty() && m_namespaces.back().depth == depth)
+    while (!m_namespaces.empty() && m_namespaces.back().depth == depth) {
+        m_uris[m_namespaces.back().prefix].pop_back();
         m_namespaces.pop_back();
+    }
     m_name = localPart(m_open.back());
     m_open.pop_back();
     return m_token = EndElement;

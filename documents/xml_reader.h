@@ -2,9 +2,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QString>
 #include <cstring>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -53,10 +53,9 @@ private:
     {
         QByteArrayView qualifiedName, prefix, localName, value;
     };
-    struct Namespace
+    struct Namespace   // declared on the element at that depth
     {
         QByteArrayView prefix;
-        QByteArray uri;
         qsizetype depth;
     };
 
@@ -96,5 +95,7 @@ private:
     std::vector<QByteArrayView> m_open;   // qualified names of the elements open
     std::vector<Attribute> m_attributes;
     std::vector<Namespace> m_namespaces;
-    std::vector<std::pair<std::string_view, std::string_view>> m_attributeKeys;   // namespace, name
+    QHash<QByteArrayView, std::vector<QByteArray>> m_uris;   // each prefix's, the innermost last
+    using AttributeKey = std::pair<QByteArrayView, QByteArrayView>;   // namespace (none unprefixed), name
+    std::vector<AttributeKey> m_attributeKeys;
 };
