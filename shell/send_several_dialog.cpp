@@ -116,6 +116,14 @@ void SendSeveralDialog::followSend()
         item->setText(ResultColumn, QString());
         item->setForeground(ResultColumn, palette().text());
     }
+    // What each filling of a port's bar stands for, in the order the send takes its steps.
+    const SendChoices &choices = m_host.sendChoices();
+    QStringList steps;
+    if (choices.backup)
+        steps.append(Caption("several backing up", "backing up..."));
+    steps.append(Caption("several writing", "writing..."));
+    if (choices.verify)
+        steps.append(Caption("several reading back", "reading back..."));
     for (const std::unique_ptr<TransferRun> &run : m_send->runs()) {
         int row = 0;
         while (m_list->topLevelItem(row)->data(PortColumn, Qt::UserRole).toString() != run->portText())
@@ -126,12 +134,14 @@ void SendSeveralDialog::followSend()
         bar->setRange(0, 1);
         bar->setValue(0);
         m_list->setItemWidget(item, ProgressColumn, bar);
-        item->setText(ResultColumn, Caption("several sending", "sending..."));
-        // Each step (backup, write, read-back) fills the bar again.
-        connect(run.get(), &TransferRun::progressStarted, bar, [bar](int total, int position) {
-            bar->setRange(0, std::max(total, 1));
-            bar->setValue(position);
-        });
+        item->setText(ResultColumn, steps.first());
+        // Each step fills the bar again.
+        connect(run.get(), &TransferRun::progressStarted, bar,
+                [bar, item, steps, step = 0](int total, int position) mutable {
+                    bar->setRange(0, std::max(total, 1));
+                    bar->setValue(position);
+                    item->setText(ResultColumn, steps.value(step++, steps.last()));
+                });
         connect(run.get(), &TransferRun::progressStepped, bar, &QProgressBar::setValue);
         connect(run.get(), &TransferRun::logLine, this,
                 [label = PortLabel(run->portText())](int colour, const QString &message) {
@@ -158,6 +168,8 @@ void SendSeveralDialog::portEnded(int index)
     else
         result = outcome.message();
     item->setText(ResultColumn, result);
+    if (auto *bar = qobject_cast<QProgressBar *>(m_list->itemWidget(item, ProgressColumn)); bar && outcome.ok())
+        bar->setValue(bar->maximum());
     if (!outcome.ok()) {
         item->setForeground(ResultColumn, zered::ToQColor(zered::clRed));
         const QString detail = outcome.detail();

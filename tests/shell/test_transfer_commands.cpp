@@ -467,6 +467,7 @@ private Q_SLOTS:
             QTest::mouseClick(dialog->sendButton(), Qt::LeftButton);
             QVERIFY(main.transferRunning());
             QVERIFY(form->Transferring());
+            QCOMPARE(list->topLevelItem(0)->text(2), u"backing up..."_qs);
             QCOMPARE(main.sendChoices().backup, true);   // remembered as left
             QVERIFY(!main.action(MainAction::Send1)->isEnabled());
             QCOMPARE(messageOf([&] { form->Send1Execute(); }).left(27), u"a transfer is under way on "_qs);
