@@ -506,10 +506,25 @@ ParallelSend &TOstrelMain::StartSendToSeveral(const QStringList &ports, const QB
     RefuseWhileTransferring();
     m_several = std::make_unique<ParallelSend>(ports, m_form->BaudCombo->currentText(), m_ports.factory());
     ParallelSend &send = *m_several;
+    // The log hears every port to the end, whoever follows the send meanwhile.
+    for (const std::unique_ptr<TransferRun> &run : send.runs())
+        connect(run.get(), &TransferRun::logLine, this,
+                [label = PortLabel(run->portText())](int colour, const QString &message) {
+                    zered::LogText(colour, label + QStringLiteral(": ") + message);
+                });
+    connect(&send, &ParallelSend::portEnded, this, [&send](int index) {
+        const TransferRun &run = *send.runs()[index];
+        if (const TransferOutcome &outcome = run.outcome(); !outcome.ok() && !outcome.cancelled())
+            for (const QString &line : {outcome.detail(), outcome.message()})
+                if (!line.isEmpty())
+                    zered::LogText(zered::clRed, PortLabel(run.portText()) + QStringLiteral(": ") + line);
+    });
     // Deleted later: this runs in the send's own signal, before its other receivers.
     connect(&send, &ParallelSend::ended, this, [this] {
-        m_several.release()->deleteLater();
+        ParallelSend *ended = m_several.release();
+        ended->deleteLater();
         updateActions();
+        zered::Guarded([ended] { zered::LogText(zered::clBlack, ended->Summary()); });
     });
     send.start(image, SendSafety{choices.backup ? BackupFolder() : QString(), choices.verify}, table);
     updateActions();

@@ -143,10 +143,6 @@ void SendSeveralDialog::followSend()
                     item->setText(ResultColumn, steps.value(step++, steps.last()));
                 });
         connect(run.get(), &TransferRun::progressStepped, bar, &QProgressBar::setValue);
-        connect(run.get(), &TransferRun::logLine, this,
-                [label = PortLabel(run->portText())](int colour, const QString &message) {
-                    zered::LogText(colour, label + QStringLiteral(": ") + message);
-                });
     }
     m_list->header()->resizeSections(QHeaderView::ResizeToContents);
     connect(m_send, &ParallelSend::portEnded, this, &SendSeveralDialog::portEnded);
@@ -155,8 +151,7 @@ void SendSeveralDialog::followSend()
 
 void SendSeveralDialog::portEnded(int index)
 {
-    const TransferRun &run = *m_send->runs()[index];
-    const TransferOutcome &outcome = run.outcome();
+    const TransferOutcome &outcome = m_send->runs()[index]->outcome();
     QTreeWidgetItem *item = m_list->topLevelItem(m_sentRows[index]);
     QString result;
     if (ParallelSend::HeldAlready(outcome))
@@ -170,22 +165,16 @@ void SendSeveralDialog::portEnded(int index)
     item->setText(ResultColumn, result);
     if (auto *bar = qobject_cast<QProgressBar *>(m_list->itemWidget(item, ProgressColumn)); bar && outcome.ok())
         bar->setValue(bar->maximum());
-    if (!outcome.ok()) {
+    if (!outcome.ok())
         item->setForeground(ResultColumn, zered::ToQColor(zered::clRed));
-        const QString detail = outcome.detail();
-        if (!detail.isEmpty())
-            zered::LogText(zered::clRed, PortLabel(run.portText()) + QStringLiteral(": ") + detail);
-    }
     m_list->resizeColumnToContents(ResultColumn);
 }
 
 void SendSeveralDialog::sendEnded()
 {
     m_table.setTransferring(false);
-    const QPointer<ParallelSend> send = m_send;
     m_send.clear();
     updateButtons();
-    zered::Guarded([&] { zered::LogText(zered::clBlack, send->Summary()); });
 }
 
 void SendSeveralDialog::reject()

@@ -502,6 +502,33 @@ private Q_SLOTS:
         QDir(TOstrelMain::BackupFolder()).removeRecursively();
     }
 
+    // Closing the table window while it is sent to several ports stops the
+    // sends where they may stop; the main window waits for their end and says how they ended.
+    void closingAWindowDuringASendToSeveral()
+    {
+        ServedController first(500000), second(500000);
+        TOstrelMain main;
+        main.transferCommands().setPortLister([&] {
+            return QList<PortEntry>{{first.pty.devicePath(), u"first"_qs}, {second.pty.devicePath(), u"second"_qs}};
+        });
+        main.sendChoices() = {true, false};
+        TTextList2Form *form = main.NewDocument(QString());
+        form->document().EditCell(2, 1, "CLOSED");
+        form->SetModified(false);
+        main.action(MainAction::SendSeveral1)->trigger();
+        auto *dialog = form->findChild<SendSeveralDialog *>();
+        for (int row = 0; row < 2; ++row)
+            dialog->list()->topLevelItem(row)->setCheckState(0, Qt::Checked);
+        dialog->Send();
+        QVERIFY(main.transferRunning());
+        QTest::qWait(100);
+        form->parentWidget()->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!main.transferRunning(), 20000);
+        QVERIFY(main.messagePane()->toPlainText().contains(u"send failed on 2 of 2 ports"_qs));
+        QVERIFY(!first.model.table.startsWith("CLOSED") && !second.model.table.startsWith("CLOSED"));
+        QVERIFY(main.action(MainAction::Recv1)->isEnabled());
+    }
+
     void portSelectorPicksTheLinkAndKeepsTypedNames_data()
     {
         QTest::addColumn<QString>("port");
