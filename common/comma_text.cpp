@@ -41,7 +41,10 @@ QStringList CommaTextSplit(const QString &text)
     struct Sink
     {
         QStringList items;
-        void field(const char16_t *text, qsizetype size) { items.append(QString(reinterpret_cast<const QChar *>(text), size)); }
+        void field(const char16_t *text, qsizetype size)
+        {
+            items.append(QString(reinterpret_cast<const QChar *>(text), size));
+        }
         void unclosed(const char16_t *, qsizetype) {}   // runs to the end
         void breakInQuotes() {}
         void endRecord() {}

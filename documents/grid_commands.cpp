@@ -70,7 +70,10 @@ QList<QStringList> ParseClipboardText(const QString &text)
     {
         QList<QStringList> rows;
         QStringList row;
-        void field(const char16_t *text, qsizetype size) { row.append(QString(reinterpret_cast<const QChar *>(text), size)); }
+        void field(const char16_t *text, qsizetype size)
+        {
+            row.append(QString(reinterpret_cast<const QChar *>(text), size));
+        }
         void unclosed(const char16_t *, qsizetype) {}   // runs to the end
         void breakInQuotes() {}
         void endRecord() { rows.append(std::exchange(row, {})); }
