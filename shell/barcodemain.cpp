@@ -642,8 +642,11 @@ void TOstrelMain::updateActions()
     if (m_destroying)
         return;
     TTextList2Form *table = activeTable();
-    // A table in transfer keeps its history still until the transfer ends.
-    m_undoGroup.setActiveStack(table && !table->Transferring() ? table->undoStack() : nullptr);
+    // A table in transfer keeps its history still until the transfer ends. A
+    // window being destroyed has left the group already: its history never
+    // becomes active again, or the group would hold it past its end.
+    QUndoStack *history = table && !table->Transferring() ? table->undoStack() : nullptr;
+    m_undoGroup.setActiveStack(m_undoGroup.stacks().contains(history) ? history : nullptr);
     for (MainAction id : {MainAction::FileSave1, MainAction::FileSaveAs1, MainAction::SearchFind1,
                           MainAction::SearchFindNext1, MainAction::SearchCheckTable1})
         action(id)->setEnabled(table != nullptr);
