@@ -1,15 +1,11 @@
 #include "common/comma_text.h"
 
+#include "common/delimited_text.h"
+
 namespace {
 
 constexpr QChar Quote = u'"';
 constexpr QChar Comma = u',';
-
-// Blank and control characters; U+0000 is the end of the text, never skipped.
-bool isSkippable(QChar c)
-{
-    return c.unicode() >= 1 && c.unicode() <= 32;
-}
 
 bool needsQuotes(const QString &item)
 {
@@ -42,43 +38,20 @@ QString CommaTextJoin(const QStringList &items)
 
 QStringList CommaTextSplit(const QString &text)
 {
-    qsizetype end = text.indexOf(QChar(0));
-    if (end < 0)
-        end = text.size();
-    auto skipBlanks = [&](qsizetype p) {
-        while (p < end && isSkippable(text.at(p)))
-            ++p;
-        return p;
-    };
-
-    QStringList items;
-    qsizetype p = skipBlanks(0);
-    while (p < end) {
-        QString item;
-        if (text.at(p) == Quote) {
-            ++p;
-            while (p < end) {
-                if (text.at(p) == Quote) {
-                    ++p;
-                    if (p >= end || text.at(p) != Quote)
-                        break;
-                }
-                item += text.at(p);
-                ++p;
-            }
-        } else {
-            const qsizetype start = p;
-            while (p < end && text.at(p).unicode() > 32 && text.at(p) != Comma)
-                ++p;
-            item = text.mid(start, p - start);
+    struct Sink
+    {
+        QStringList items;
+        void field(const char16_t *text, qsizetype size)
+        {
+            items.append(QString(reinterpret_cast<const QChar *>(text), size));
         }
-        items.append(item);
-        p = skipBlanks(p);
-        if (p < end && text.at(p) == Comma) {
-            if (p + 1 == end)
-                items.append(QString());
-            p = skipBlanks(p + 1);
-        }
-    }
-    return items;
+        void unclosed(const char16_t *, qsizetype) {}   // runs to the end
+        void breakInQuotes() {}
+        void endRecord() {}
+    } sink;
+    DelimitedRules rules;
+    rules.blanksAroundFields = true;
+    const qsizetype end = text.contains(QChar(0)) ? text.indexOf(QChar(0)) : text.size();
+    ReadDelimited(reinterpret_cast<const char16_t *>(text.utf16()), end, rules, sink);
+    return sink.items;
 }

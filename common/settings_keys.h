@@ -22,4 +22,6 @@ inline constexpr QLatin1String LastFolder{"LastFolder"};
 inline constexpr QLatin1String SerialPort{"SerialPort"}, BaudRate{"BaudRate"}, DefBarcodeLen{"DEF_BARCODE_LEN"};
 // \Settings: the send's safeguards, 1 on and 0 off.
 inline constexpr QLatin1String SendBackup{"SendBackup"}, SendVerify{"SendVerify"};
+// \Settings: the ports ticked at the last send to several controllers, as comma text.
+inline constexpr QLatin1String SendToPorts{"SendToPorts"};
 } // namespace SettingsValue

@@ -1,5 +1,6 @@
 #include "documents/grid_commands.h"
 
+#include "common/delimited_text.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "documents/table_files.h"
@@ -8,6 +9,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <algorithm>
+#include <utility>
 
 GridBlock GridSelectionBlock(const StringGrid &grid)
 {
@@ -64,54 +66,27 @@ GridBlock DeserializeGridBlock(const QByteArray &data)
 
 QList<QStringList> ParseClipboardText(const QString &text)
 {
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
+    struct Sink
+    {
+        QList<QStringList> rows;
+        QStringList row;
+        void field(const char16_t *text, qsizetype size)
+        {
+            row.append(QString(reinterpret_cast<const QChar *>(text), size));
+        }
+        void unclosed(const char16_t *, qsizetype) {}   // runs to the end
+        void breakInQuotes() {}
+        void endRecord() { rows.append(std::exchange(row, {})); }
+    } sink;
+    // Tab-separated; a quoted field may hold tabs and line breaks, and what
+    // follows its closing quote up to the next tab or line end is kept as it stands.
+    DelimitedRules rules;
+    rules.separator = u'\t';
+    rules.linesAreRecords = true;
+    rules.textAfterQuoteJoins = true;
     const qsizetype end = text.contains(QChar(0)) ? text.indexOf(QChar(0)) : text.size();
-    qsizetype i = 0;
-    bool rowOpen = false;   // something was read since the last line end
-    while (i < end) {
-        const QChar c = text[i];
-        if (c == u'"' && field.isEmpty()) {
-            // Quoted: up to the quote that is not doubled; what follows it up
-            // to the next tab or line end is kept as it stands.
-            for (++i; i < end; ++i) {
-                if (text[i] == u'"') {
-                    if (i + 1 < end && text[i + 1] == u'"')
-                        ++i;
-                    else {
-                        ++i;
-                        break;
-                    }
-                }
-                field += text[i];
-            }
-            rowOpen = true;
-            continue;
-        }
-        if (c == u'\t') {
-            row.append(field);
-            field.clear();
-            rowOpen = true;
-        } else if (c == u'\r' || c == u'\n') {
-            row.append(field);
-            rows.append(row);
-            row.clear();
-            field.clear();
-            rowOpen = false;
-            if (c == u'\r' && i + 1 < end && text[i + 1] == u'\n')
-                ++i;
-        } else {
-            field += c;
-            rowOpen = true;
-        }
-        ++i;
-    }
-    if (rowOpen) {
-        row.append(field);
-        rows.append(row);
-    }
-    return rows;
+    ReadDelimited(reinterpret_cast<const char16_t *>(text.utf16()), end, rules, sink);
+    return sink.rows;
 }
 
 bool PastesAtCell(const StringGrid &grid)

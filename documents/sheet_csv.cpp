@@ -1,6 +1,7 @@
 #include "documents/sheet_csv.h"
 
 #include "common/codepage.h"
+#include "common/delimited_text.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "documents/string_grid.h"
@@ -22,68 +23,33 @@ constexpr char Bom[] = "\xEF\xBB\xBF";
 QList<QList<QByteArray>> readRecords(const QByteArray &text, const QString &fileName, LoadWarnings &warnings,
                                      int kept)
 {
-    QList<QList<QByteArray>> records;
-    RecordFields fields(kept);
-    QByteArray field;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    auto lineBreak = [&] {
-        return OstrelError(
-            QString::fromUtf8(Msg::SheetBreakInField).arg(fileName).arg(records.size() + 1).arg(fields.count() + 1));
-    };
-    // The end of the run of bytes from i that holds none of stops.
-    auto runEnd = [&](auto... stops) {
-        qsizetype j = i;
-        while (j < n && ((text[j] != stops) && ...))
-            ++j;
-        return j;
-    };
-    while (i < n) {
-        if (text[i] != '"') {
-            const qsizetype end = runEnd(',', '\r', '\n');
-            fields.add(QByteArrayView(text.constData() + i, end - i));
-            i = end;
-        } else {
-            for (++i;;) {
-                const qsizetype end = runEnd('"', '\r', '\n');
-                field.append(text.constData() + i, end - i);
-                i = end;
-                if (i >= n) {
-                    // No closing quote: the field runs to the end.
-                    warnings.unclosed.add(int(records.size() + 1), field.left(LeftOutBytes));
-                    break;
-                }
-                if (text[i] != '"')
-                    throw lineBreak();
-                if (i + 1 < n && text[i + 1] == '"') {
-                    field += '"';
-                    i += 2;
-                    continue;
-                }
-                ++i;
-                break;
-            }
-            // Text after a closing quote stays in the field.
-            const qsizetype end = runEnd(',', '\r', '\n');
-            field.append(text.constData() + i, end - i);
-            i = end;
-            fields.add(field);
-            field.resize(0);
+    struct Sink
+    {
+        const QString &fileName;
+        LoadWarnings &warnings;
+        RecordFields fields;
+        QList<QList<QByteArray>> records;
+        void field(const char *text, qsizetype size) { fields.add(QByteArrayView(text, size)); }
+        // No closing quote: the field runs to the end.
+        void unclosed(const char *text, qsizetype size)
+        {
+            warnings.unclosed.add(int(records.size() + 1), QByteArray(text, std::min(size, LeftOutBytes)));
         }
-        if (i < n && text[i] == ',') {
-            ++i;
-            if (i == n)
-                fields.add(QByteArray());
-            continue;
+        void breakInQuotes()
+        {
+            throw OstrelError(QString::fromUtf8(Msg::SheetBreakInField)
+                                  .arg(fileName)
+                                  .arg(records.size() + 1)
+                                  .arg(fields.count() + 1));
         }
-        if (i < n && text[i] == '\r' && i + 1 < n && text[i + 1] == '\n')
-            ++i;
-        ++i;
-        records.append(fields.take());
-    }
-    if (fields.count() > 0)
-        records.append(fields.take());
-    return records;
+        void endRecord() { records.append(fields.take()); }
+    } sink{fileName, warnings, RecordFields(kept), {}};
+    DelimitedRules rules;
+    rules.linesAreRecords = true;
+    rules.textAfterQuoteJoins = true;   // text after a closing quote stays in the field
+    rules.breaksInQuotesRefused = true;
+    ReadDelimited(text.constData(), text.size(), rules, sink);
+    return std::move(sink.records);
 }
 
 }   // namespace

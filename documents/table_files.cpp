@@ -1,6 +1,7 @@
 #include "documents/table_files.h"
 
 #include "common/codepage.h"
+#include "common/delimited_text.h"
 #include "common/messages.h"
 #include "common/zered_error.h"
 #include "common/zered_log.h"
@@ -76,56 +77,40 @@ QList<QByteArray> SplitTextLines(const QByteArray &text)
     return lines;
 }
 
+namespace {
+
+// A double-byte CP932 character is one step: its second byte may look like a separator.
+struct Cp932Steps
+{
+    qsizetype operator()(const char *text, qsizetype i, qsizetype n) const
+    {
+        return i + 1 < n && IsCp932LeadByte(uchar(text[i])) && IsCp932TrailByte(uchar(text[i + 1])) ? 2 : 1;
+    }
+};
+
+// The fields of one line, and whether a quote was left open.
+struct LineSink
+{
+    RecordFields fields;
+    bool leftOpen = false;
+    void field(const char *text, qsizetype size) { fields.add(QByteArrayView(text, size)); }
+    void unclosed(const char *, qsizetype) { leftOpen = true; }
+    void breakInQuotes() {}
+    void endRecord() {}
+};
+
+}   // namespace
+
 QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator, bool *unclosed, int keptFields)
 {
-    RecordFields fields(keptFields);
-    const qsizetype n = line.size();
-    qsizetype i = 0;
-    auto skipBlanks = [&] {
-        while (i < n && isBlank(line[i]))
-            ++i;
-    };
-    skipBlanks();
-    while (i < n) {
-        if (line[i] == '"') {
-            QByteArray field;
-            ++i;
-            bool closed = false;
-            while (i < n) {
-                // No byte of a double-byte character is a quote: take the run up to the next one.
-                const char *quote = static_cast<const char *>(std::memchr(line.constData() + i, '"', size_t(n - i)));
-                const qsizetype end = quote ? quote - line.constData() : n;
-                field.append(line.constData() + i, end - i);
-                i = end;
-                if (i == n)
-                    break;
-                if (i + 1 < n && line[i + 1] == '"') {
-                    field += '"';
-                    i += 2;
-                    continue;
-                }
-                ++i;   // the closing quote
-                closed = true;
-                break;
-            }
-            if (!closed && unclosed)
-                *unclosed = true;
-            fields.add(field);
-        } else {
-            const qsizetype start = i;
-            while (i < n && !isBlank(line[i]) && line[i] != separator)
-                i += Cp932CharLength(line, i);
-            fields.add(QByteArrayView(line.constData() + start, i - start));
-        }
-        skipBlanks();
-        if (i < n && line[i] == separator) {
-            if (i == n - 1)
-                fields.add(QByteArray());
-            ++i;
-            skipBlanks();
-        }
-    }
-    return fields.take();
+    LineSink sink{RecordFields(keptFields)};
+    DelimitedRules rules;
+    rules.separator = char16_t(uchar(separator));
+    rules.blanksAroundFields = true;
+    ReadDelimited(line.constData(), line.size(), rules, sink, Cp932Steps{});
+    if (unclosed && sink.leftOpen)
+        *unclosed = true;
+    return sink.fields.take();
 }
 
 void RecordFields::add(QByteArrayView field)

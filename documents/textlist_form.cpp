@@ -287,14 +287,19 @@ bool TTextList2Form::Transferring() const
     return document().locked();
 }
 
-void TTextList2Form::SendTable(const SendSafety &safety)
+QByteArray TTextList2Form::ImageToSend()
 {
     EndEditing();
-    // The send writes the table as it is now, whatever is edited elsewhere meanwhile.
     TableDocument &table = document();
     if (table.imageStale())
         table.Update();
-    const QByteArray image = table.image();
+    return table.image();
+}
+
+void TTextList2Form::SendTable(const SendSafety &safety)
+{
+    // The send writes the table as it is now, whatever is edited elsewhere meanwhile.
+    const QByteArray image = ImageToSend();
     RunTransfer(
         [image, safety, name = DocumentName()](TransferHost &host) {
             SendSafety asking = safety;

@@ -37,6 +37,12 @@ public:
     void ReceiveTable(const std::function<void()> &failed = {});
     // A transfer of this table runs.
     bool Transferring() const;
+    // Read-only while a transfer writes or reads this table.
+    void setTransferring(bool on);
+    // The table as a send writes it now: editing ended, the image rebuilt.
+    QByteArray ImageToSend();
+    // What the check finds a send would cut or lose, logged; empty when nothing.
+    QString LoggedLossWarning();
     // One search step from the cursor cell; selects the match or raises
     // "NOT FOUND[...]" and leaves the cursor where it was.
     void FindInGrid(const QString &text, const FindOptions &options);
@@ -118,7 +124,6 @@ protected:
 private:
     // Checks the table: the warning naming the text it would cut or lose (the
     // findings go to the log), or empty when nothing would be.
-    QString LoggedLossWarning();
     // Asks question after that warning when there is one; true to go on.
     bool confirmIfLossy(const char *question);
     void createActions();
@@ -126,7 +131,6 @@ private:
     void followHistory();
     // Runs operation through the hosting window, the table locked until ended runs.
     void RunTransfer(TransferRun::Operation operation, TransferLauncher::Done ended);
-    void setTransferring(bool on);
     void FormResize();
     // Ends in-place editing before a command; a text that cannot be stored stops it.
     void EndEditing();

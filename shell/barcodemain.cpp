@@ -488,10 +488,52 @@ void TOstrelMain::ProgressEnd()
     m_form->Shape1->setOutline(zered::ToQColor(zered::clGray));
 }
 
-void TOstrelMain::StartTransfer(TransferRun::Operation operation, QObject *context, Done done)
+void TOstrelMain::RefuseWhileTransferring() const
 {
     if (m_transfer)
         throw OstrelError(QString::fromUtf8(Msg::TransferUnderWay).arg(m_transfer->portText()));
+    if (m_several) {
+        QStringList ports;
+        for (const std::unique_ptr<TransferRun> &run : m_several->runs())
+            ports.append(run->portText());
+        throw OstrelError(QString::fromUtf8(Msg::TransferUnderWay).arg(ports.join(u", ")));
+    }
+}
+
+ParallelSend &TOstrelMain::StartSendToSeveral(const QStringList &ports, const QByteArray &image,
+                                              const SendChoices &choices, const QString &table)
+{
+    RefuseWhileTransferring();
+    m_several = std::make_unique<ParallelSend>(ports, m_form->BaudCombo->currentText(), m_ports.factory());
+    ParallelSend &send = *m_several;
+    // The log hears every port to the end, whoever follows the send meanwhile.
+    for (const std::unique_ptr<TransferRun> &run : send.runs())
+        connect(run.get(), &TransferRun::logLine, this,
+                [label = PortLabel(run->portText())](int colour, const QString &message) {
+                    zered::LogText(colour, label + QStringLiteral(": ") + message);
+                });
+    connect(&send, &ParallelSend::portEnded, this, [&send](int index) {
+        const TransferRun &run = *send.runs()[index];
+        if (const TransferOutcome &outcome = run.outcome(); !outcome.ok() && !outcome.cancelled())
+            for (const QString &line : {outcome.detail(), outcome.message()})
+                if (!line.isEmpty())
+                    zered::LogText(zered::clRed, PortLabel(run.portText()) + QStringLiteral(": ") + line);
+    });
+    // Deleted later: this runs in the send's own signal, before its other receivers.
+    connect(&send, &ParallelSend::ended, this, [this] {
+        ParallelSend *ended = m_several.release();
+        ended->deleteLater();
+        updateActions();
+        zered::Guarded([ended] { zered::LogText(zered::clBlack, ended->Summary()); });
+    });
+    send.start(image, SendSafety{choices.backup ? BackupFolder() : QString(), choices.verify}, table);
+    updateActions();
+    return send;
+}
+
+void TOstrelMain::StartTransfer(TransferRun::Operation operation, QObject *context, Done done)
+{
+    RefuseWhileTransferring();
     m_transfer = std::make_unique<TransferRun>(m_form->PortCombo->currentText(), m_form->BaudCombo->currentText(),
                                                m_ports.factory());
     TransferRun *run = m_transfer.get();
@@ -600,17 +642,21 @@ void TOstrelMain::updateActions()
     if (m_destroying)
         return;
     TTextList2Form *table = activeTable();
-    // A table in transfer keeps its history still until the transfer ends.
-    m_undoGroup.setActiveStack(table && !table->Transferring() ? table->undoStack() : nullptr);
+    // A table in transfer keeps its history still until the transfer ends. A
+    // window being destroyed has left the group already: its history never
+    // becomes active again, or the group would hold it past its end.
+    QUndoStack *history = table && !table->Transferring() ? table->undoStack() : nullptr;
+    m_undoGroup.setActiveStack(m_undoGroup.stacks().contains(history) ? history : nullptr);
     for (MainAction id : {MainAction::FileSave1, MainAction::FileSaveAs1, MainAction::SearchFind1,
                           MainAction::SearchFindNext1, MainAction::SearchCheckTable1})
         action(id)->setEnabled(table != nullptr);
     // One transfer at a time, on the port it started on.
-    action(MainAction::Recv1)->setEnabled(!m_transfer);
-    for (MainAction id : {MainAction::Send1, MainAction::Compare1})
-        action(id)->setEnabled(table && !m_transfer);
-    m_form->PortCombo->setEnabled(!m_transfer);
-    m_form->BaudCombo->setEnabled(!m_transfer && !IsUsbPortName(m_form->PortCombo->currentText()));
+    const bool transferring = transferRunning();
+    action(MainAction::Recv1)->setEnabled(!transferring);
+    for (MainAction id : {MainAction::Send1, MainAction::SendSeveral1, MainAction::Compare1})
+        action(id)->setEnabled(table && !transferring);
+    m_form->PortCombo->setEnabled(!transferring);
+    m_form->BaudCombo->setEnabled(!transferring && !IsUsbPortName(m_form->PortCombo->currentText()));
     action(MainAction::FileSaveOverwrite1)->setEnabled(table && table->IsModified());
     action(MainAction::FileReload1)->setEnabled(table && !table->FileName().isEmpty());
     action(MainAction::WindowCloseAll1)->setEnabled(!m_form->documentArea->subWindowList().isEmpty());

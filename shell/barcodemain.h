@@ -2,6 +2,7 @@
 
 #include "device/port_selection.h"
 #include "documents/file_recognition.h"
+#include "documents/parallel_send.h"
 #include "common/user_prompts.h"
 #include "documents/table_transfer.h"
 #include "documents/transfer_run.h"
@@ -62,7 +63,7 @@ public:
 
     // Raises when a transfer is under way already.
     void StartTransfer(TransferRun::Operation operation, QObject *context, Done done) override;
-    bool transferRunning() const { return m_transfer != nullptr; }
+    bool transferRunning() const { return m_transfer || m_several; }
     // The progress indicator and the cancel button's caption, as a transfer's signals drive them.
     void ProgressStart(int total, int position, int colour);
     void ProgressStep(int position, int colour);
@@ -70,7 +71,9 @@ public:
     void LineSettling(bool settling);
     // Where a send backs up the controller's table: "backups" in the user's data folder.
     static QString BackupFolder();
-    SendChoices &sendChoices() { return m_sendChoices; }
+    SendChoices &sendChoices() override { return m_sendChoices; }
+    ParallelSend &StartSendToSeveral(const QStringList &ports, const QByteArray &image, const SendChoices &choices,
+                                     const QString &table) override;
     TransferCommands &transferCommands() { return *m_transferCommands; }
     QAbstractButton *transferCancelButton() const;
 
@@ -119,6 +122,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // Raises "a transfer is under way" while one runs.
+    void RefuseWhileTransferring() const;
     void createActions();
     void linkHeadButtons();
     void applyFaces();
@@ -150,6 +155,7 @@ private:
     PortHolder m_ports;
     SendChoices m_sendChoices;
     std::unique_ptr<TransferRun> m_transfer;
+    std::unique_ptr<ParallelSend> m_several;   // a send to several ports, beside no other transfer
     QShortcut *m_cancelKey = nullptr;   // Esc, while a transfer runs
     int m_convStrWidth = 0;   // what new table windows give their conversion-string column; 0: their default
     QStringList m_commandLineFiles;

@@ -33,7 +33,8 @@
     X(SearchCheckTable1, "Search", "Check &Table", "Ctrl+K", "") \
     X(FileReload1, "File", "Re&load", "", "") \
     X(SearchReplace1, "Search", "&Replace ...", "Ctrl+H", "") \
-    X(TransferJournal1, "KOV", "Transfer &Journal", "", "")
+    X(TransferJournal1, "KOV", "Transfer &Journal", "", "") \
+    X(SendSeveral1, "KOV", "Send to se&veral controllers ...", "", "")
 
 enum class MainAction { OSTREL_MAIN_ACTIONS(OSTREL_ACTION_ID) };
 inline constexpr std::array MainActionSpecs{OSTREL_MAIN_ACTIONS(OSTREL_ACTION_SPEC)};

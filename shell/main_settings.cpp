@@ -1,5 +1,6 @@
 #include "shell/main_settings.h"
 
+#include "common/comma_text.h"
 #include "common/form_placement.h"
 #include "common/messages.h"
 #include "common/settings_keys.h"
@@ -93,7 +94,10 @@ void ReadSelectorsAndLengths(SettingsStore &store, MainSettings &settings)
         read.sendBackup = store.ReadInteger(SettingsValue::SendBackup) != 0;
     if (store.ValueExists(SettingsValue::SendVerify))
         read.sendVerify = store.ReadInteger(SettingsValue::SendVerify) != 0;
+    if (store.ValueExists(SettingsValue::SendToPorts))
+        read.sendToPorts = CommaTextSplit(store.ReadString(SettingsValue::SendToPorts));
     store.CloseKey();
+    settings.sendToPorts = read.sendToPorts;
     settings.sendBackup = read.sendBackup;
     settings.sendVerify = read.sendVerify;
     settings.serialPort = read.serialPort;
@@ -141,6 +145,7 @@ void WriteMainSettings(SettingsStore &store, const MainSettings &settings)
         store.WriteString(SettingsValue::BaudRate, settings.baudRate);
         store.WriteInteger(SettingsValue::SendBackup, settings.sendBackup ? 1 : 0);
         store.WriteInteger(SettingsValue::SendVerify, settings.sendVerify ? 1 : 0);
+        store.WriteString(SettingsValue::SendToPorts, CommaTextJoin(settings.sendToPorts));
         store.CloseKey();
     }
 }

@@ -24,6 +24,7 @@ struct MainSettings
     QString baudRate = QStringLiteral("115.2k");
     bool sendBackup = true;   // the send's safeguards
     bool sendVerify = true;
+    QStringList sendToPorts;   // ticked at the last send to several controllers
     int barcodeFieldLen = DefaultBarcodeFieldLen;
     int convStrFieldLen = DefaultConvStrFieldLen;
 };

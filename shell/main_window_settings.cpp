@@ -6,6 +6,7 @@
 #include "shell/barcodemain.h"
 #include "shell/file_commands.h"
 #include "shell/main_settings.h"
+#include "shell/transfer_commands.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -104,6 +105,7 @@ void TOstrelMain::LoadSettings()
     m_form->PortCombo->setPortText(settings.serialPort);
     m_form->BaudCombo->setEditText(settings.baudRate);
     m_sendChoices = {settings.sendBackup, settings.sendVerify};
+    m_transferCommands->severalPorts() = settings.sendToPorts;
     m_convStrWidth = settings.convStrWidth;
     BarcodeFieldLen = settings.barcodeFieldLen;
     ConvStrFieldLen = settings.convStrFieldLen;
@@ -129,6 +131,7 @@ void TOstrelMain::SaveSettings()
     settings.baudRate = m_form->BaudCombo->currentText();
     settings.sendBackup = m_sendChoices.backup;
     settings.sendVerify = m_sendChoices.verify;
+    settings.sendToPorts = m_transferCommands->severalPorts();
     settings.convStrWidth = m_convStrWidth;
     WriteMainSettings(*m_settings, settings);
 }

@@ -9,6 +9,7 @@
 #include "shell/command_host.h"
 #include "shell/journal_dialog.h"
 #include "shell/port_combo.h"
+#include "shell/send_several_dialog.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 
 TransferCommands::TransferCommands(CommandHost &host, PortComboBox *ports, QComboBox *baud,
                                    std::function<bool()> transferring)
@@ -31,6 +33,7 @@ TransferCommands::TransferCommands(CommandHost &host, PortComboBox *ports, QComb
     run(MainAction::Send1, &TransferCommands::Send1Execute);
     run(MainAction::Compare1, &TransferCommands::Compare1Execute);
     run(MainAction::TransferJournal1, &TransferCommands::TransferJournal1Execute);
+    run(MainAction::SendSeveral1, &TransferCommands::SendSeveral1Execute);
     // Typing completes a port's name, not the text that describes it.
     if (QCompleter *completer = ports->completer())
         completer->setCompletionRole(Qt::UserRole);
@@ -81,6 +84,31 @@ void TransferCommands::Compare1Execute()
 {
     if (TTextList2Form *table = m_host.activeTable())
         table->Compare1Execute();
+}
+
+void TransferCommands::SendSeveral1Execute()
+{
+    TTextList2Form *table = m_host.activeTable();
+    if (!table)
+        return;
+    // A window left open for another table gives way, unless it is sending.
+    if (m_several && !m_several->isSending() && m_several->parent() != table)
+        delete m_several;
+    if (!m_several) {
+        // The ports listed, then the one in the selector and those ticked last
+        // time when the system does not list them (a pseudo-terminal, a port unplugged).
+        QList<PortEntry> offered = m_listPorts();
+        for (const QString &name : QStringList{m_ports->currentText()} + m_severalPorts)
+            if (!name.isEmpty() && std::none_of(offered.begin(), offered.end(), [&](const PortEntry &port) {
+                    return port.name == name;
+                }))
+                offered.append({name, name});
+        m_several = new SendSeveralDialog(m_host, *table, offered, m_severalPorts, table);
+        m_several->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_several->show();
+    m_several->raise();
+    m_several->activateWindow();
 }
 
 void TransferCommands::TransferJournal1Execute()

@@ -9,6 +9,7 @@
 class CommandHost;
 class JournalDialog;
 class PortComboBox;
+class SendSeveralDialog;
 class QComboBox;
 
 // The main window's KOV commands and the port selector: "Recv" reads the
@@ -27,6 +28,10 @@ public:
     void Recv1Execute();
     void Send1Execute();
     void Compare1Execute();
+    // The active table to several ports at once; one such window at most.
+    void SendSeveral1Execute();
+    // The ports ticked at the last send to several, remembered between runs.
+    QStringList &severalPorts() { return m_severalPorts; }
     // Shows the transfer journal, read afresh; one window at most.
     void TransferJournal1Execute();
     // After a choice from the list (its index) or a name set otherwise.
@@ -47,4 +52,6 @@ private:
     std::function<QList<PortEntry>()> m_listPorts = AvailablePorts;
     bool m_portsListed = false;   // the first listing is not news
     QPointer<JournalDialog> m_journal;
+    QPointer<SendSeveralDialog> m_several;
+    QStringList m_severalPorts;
 };

@@ -96,8 +96,8 @@ private Q_SLOTS:
         QCOMPARE(store.ValueNames(View), QStringList());
         QCOMPARE(store.ValueNames(Recent), (QStringList{u"FileCount"_qs, u"FolderCount"_qs}));
         QCOMPARE(store.StoredValue(Recent, u"FileCount"_qs), QVariant(0));
-        QCOMPARE(store.ValueNames(Settings),
-                 (QStringList{u"BaudRate"_qs, u"SendBackup"_qs, u"SendVerify"_qs, u"SerialPort"_qs}));
+        QCOMPARE(store.ValueNames(Settings), (QStringList{u"BaudRate"_qs, u"SendBackup"_qs, u"SendToPorts"_qs,
+                                                          u"SendVerify"_qs, u"SerialPort"_qs}));
         QCOMPARE(store.StoredValue(Settings, u"SerialPort"_qs), QVariant(u"USB"_qs));
         QCOMPARE(store.StoredValue(MainForm, u"LogHeight"_qs), QVariant(17));
         QCOMPARE(store.StoredValue(MainForm, u"Width"_qs), QVariant(shownBounds.width()));   // outer, with the frame

@@ -149,38 +149,50 @@ private Q_SLOTS:
     // name, each port has its own debug copy, and a summary ends the run; a
     // silent controller fails it, named with its message, while the others
     // are written.
+    // A port whose controller held the table already is backed up, not
+    // written, and the summary says so.
     void sendToSeveralPortsAtOnce_data()
     {
-        QTest::addColumn<bool>("oneSilent");
-        QTest::newRow("all answer") << false;
-        QTest::newRow("one silent") << true;
+        QTest::addColumn<QStringList>("thirdController");
+        QTest::addColumn<bool>("backUp");
+        QTest::newRow("all answer") << QStringList{u"--save"_qs, path(u"third.bin"_qs)} << false;
+        QTest::newRow("one silent") << QStringList{u"--silent-after"_qs, u"0"_qs} << false;
+        QTest::newRow("one held it") << QStringList{u"--table"_qs, path(u"table.bin"_qs)} << true;
     }
     void sendToSeveralPortsAtOnce()
     {
-        QFETCH(bool, oneSilent);
+        QFETCH(QStringList, thirdController);
+        QFETCH(bool, backUp);
+        const bool oneSilent = thirdController.contains(u"--silent-after"_qs);
         writeFile(path(u"table.bin"_qs), Table());
         Simulator first({u"--save"_qs, path(u"first.bin"_qs)}), second({u"--save"_qs, path(u"second.bin"_qs)});
-        Simulator third(oneSilent ? QStringList{u"--silent-after"_qs, u"0"_qs}
-                                  : QStringList{u"--save"_qs, path(u"third.bin"_qs)});
+        Simulator third(thirdController);
         const QStringList ports{first.port, second.port, third.port};
         QStringList labels;
         for (const QString &port : ports)
             labels.append(port.mid(5));   // "/dev/pts/3" goes by "pts/3"
-        const Run run = runCli({u"send"_qs, u"--port"_qs, ports[0], u"--port"_qs, ports[1], u"--port"_qs, ports[2],
-                                u"--from"_qs, u"binary"_qs, u"--verify"_qs, path(u"table.bin"_qs)},
-                               m_dir.path());
+        QStringList args{u"send"_qs, u"--port"_qs, ports[0], u"--port"_qs, ports[1], u"--port"_qs, ports[2],
+                         u"--from"_qs, u"binary"_qs, u"--verify"_qs, path(u"table.bin"_qs)};
+        if (backUp)
+            args << u"--backup"_qs << path(u"backups"_qs);
+        const Run run = runCli(args, m_dir.path());
         QCOMPARE(run.exitCode, oneSilent ? 1 : 0);
         for (const QString &line : run.errLines.first(run.errLines.size() - 1))
             QVERIFY2(std::any_of(labels.begin(), labels.end(),
                                  [&](const QString &l) { return line.startsWith(l + u": "_qs); }),
                      qPrintable(line));
-        for (int i = 0; i < (oneSilent ? 2 : 3); ++i) {
+        const int readBack = thirdController.contains(u"--save"_qs) ? 3 : 2;
+        for (int i = 0; i < readBack; ++i) {
             QVERIFY(run.errLines.contains(labels[i] + u": read back: the controller holds the table as sent"_qs));
             QVERIFY(!FileBytes(path(u"dbg-pts-"_qs + labels[i].mid(4) + u".out"_qs)).isEmpty());
         }
         if (oneSilent) {
             QVERIFY(run.errLines.contains(labels[2] + u": Read timeout"_qs));
             QCOMPARE(run.errLines.last(), u"send failed on 1 of 3 ports: %1 (Read timeout)"_qs.arg(labels[2]));
+        } else if (backUp) {
+            QVERIFY(!run.errLines.contains(labels[2] + u": read back: the controller holds the table as sent"_qs));
+            QCOMPARE(run.errLines.last(), u"sent to all 3 ports: %1, %2, %3 (held the table already)"_qs.arg(
+                                              labels[0], labels[1], labels[2]));
         } else
             QCOMPARE(run.errLines.last(), u"sent to all 3 ports: "_qs + labels.join(u", "_qs));
         QVERIFY(first.stop() && second.stop());
@@ -195,42 +207,59 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("changedRecords");
         QTest::addColumn<bool>("journal");
         QTest::addColumn<QByteArray>("printed");
+        QTest::addColumn<int>("controllers");
         QTest::newRow("two rows") << QList<int>{3, 9} << true
                                   << QByteArray("dry run: 2 rows of the controller's table would change; the first 2 "
                                                 "(now / after the send):\nrow 4, bar code: '100003' / 'X00003'\n"
-                                                "row 10, bar code: '100009' / 'X00009'\n");
+                                                "row 10, bar code: '100009' / 'X00009'\n") << 1;
         QTest::newRow("nothing, no journal")
             << QList<int>{} << false
-            << QByteArray("dry run: the controller already holds this table; nothing would be written\n");
+            << QByteArray("dry run: the controller already holds this table; nothing would be written\n") << 1;
+        QTest::newRow("one row, two controllers")
+            << QList<int>{0} << true
+            << QByteArray("dry run: 1 row of the controller's table would change; the first 1 (now / after the "
+                          "send):\nrow 1, bar code: '100000' / 'X00000'\n") << 2;
     }
     void aDryRunSaysWhatWouldChangeAndWritesNothing()
     {
         QFETCH(QList<int>, changedRecords);
         QFETCH(bool, journal);
         QFETCH(QByteArray, printed);
+        QFETCH(int, controllers);
         QByteArray table = Table();
         for (int record : changedRecords)
             table[record * 128] = 'X';
         writeFile(path(u"dry.bin"_qs), table);
         writeFile(path(u"start.bin"_qs), Table());
-        Simulator sim({u"--table"_qs, path(u"start.bin"_qs), u"--save"_qs, path(u"after.bin"_qs)});
+        std::vector<std::unique_ptr<Simulator>> sims;
+        QStringList args{u"send"_qs, u"--dry-run"_qs, path(u"dry.bin"_qs)};
+        QByteArray expected = controllers == 1 ? printed : QByteArray();
+        for (int i = 0; i < controllers; ++i) {
+            const QString saved = path(u"after%1.bin"_qs.arg(i));
+            sims.push_back(std::make_unique<Simulator>(
+                QStringList{u"--table"_qs, path(u"start.bin"_qs), u"--save"_qs, saved}));
+            args << u"--port"_qs << sims.back()->port;
+            if (controllers > 1)   // each port's block is headed by its name
+                expected += sims.back()->port.mid(5).toUtf8() + ":\n" + printed;
+        }
         const QStringList before = RunsJournalLines();
-        QStringList args{u"send"_qs, u"--dry-run"_qs, u"--port"_qs, sim.port, path(u"dry.bin"_qs)};
         if (!journal)
             args.append(u"--no-journal"_qs);
         const Run run = runCli(args, m_dir.path());
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, ::printed(printed));
-        QVERIFY(sim.stop());
-        QCOMPARE(FileBytes(path(u"after.bin"_qs)), Table());
+        QCOMPARE(run.out, ::printed(expected));
+        for (int i = 0; i < controllers; ++i) {
+            QVERIFY(sims[i]->stop());
+            QCOMPARE(FileBytes(path(u"after%1.bin"_qs.arg(i))), Table());
+        }
         const QStringList lines = RunsJournalLines();
-        QCOMPARE(lines.size(), before.size() + (journal ? (before.isEmpty() ? 2 : 1) : 0));
+        QCOMPARE(lines.size(), before.size() + (journal ? (before.isEmpty() ? 1 : 0) + controllers : 0));
         if (journal) {
             QVERIFY(lines.first().endsWith(
                 u"time,user,host,operation,port,adapter,\"serial number\",table,CRC-32,result,ms,backup"_qs));
             const QStringList fields = lines.last().split(u',');
             QCOMPARE(fields.value(3), u"compare"_qs);
-            QCOMPARE(fields.value(4), sim.port);
+            QCOMPARE(fields.value(4), sims.back()->port);
             QCOMPARE(fields.value(7), path(u"dry.bin"_qs));
             QVERIFY2(QRegularExpression(u"^[0-9A-F]{8}$"_qs).match(fields.value(8)).hasMatch(),
                      qPrintable(lines.last()));

@@ -8,6 +8,7 @@
 #include "documents/table_compare.h"
 #include "documents/table_document.h"
 #include "documents/table_image.h"
+#include "documents/parallel_send.h"
 #include "documents/table_transfer.h"
 #include "documents/transfer_run.h"
 #include "tools/ostrel-cli/convert.h"
@@ -125,15 +126,8 @@ void RunRecv(const QStringList &args)
 
 namespace {
 
-// What a port is called in the lines of a send to several: its name without "/dev/".
-QString PortLabel(const QString &port)
-{
-    return port.startsWith(u"/dev/") ? port.mid(5) : port;
-}
-
-// The same image to every port at once, a worker each. Each line the sends
-// log goes out as it comes, after its port's name; each port's own debug copy
-// and backup folder keep the sends apart. Raises naming every port that failed.
+// The same image to every port at once. Each line the sends log goes out as
+// it comes, after its port's name. Raises naming every port that failed.
 void SendToSeveral(const QByteArray &image, const QString &table, const LinkOptions &options)
 {
     QMutex printing;
@@ -143,50 +137,20 @@ void SendToSeveral(const QByteArray &image, const QString &table, const LinkOpti
             std::fprintf(stderr, "%s: %s\n", qUtf8Printable(label), qUtf8Printable(line));
         std::fflush(stderr);
     };
-    std::vector<std::unique_ptr<TransferRun>> runs;
-    for (const QString &port : options.ports) {
-        const QString label = PortLabel(port);
-        QString ownName = label;
-        ownName.replace(u'/', u'-');
-        const QString debugCopy = QStringLiteral("dbg-%1.out").arg(ownName);
-        const auto factory = [debugCopy](bool usb) -> std::unique_ptr<TKOVPort> {
-            if (usb)
-                return std::make_unique<TKOVUSB>();
-            auto serial = std::make_unique<TKOVSerial>();
-            serial->DebugCopyPath = debugCopy;
-            return serial;
-        };
-        SendSafety safety = options.safety;
-        if (!safety.backupFolder.isEmpty())
-            safety.backupFolder = QDir(safety.backupFolder).filePath(ownName);
-        auto run = std::make_unique<TransferRun>(port, options.baud, factory);
-        run->setJournalled(options.journal);
+    ParallelSend send(options.ports, options.baud, PortHolder::DefaultFactory());
+    for (const std::unique_ptr<TransferRun> &run : send.runs())
         QObject::connect(
             run.get(), &TransferRun::logLine, run.get(),
-            [print, label](int, const QString &message) { print(label, message); }, Qt::DirectConnection);
-        // The image comes back from a port it was written to.
-        run->start([image, safety, table](TransferHost &host) {
-            return SendTableImage(image, host, safety, table) ? image : QByteArray();
-        });
-        runs.push_back(std::move(run));
-    }
-    QStringList written, failed;
-    for (const std::unique_ptr<TransferRun> &run : runs) {
-        run->wait();
-        const QString label = PortLabel(run->portText());
-        if (run->outcome().ok()) {
-            written.append(run->outcome().image.isEmpty() ? QStringLiteral("%1 (%2)").arg(label, Msg::UnchangedPort)
-                                                          : label);
-            continue;
+            [print, label = PortLabel(run->portText())](int, const QString &message) { print(label, message); },
+            Qt::DirectConnection);
+    send.start(image, options.safety, table, options.journal);
+    send.wait();
+    for (const std::unique_ptr<TransferRun> &run : send.runs())
+        if (const TransferOutcome &outcome = run->outcome(); !outcome.ok()) {
+            const QString message = outcome.message(), detail = outcome.detail();
+            print(PortLabel(run->portText()), detail.isEmpty() ? message : detail + u'\n' + message);
         }
-        const QString message = run->outcome().message(), detail = run->outcome().detail();
-        print(label, detail.isEmpty() ? message : detail + u'\n' + message);
-        failed.append(QStringLiteral("%1 (%2)").arg(label, message));
-    }
-    if (!failed.isEmpty())
-        throw OstrelError(
-            QString::fromUtf8(Msg::SendFailedOnPorts).arg(failed.size()).arg(runs.size()).arg(failed.join(u", ")));
-    zered::LogText(zered::clBlack, QString::fromUtf8(Msg::SentToAllPorts).arg(runs.size()).arg(written.join(u", ")));
+    zered::LogText(zered::clBlack, send.Summary());
 }
 
 }   // namespace
