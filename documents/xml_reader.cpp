@@ -8,6 +8,8 @@
 namespace {
 
 constexpr char XmlNamespace[] = "http://www.w3.org/XML/1998/namespace";
+// A workbook's elements have a few; a million would cost seconds and hundreds of megabytes.
+constexpr size_t MaxAttributes = 1024;
 
 bool isSpace(char c)
 {
@@ -408,6 +410,8 @@ XmlReader::Token XmlReader::readStartTag()
         if (!checkReferences(value, m_position + 1))
             return Invalid;
         m_position = end + 1;
+        if (m_attributes.size() == MaxAttributes)
+            return fail(QStringLiteral("more than %1 attributes on one element").arg(MaxAttributes), start);
         const qsizetype colon = attributeName.indexOf(':');
         m_attributes.push_back({attributeName, colon < 0 ? QByteArrayView() : attributeName.first(colon),
                                 localPart(attributeName), value});

@@ -14,7 +14,8 @@
 // held a second time in UTF-16. Like QXmlStreamReader it refuses what is not
 // well-formed XML 1.0 with namespaces; it also refuses what no workbook holds:
 // a document type declaration, names that are not ASCII, an encoding other
-// than UTF-8 or UTF-16 (with its byte order mark). Names are local names (no
+// than UTF-8 or UTF-16 (with its byte order mark), more than 1024 attributes
+// on one element. Names are local names (no
 // prefix); texts and attribute values are UTF-8, references replaced and line
 // ends made "\n". Comments and processing instructions are skipped.
 class XmlReader

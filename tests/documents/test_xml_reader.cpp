@@ -107,6 +107,11 @@ private Q_SLOTS:
             << QByteArray("<a>\x01</a>") << QByteArray("Encountered incorrectly encoded content. (line 1)");
         QTest::newRow("U+FFFF") << QByteArray("<a>\xEF\xBF\xBF</a>")
                                 << QByteArray("Encountered incorrectly encoded content. (line 1)");
+        QByteArray attributes;
+        for (int i = 0; i <= 1024; ++i)
+            attributes += " b" + QByteArray::number(i) + "=''";
+        QTest::newRow("1025 attributes") << "<a" + attributes + "/>"
+                                         << QByteArray("more than 1024 attributes on one element (line 1)");
         QTest::newRow("empty") << QByteArray() << QByteArray("Premature end of document. (line 1)");
     }
     void refuses()
