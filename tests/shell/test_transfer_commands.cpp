@@ -504,10 +504,18 @@ private Q_SLOTS:
         QDir(TOstrelMain::BackupFolder()).removeRecursively();
     }
 
-    // Closing the table window while it is sent to several ports stops the
-    // sends where they may stop; the main window waits for their end and says how they ended.
-    void closingAWindowDuringASendToSeveral()
+    // Escape in the dialog, or closing the table window, while the table is
+    // sent to several ports stops the sends where they may stop; the dialog
+    // stays open until they ended, and the main window says how they ended.
+    void stoppingASendToSeveral_data()
     {
+        QTest::addColumn<bool>("closeWindow");
+        QTest::newRow("Escape in the dialog") << false;
+        QTest::newRow("table window closed") << true;
+    }
+    void stoppingASendToSeveral()
+    {
+        QFETCH(bool, closeWindow);
         ServedController first(500000), second(500000);
         TOstrelMain main;
         main.transferCommands().setPortLister([&] {
@@ -524,8 +532,19 @@ private Q_SLOTS:
         dialog->Send();
         QVERIFY(main.transferRunning());
         QTest::qWait(100);
-        form->parentWidget()->close();
+        if (closeWindow) {
+            form->parentWidget()->close();
+        } else {
+            dialog->show();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QVERIFY(dialog->isVisible());
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!main.transferRunning(), 20000);
+        if (!closeWindow) {
+            QCOMPARE(dialog->list()->topLevelItem(0)->text(2), u"cancelled"_qs);
+            QCOMPARE(dialog->list()->topLevelItem(1)->text(2), u"cancelled"_qs);
+            QVERIFY(!form->Transferring());
+        }
         QVERIFY(main.messagePane()->toPlainText().contains(u"send failed on 2 of 2 ports"_qs));
         QVERIFY(!first.model.table.startsWith("CLOSED") && !second.model.table.startsWith("CLOSED"));
         QVERIFY(main.action(MainAction::Recv1)->isEnabled());
