@@ -38,16 +38,13 @@ QString CommaTextJoin(const QStringList &items)
 
 QStringList CommaTextSplit(const QString &text)
 {
-    struct Sink
+    struct Sink : DelimitedSinkDefaults
     {
         QStringList items;
         void field(const char16_t *text, qsizetype size)
         {
             items.append(QString(reinterpret_cast<const QChar *>(text), size));
         }
-        void unclosed(const char16_t *, qsizetype) {}   // runs to the end
-        void breakInQuotes() {}
-        void endRecord() {}
     } sink;
     DelimitedRules rules;
     rules.blanksAroundFields = true;

@@ -33,6 +33,18 @@ struct OneUnitSteps
     }
 };
 
+// What a sink need not hear: a quote never closed, a refused line break
+// (never met unless refused), a record's end.
+struct DelimitedSinkDefaults
+{
+    template <typename Char>
+    void unclosed(const Char *, qsizetype)
+    {
+    }
+    void breakInQuotes() {}
+    void endRecord() {}
+};
+
 // Reads text of n units (char or char16_t) by rules and hands what it finds
 // to sink, in order:
 //   field(const Char *text, qsizetype size)     one field

@@ -66,7 +66,7 @@ GridBlock DeserializeGridBlock(const QByteArray &data)
 
 QList<QStringList> ParseClipboardText(const QString &text)
 {
-    struct Sink
+    struct Sink : DelimitedSinkDefaults
     {
         QList<QStringList> rows;
         QStringList row;
@@ -74,8 +74,6 @@ QList<QStringList> ParseClipboardText(const QString &text)
         {
             row.append(QString(reinterpret_cast<const QChar *>(text), size));
         }
-        void unclosed(const char16_t *, qsizetype) {}   // runs to the end
-        void breakInQuotes() {}
         void endRecord() { rows.append(std::exchange(row, {})); }
     } sink;
     // Tab-separated; a quoted field may hold tabs and line breaks, and what

@@ -84,6 +84,16 @@ bool ParallelSend::isRunning() const
     return std::any_of(m_runs.begin(), m_runs.end(), [](const auto &run) { return run->isRunning(); });
 }
 
+QStringList ParallelSend::FailureLines(int index) const
+{
+    const TransferOutcome &outcome = m_runs[index]->outcome();
+    if (outcome.ok() || outcome.cancelled())
+        return {};
+    QStringList lines = outcome.detail().split(u'\n', Qt::SkipEmptyParts);
+    lines.append(outcome.message());
+    return lines;
+}
+
 QString ParallelSend::Summary() const
 {
     QStringList written, failed;

@@ -34,6 +34,9 @@ public:
     const std::vector<std::unique_ptr<TransferRun>> &runs() const { return m_runs; }
     // A port that ended well: written, or held the table already (nothing written).
     static bool HeldAlready(const TransferOutcome &outcome) { return outcome.ok() && outcome.image.isEmpty(); }
+    // What the run of port index ended with when it failed: the error's
+    // detail, then its message; nothing after a success or a cancel.
+    QStringList FailureLines(int index) const;
     // Once every run ended: "sent to all 3 ports: ..."; raises "send failed
     // on 1 of 3 ports: ..." naming each failed port with its message.
     QString Summary() const;

@@ -89,21 +89,19 @@ struct Cp932Steps
 };
 
 // The fields of one line, and whether a quote was left open.
-struct LineSink
+struct LineSink : DelimitedSinkDefaults
 {
     RecordFields fields;
     bool leftOpen = false;
     void field(const char *text, qsizetype size) { fields.add(QByteArrayView(text, size)); }
     void unclosed(const char *, qsizetype) { leftOpen = true; }
-    void breakInQuotes() {}
-    void endRecord() {}
 };
 
 }   // namespace
 
 QList<QByteArray> ParseCommaLine(const QByteArray &line, char separator, bool *unclosed, int keptFields)
 {
-    LineSink sink{RecordFields(keptFields)};
+    LineSink sink{{}, RecordFields(keptFields)};
     DelimitedRules rules;
     rules.separator = char16_t(uchar(separator));
     rules.blanksAroundFields = true;

@@ -513,11 +513,8 @@ ParallelSend &TOstrelMain::StartSendToSeveral(const QStringList &ports, const QB
                     zered::LogText(colour, label + QStringLiteral(": ") + message);
                 });
     connect(&send, &ParallelSend::portEnded, this, [&send](int index) {
-        const TransferRun &run = *send.runs()[index];
-        if (const TransferOutcome &outcome = run.outcome(); !outcome.ok() && !outcome.cancelled())
-            for (const QString &line : {outcome.detail(), outcome.message()})
-                if (!line.isEmpty())
-                    zered::LogText(zered::clRed, PortLabel(run.portText()) + QStringLiteral(": ") + line);
+        for (const QString &line : send.FailureLines(index))
+            zered::LogText(zered::clRed, PortLabel(send.runs()[index]->portText()) + QStringLiteral(": ") + line);
     });
     // Deleted later: this runs in the send's own signal, before its other receivers.
     connect(&send, &ParallelSend::ended, this, [this] {

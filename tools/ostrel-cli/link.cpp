@@ -145,11 +145,9 @@ void SendToSeveral(const QByteArray &image, const QString &table, const LinkOpti
             Qt::DirectConnection);
     send.start(image, options.safety, table, options.journal);
     send.wait();
-    for (const std::unique_ptr<TransferRun> &run : send.runs())
-        if (const TransferOutcome &outcome = run->outcome(); !outcome.ok()) {
-            const QString message = outcome.message(), detail = outcome.detail();
-            print(PortLabel(run->portText()), detail.isEmpty() ? message : detail + u'\n' + message);
-        }
+    for (int index = 0; index < int(send.runs().size()); ++index)
+        if (const QStringList lines = send.FailureLines(index); !lines.isEmpty())
+            print(PortLabel(send.runs()[index]->portText()), lines.join(u'\n'));
     zered::LogText(zered::clBlack, send.Summary());
 }
 
