@@ -54,7 +54,11 @@ SendSeveralDialog::SendSeveralDialog(CommandHost &host, TTextList2Form &table, c
     }
     m_list->header()->resizeSections(QHeaderView::ResizeToContents);
     m_list->setCurrentItem(m_list->topLevelItem(0));
-    connect(m_list, &QTreeWidget::itemChanged, this, &SendSeveralDialog::updateButtons);
+    // A tick is remembered as it is made, sent or not.
+    connect(m_list, &QTreeWidget::itemChanged, this, [this] {
+        m_remembered = tickedPorts();
+        updateButtons();
+    });
     const SendChoices &choices = host.sendChoices();
     m_backup->setChecked(choices.backup);
     m_verify->setChecked(choices.verify);
@@ -100,7 +104,6 @@ void SendSeveralDialog::Send()
         return;
     SendChoices &choices = m_host.sendChoices();
     choices = {m_backup->isChecked(), m_verify->isChecked()};
-    m_remembered = ports;
     m_send = &m_host.StartSendToSeveral(ports, m_table.ImageToSend(), choices, m_table.DocumentName());
     m_table.setTransferring(true);
     followSend();

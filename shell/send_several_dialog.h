@@ -25,7 +25,7 @@ class SendSeveralDialog : public QDialog
     Q_OBJECT
 public:
     // ports is the port list as the selector shows it; remembered holds the
-    // ports ticked last time and takes those ticked at each send.
+    // ports ticked last time and follows every tick.
     SendSeveralDialog(CommandHost &host, TTextList2Form &table, const QList<PortEntry> &ports, QStringList &remembered,
                       QWidget *parent);
     ~SendSeveralDialog() override;

@@ -501,6 +501,13 @@ private Q_SLOTS:
         for (int row = 0; row < list->topLevelItemCount(); ++row)
             ticks.append(list->topLevelItem(row)->checkState(0));
         QCOMPARE(ticks, (QList<Qt::CheckState>{Qt::Checked, Qt::Checked, Qt::Checked, Qt::Unchecked}));
+        // A tick taken back is remembered without a send.
+        list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+        form->findChild<SendSeveralDialog *>()->close();
+        QTRY_VERIFY(!form->findChild<SendSeveralDialog *>());
+        main.action(MainAction::SendSeveral1)->trigger();
+        QCOMPARE(form->findChild<SendSeveralDialog *>()->tickedPorts(),
+                 (QStringList{holding.pty.devicePath(), silent.pty.devicePath()}));
         QDir(TOstrelMain::BackupFolder()).removeRecursively();
     }
 
