@@ -65,15 +65,12 @@ struct TimedByte
     char byte;
 };
 
-// Bytes of the front of queue that are due by now; lastDue gets the time the
-// last of them was due.
-QByteArray takeDue(std::deque<TimedByte> &queue, qint64 now, qint64 *lastDue = nullptr)
+// Bytes of the front of queue that are due by now.
+QByteArray takeDue(std::deque<TimedByte> &queue, qint64 now)
 {
     QByteArray bytes;
     while (!queue.empty() && queue.front().due <= now) {
         bytes.append(queue.front().byte);
-        if (lastDue)
-            *lastDue = queue.front().due;
         queue.pop_front();
     }
     return bytes;
@@ -81,9 +78,10 @@ QByteArray takeDue(std::deque<TimedByte> &queue, qint64 now, qint64 *lastDue = n
 } // namespace
 
 // The wire's timing is kept by the clock, not by when this thread gets to run:
-// a request's bytes are timed from the moment they were noticed, a reply
-// starts when the request's last byte was due (however late the thread woke
-// for it), and the timers carry no slack, which a line does not have either.
+// a request's bytes are timed from the moment they were noticed, an answer
+// starts when the byte that completed its request was due (however late the
+// thread woke for it), and the timers carry no slack, which a line does not
+// have either.
 void ControllerPty::serve(int stopFd)
 {
     constexpr qint64 msNs = 1'000'000;
@@ -99,11 +97,9 @@ void ControllerPty::serve(int stopFd)
 
     for (;;) {
         qint64 now = nowNs();
-        qint64 requestEnd = now;
-        const QByteArray request = takeDue(incoming, now, &requestEnd);
-        if (!request.isEmpty()) {
-            const qint64 answerFrom = requestEnd + m_lateMs * msNs;
-            for (char c : m_model.receive(request)) {
+        for (; !incoming.empty() && incoming.front().due <= now; incoming.pop_front()) {
+            const qint64 answerFrom = incoming.front().due + m_lateMs * msNs;
+            for (char c : m_model.receive(QByteArrayView(&incoming.front().byte, 1))) {
                 txFree = std::max(txFree, answerFrom) + byteNs;
                 outgoing.push_back({txFree, c});
             }
@@ -138,10 +134,11 @@ void ControllerPty::serve(int stopFd)
             return;
         }
 
-        qint64 nextDue = -1;
-        for (const auto *queue : {&incoming, &outgoing})
-            if (!queue->empty())
-                nextDue = nextDue < 0 ? queue->front().due : std::min(nextDue, queue->front().due);
+        // A request is taken when its last byte is due, not byte by byte:
+        // each answer is timed from the byte that completed its request anyway.
+        qint64 nextDue = incoming.empty() ? -1 : incoming.back().due;
+        if (!outgoing.empty())
+            nextDue = nextDue < 0 ? outgoing.front().due : std::min(nextDue, outgoing.front().due);
         if (!held.isEmpty()) {
             const qint64 release = heldSince + m_latencyMs * msNs;
             nextDue = nextDue < 0 ? release : std::min(nextDue, release);

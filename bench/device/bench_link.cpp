@@ -6,7 +6,8 @@
 //     rate, behind a USB-serial adapter that holds its bytes up to 0, 1 or
 //     16 ms (also with the acknowledgement's last byte as the adapter's event
 //     character), and with one reply garbled on the way (one retry): the wire limit
-//     (bytes x 10 / baud) over the time taken, 1.0 being the line's best.
+//     (bytes x 10 / baud) over the time taken, 1.0 being the line's best; beside
+//     the send, what a bare loop of system calls reaches on the same rig.
 #include "device/controller_model.h"
 #include "device/controller_pty.h"
 #include "device/port_selection.h"
@@ -18,12 +19,14 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <random>
-#include <pthread.h>
-#include <sched.h>
+#include <fcntl.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -112,23 +115,71 @@ int overhead(const QByteArray &reply, const char *what)
 }
 } // namespace
 
-// The port the bench names, without progress.
+// The port the bench names; progress tells when the first block was asked
+// for and when the last one was done.
 struct BenchHost : TransferHost
 {
     QString device, baud;
     PortHolder ports;
+    Clock::time_point blocksStart, blocksEnd;
     TKOVPort &OpenPort() override { return ports.OpenPort(device, baud); }
     void ClosePort() override { ports.ClosePort(); }
-    void ProgressStart(int, int, int) override {}
-    void ProgressStep(int, int) override {}
+    void ProgressStart(int, int, int) override { blocksStart = Clock::now(); }
+    void ProgressStep(int, int) override { blocksEnd = Clock::now(); }
     void ProgressEnd() override {}
 };
 
-// Seconds a whole-table send (or receive) takes against a controller paced at
-// baud behind an adapter of latencyMs (passing acknowledgements on at once with
-// eventChar); with garbled, one of its replies comes garbled; realTime tells
-// whether the controller ran ahead of other threads.
-double timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool garbled, bool &realTime)
+// The fastest the blocks of a send can go over this pseudo-terminal and
+// machine: a bare loop that writes each block and reads its acknowledgement
+// with plain system calls. What it loses against the wire limit is the rig's
+// (the pseudo-terminal's hand-over in both directions, a waking processor).
+double bareSendSeconds(const QString &device)
+{
+    using namespace TableLink;
+    const int fd = ::open(qUtf8Printable(device), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(fd, TCSANOW, &tio);
+    const QByteArray data(BlockBytes, '\x3C');
+    const auto t0 = Clock::now();
+    for (int block = 0; block < BlockCount; ++block) {
+        const int address = Address + BlockBytes * block;
+        const quint8 header[6] = {WriteCommand,          quint8(address), quint8(address >> 8),
+                                  quint8(address >> 16), BlockWords,      0};
+        QByteArray wire(reinterpret_cast<const char *>(header), sizeof header);
+        wire.append(char(TKOVPort::FrameChecksum(header, sizeof header)));
+        wire.append(data);
+        wire.append(char(TKOVPort::FrameChecksum(data.constData(), int(data.size()))));
+        char ack[3];
+        int got = ::write(fd, wire.constData(), size_t(wire.size())) == wire.size() ? 0 : -1;
+        for (ssize_t n = 0; got >= 0 && got < 3; got += int(n))
+            if ((n = ::read(fd, ack + got, size_t(3 - got))) <= 0)
+                got = -1;
+        if (got != 3) {
+            ::close(fd);
+            return -1;
+        }
+    }
+    const double seconds = micros(Clock::now() - t0) / 1e6;
+    ::close(fd);
+    return seconds;
+}
+
+enum class Host { Link, Bare };
+
+struct Timing
+{
+    double whole = -1;   // seconds from opening the port to closing it
+    double blocks = -1;   // seconds from the first block asked for to the last one done
+};
+
+// A whole-table send (or receive) against a controller paced at baud behind
+// an adapter of latencyMs (passing acknowledgements on at once with
+// eventChar); with garbled, one of its replies comes garbled.
+Timing timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool garbled, Host sender = Host::Link)
 {
     ControllerModel model;
     if (garbled)
@@ -136,59 +187,71 @@ double timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool ga
     ControllerPty pty(model);
     int stop[2];
     if (!pty.open(nullptr) || ::pipe(stop) != 0)
-        return -1;
+        return {};
     pty.setBaud(baud);
     pty.setAdapterLatency(latencyMs);
     pty.setAdapterEventChar(eventChar ? TKOVPort::AckLastByte : -1);
-    std::atomic<bool> priority{false};
-    std::thread server([&] {
-        // A wire is not delayed by the machine's other work: where the system
-        // allows it, the modelled controller wakes ahead of other threads.
-        // The program under test keeps its ordinary priority.
-        const sched_param fifo{1};
-        priority = ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &fifo) == 0;
-        pty.serve(stop[0]);
-    });
+    std::thread server([&] { pty.serve(stop[0]); });
     BenchHost host;
     host.device = pty.devicePath();
     host.baud = QString::number(baud);
     TableDocument document;
+    Timing timing;
     const auto t0 = Clock::now();
     try {
-        if (send)
-            SendTable(document, host);
-        else
-            ReadControllerTable(host);
+        if (sender == Host::Bare) {
+            timing.whole = timing.blocks = bareSendSeconds(pty.devicePath());
+        } else {
+            if (send)
+                SendTable(document, host);
+            else
+                ReadControllerTable(host);
+            timing.whole = micros(Clock::now() - t0) / 1e6;
+            timing.blocks = micros(host.blocksEnd - host.blocksStart) / 1e6;
+        }
     } catch (const OstrelError &e) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(e.message()));
     }
-    const double seconds = micros(Clock::now() - t0) / 1e6;
     [[maybe_unused]] const ssize_t n = ::write(stop[1], "x", 1);
     server.join();
     ::close(stop[0]);
     ::close(stop[1]);
-    realTime = priority;
-    return seconds;
+    return timing;
+}
+
+// The median of three runs, so one disturbed by the machine's other work does not count.
+Timing medianOfThree(const std::function<Timing()> &run)
+{
+    std::array<Timing, 3> runs{run(), run(), run()};
+    const auto middle = [&](auto field) {
+        std::array<double, 3> values{runs[0].*field, runs[1].*field, runs[2].*field};
+        std::sort(values.begin(), values.end());
+        return values[0] < 0 ? -1.0 : values[1];
+    };
+    return {middle(&Timing::whole), middle(&Timing::blocks)};
 }
 
 enum class Adapter { Plain, EventChar };
 
 int wireEfficiency(int baud, int latencyMs, bool garbled, Adapter adapter = Adapter::Plain)
 {
-    bool realTime = false;
     const bool eventChar = adapter == Adapter::EventChar;
-    const double sendSeconds = timedTransfer(true, baud, latencyMs, eventChar, garbled, realTime);
-    const double recvSeconds = timedTransfer(false, baud, latencyMs, eventChar, garbled, realTime);
-    if (sendSeconds < 0 || recvSeconds < 0)
+    const Timing send = medianOfThree([&] { return timedTransfer(true, baud, latencyMs, eventChar, garbled); });
+    const Timing bare = garbled ? Timing{0, 0} : medianOfThree([&] {
+        return timedTransfer(true, baud, latencyMs, eventChar, false, Host::Bare);
+    });
+    const Timing receive = timedTransfer(false, baud, latencyMs, eventChar, garbled);
+    if (send.blocks < 0 || bare.blocks < 0 || receive.blocks < 0)
         return 1;
     // Bytes on the wire: send 256 x (264 out + 3 back), receive 7 out + 256 x 259 back.
     const double sendLimit = 256.0 * (264 + 3) * 10 / baud, recvLimit = (7 + 256.0 * 259) * 10 / baud;
-    std::printf("table at %6d baud, adapter %2d ms%s%s: send %5.2f s (limit %.2f s, %.3f)  receive %5.2f s "
-                "(limit %.2f s, %.3f)%s\n",
-                baud, latencyMs, eventChar ? ", event char" : "            ", garbled ? ", one retry" : "           ",
-                sendSeconds, sendLimit,
-                sendLimit / sendSeconds, recvSeconds, recvLimit, recvLimit / recvSeconds,
-                realTime ? "" : "  (controller at ordinary priority)");
+    std::printf("%6d baud, adapter %2d ms%s%s: send %5.2f s (%.3f, blocks %.3f", baud, latencyMs,
+                eventChar ? ", event char" : "            ", garbled ? ", one retry" : "           ", send.whole,
+                sendLimit / send.whole, sendLimit / send.blocks);
+    if (bare.blocks > 0)
+        std::printf(", bare loop %.3f", sendLimit / bare.blocks);
+    std::printf(")  receive %5.2f s (%.3f, blocks %.3f)\n", receive.whole, recvLimit / receive.whole,
+                recvLimit / receive.blocks);
     return 0;
 }
 
