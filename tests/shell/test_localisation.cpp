@@ -3,6 +3,7 @@
 #include "common/user_prompts.h"
 #include "common/zered_lang.h"
 #include "common/zered_locale.h"
+#include "device/port_selection.h"
 #include "documents/grid_hints.h"
 #include "documents/table_grid_model.h"
 #include "documents/text_grid_view.h"
@@ -243,6 +244,7 @@ private Q_SLOTS:
         QCOMPARE(head->statusTip(), QString());
         QCOMPARE(main.headPanel()->findChild<QLabel *>(u"PortLabel"_qs)->text(), u"ポート:"_qs);
         QCOMPARE(main.portCombo()->statusTip(), u"KOVとの通信に用いるシリアルポートの名前を指定します。"_qs);
+        QCOMPARE(AvailablePorts().first().label, u"USB — KOV Vision Sensor が見つかりません"_qs);
         QCOMPARE(main.hintMemo()->statusTip(), u"簡単な説明を表示します。"_qs);
         QCOMPARE(main.findChild<QWidget *>(u"MessageSplitter"_qs)->statusTip(),
                  u"メッセージ画面のサイズを変更します。"_qs);
