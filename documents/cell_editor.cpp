@@ -1,6 +1,7 @@
 #include "documents/cell_editor.h"
 
 #include "common/codepage.h"
+#include "documents/grid_hints.h"
 
 #include <QLabel>
 #include <QValidator>
@@ -66,11 +67,12 @@ void CellEditor::showByteCount()
     if (m_fieldLength <= 0)
         return;
     const qsizetype bytes = EncodeCp932Exact(text()).bytes.size();
-    m_count->setText(QStringLiteral("%1 / %2 bytes").arg(bytes).arg(m_fieldLength));
+    m_count->setText(ByteCountText(bytes, m_fieldLength));
     m_count->setStyleSheet(bytes > m_fieldLength ? QStringLiteral("color: red") : QStringLiteral("color: gray"));
-    const int width = m_count->fontMetrics().horizontalAdvance(QStringLiteral("000 / 00 bytes")) + 6;
+    const int width = m_count->fontMetrics().horizontalAdvance(ByteCountText(888, 88)) + 6;
     m_count->setGeometry(this->width() - width, 0, width, height());
     setTextMargins(0, 0, width, 0);
+    Q_EMIT bytesChanged(bytes);
 }
 
 void CellEditor::resizeEvent(QResizeEvent *event)

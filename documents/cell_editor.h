@@ -17,6 +17,8 @@ public:
 Q_SIGNALS:
     // A pasted text lost what followed its first line.
     void restLeftOut();
+    // The text now takes this many bytes of the field.
+    void bytesChanged(qsizetype bytes);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

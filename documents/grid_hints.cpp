@@ -42,11 +42,16 @@ QString ByteCountText(qsizetype bytes, int fieldLength)
 
 QString CursorByteCount(const StringGrid &grid)
 {
+    return CursorByteCount(grid, grid.cell(grid.col(), grid.row()).size());
+}
+
+QString CursorByteCount(const StringGrid &grid, qsizetype bytes)
+{
     const int field = ColumnFieldLength(grid.col());
     if (field < 0 || grid.row() < grid.fixedRows())
         return QString();
     return LocaleLookup(QStringLiteral("CursorByteCount"), QStringLiteral("%1, row %2: %3"))
         .arg(DecodeCp932(grid.cell(grid.col(), 0)))
         .arg(grid.row())
-        .arg(ByteCountText(grid.cell(grid.col(), grid.row()).size(), field));
+        .arg(ByteCountText(bytes, field));
 }

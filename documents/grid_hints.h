@@ -21,5 +21,6 @@ class StringGrid;
 QString ByteCountText(qsizetype bytes, int fieldLength);
 // What the hint pane shows of the cursor cell: its column's title, its row
 // and its byte count ("conv str, row 12: 23 / 60 bytes"); empty outside the
-// two text columns.
+// two text columns. With bytes, the count of a text being typed into it.
 QString CursorByteCount(const StringGrid &grid);
+QString CursorByteCount(const StringGrid &grid, qsizetype bytes);

@@ -179,6 +179,7 @@ bool TextGridView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *e
         m_keepEditor = false;
         if (auto *editor = qobject_cast<CellEditor *>(indexWidget(index))) {
             editor->installEventFilter(this);   // Enter and Escape are the grid's
+            connect(editor, &CellEditor::bytesChanged, this, &TextGridView::editorBytesChanged);
             connect(editor, &CellEditor::restLeftOut, this, [index] {
                 zered::LogPrint(zered::clBlack, "%s",
                                 qUtf8Printable(QString::fromUtf8(Msg::PastedRestLeftOut)
@@ -213,6 +214,7 @@ void TextGridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHi
     QTableView::closeEditor(editor, hint);
     m_editorIndex = QPersistentModelIndex();
     setSelectionMode(QAbstractItemView::ContiguousSelection);
+    Q_EMIT editorClosed();
 }
 
 void TextGridView::keyPressEvent(QKeyEvent *event)

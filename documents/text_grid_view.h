@@ -56,6 +56,10 @@ Q_SIGNALS:
     void geometriesChanged();
     // A column's title was clicked (pressed and let go in place, not on its border).
     void titleClicked(int gridColumn);
+    // The open editor's text now takes this many bytes of its cell's field.
+    void editorBytesChanged(qsizetype bytes);
+    // The in-place editor closed, its text stored or dropped.
+    void editorClosed();
 
 protected:
     void updateGeometries() override;

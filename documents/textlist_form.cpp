@@ -182,6 +182,10 @@ void TTextList2Form::createActions()
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TTextList2Form::GridPaste1Update);
     connect(&document(), &TableDocument::selectionChanged, this, &TTextList2Form::GridSort1Update);
     connect(&document(), &TableDocument::selectionChanged, this, &TTextList2Form::ShowByteCount);
+    // While a cell is edited the hint counts what is typed.
+    connect(TextGrid, &TextGridView::editorBytesChanged, this,
+            [this](qsizetype bytes) { ShowHint(CursorByteCount(document().grid(), bytes)); });
+    connect(TextGrid, &TextGridView::editorClosed, this, &TTextList2Form::ShowByteCount);
     connect(&document(), &TableDocument::cellsChanged, this, [this] {
         ShowByteCount();
         // The arrow shows an order the texts no longer need to have.
@@ -632,7 +636,12 @@ void TTextList2Form::ShowCell(GridCell cell)
 
 void TTextList2Form::ShowByteCount()
 {
-    QStatusTipEvent tip(CursorByteCount(document().grid()));
+    ShowHint(CursorByteCount(document().grid()));
+}
+
+void TTextList2Form::ShowHint(const QString &hint)
+{
+    QStatusTipEvent tip(hint);
     QCoreApplication::sendEvent(this, &tip);
 }
 

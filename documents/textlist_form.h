@@ -139,6 +139,7 @@ private:
     void ShowCell(GridCell cell);
     // The cursor cell's byte count in the hint pane.
     void ShowByteCount();
+    void ShowHint(const QString &hint);
     // Asks when a planned replace makes texts longer than their fields; true to go on.
     bool confirmOverlong(const QList<CellReplacement> &plan);
     void GridSort1Update();
