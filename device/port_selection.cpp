@@ -87,12 +87,12 @@ QList<PortEntry> AvailablePorts()
     }
     // Each controller's own USB chip by its serial number, after the first found.
     const QString usb = QStringLiteral("USB");
-    QList<PortEntry> controllers{{usb, usb + QStringLiteral(" — ")
-                                           + (controller ? LocaleLookup(QStringLiteral("usb controller present"),
-                                                                        QString::fromUtf8(Msg::UsbControllerPresent))
-                                                         : LocaleLookup(QStringLiteral("usb controller absent"),
-                                                                        QString::fromUtf8(Msg::UsbControllerAbsent)))
-                                                 .arg(QLatin1String(TKOVUSB::DeviceDescription))}};
+    const QString state = controller ? LocaleLookup(QStringLiteral("usb controller present"),
+                                                    QString::fromUtf8(Msg::UsbControllerPresent))
+                                     : LocaleLookup(QStringLiteral("usb controller absent"),
+                                                    QString::fromUtf8(Msg::UsbControllerAbsent));
+    QList<PortEntry> controllers{
+        {usb, usb + QStringLiteral(" — ") + state.arg(QLatin1String(TKOVUSB::DeviceDescription))}};
     for (const QString &serialNumber : TKOVUSB::ControllerSerials()) {
         const QString name = usb + u':' + serialNumber;
         controllers.append({name, name + QStringLiteral(" — ") + QLatin1String(TKOVUSB::DeviceDescription)
