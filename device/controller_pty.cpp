@@ -94,6 +94,21 @@ void ControllerPty::serve(int stopFd)
     QByteArray unwritten;   // due but not yet taken by the pty
     qint64 rxFree = 0, txFree = 0;
     char chunk[4096];
+    const qint64 latencyNs = m_latencyMs * msNs;
+    // Behind an adapter the host sees nothing until the adapter passes what it
+    // holds on: at a full packet, at its event character or when its timer runs out.
+    const auto adapterRelease = [&] {
+        qsizetype count = held.size();
+        const qint64 timer = (held.isEmpty() ? outgoing.front().due : heldSince) + latencyNs;
+        for (const TimedByte &byte : outgoing) {
+            if (count > 0 && byte.due >= timer)
+                break;
+            ++count;
+            if (count >= AdapterPacket || (count > 1 && uchar(byte.byte) == m_eventChar))
+                return byte.due;
+        }
+        return timer;
+    };
 
     for (;;) {
         qint64 now = nowNs();
@@ -108,16 +123,22 @@ void ControllerPty::serve(int stopFd)
             unwritten += takeDue(outgoing, now);
         } else {
             for (; !outgoing.empty() && outgoing.front().due <= now; outgoing.pop_front()) {
+                const TimedByte &byte = outgoing.front();
+                // However late this thread woke, a timer that ran out before
+                // this byte came passed the others on without it.
+                if (!held.isEmpty() && byte.due >= heldSince + latencyNs) {
+                    unwritten += held;
+                    held.clear();
+                }
                 if (held.isEmpty())
-                    heldSince = outgoing.front().due;
-                held += outgoing.front().byte;
-                const bool eventChar = held.size() > 1 && uchar(held.back()) == m_eventChar;
-                if (held.size() >= AdapterPacket || eventChar) {
+                    heldSince = byte.due;
+                held += byte.byte;
+                if (held.size() >= AdapterPacket || (held.size() > 1 && uchar(byte.byte) == m_eventChar)) {
                     unwritten += held;
                     held.clear();
                 }
             }
-            if (!held.isEmpty() && now >= heldSince + m_latencyMs * msNs) {
+            if (!held.isEmpty() && now >= heldSince + latencyNs) {
                 unwritten += held;
                 held.clear();
             }
@@ -137,11 +158,9 @@ void ControllerPty::serve(int stopFd)
         // A request is taken when its last byte is due, not byte by byte:
         // each answer is timed from the byte that completed its request anyway.
         qint64 nextDue = incoming.empty() ? -1 : incoming.back().due;
-        if (!outgoing.empty())
-            nextDue = nextDue < 0 ? outgoing.front().due : std::min(nextDue, outgoing.front().due);
-        if (!held.isEmpty()) {
-            const qint64 release = heldSince + m_latencyMs * msNs;
-            nextDue = nextDue < 0 ? release : std::min(nextDue, release);
+        if (!outgoing.empty() || !held.isEmpty()) {
+            const qint64 next = m_latencyMs > 0 ? adapterRelease() : outgoing.front().due;
+            nextDue = nextDue < 0 ? next : std::min(nextDue, next);
         }
         timespec timeout{};
         timespec *timeoutPtr = nullptr;
