@@ -69,14 +69,16 @@ void CellEditor::showByteCount()
     const qsizetype bytes = EncodeCp932Exact(text()).bytes.size();
     m_count->setText(ByteCountText(bytes, m_fieldLength));
     m_count->setStyleSheet(bytes > m_fieldLength ? QStringLiteral("color: red") : QStringLiteral("color: gray"));
-    const int width = m_count->fontMetrics().horizontalAdvance(ByteCountText(888, 88)) + 6;
-    m_count->setGeometry(this->width() - width, 0, width, height());
-    setTextMargins(0, 0, width, 0);
     Q_EMIT bytesChanged(bytes);
 }
 
 void CellEditor::resizeEvent(QResizeEvent *event)
 {
     QLineEdit::resizeEvent(event);
-    showByteCount();
+    if (m_fieldLength <= 0)
+        return;
+    // The count keeps the right end, as wide as the widest it can be.
+    const int width = m_count->fontMetrics().horizontalAdvance(ByteCountText(888, 88)) + 6;
+    m_count->setGeometry(this->width() - width, 0, width, height());
+    setTextMargins(0, 0, width, 0);
 }

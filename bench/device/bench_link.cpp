@@ -23,6 +23,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <fcntl.h>
@@ -130,12 +131,13 @@ struct BenchHost : TransferHost
 };
 
 // The fastest the blocks of a send can go over this pseudo-terminal and
-// machine: a bare loop that writes each block and reads its acknowledgement
-// with plain system calls. What it loses against the wire limit is the rig's
-// (the pseudo-terminal's hand-over in both directions, a waking processor).
-double bareSendSeconds(const QString &device)
+// machine: a bare loop that writes the link's blocks again, each as it was on
+// the line, and reads each acknowledgement with plain system calls. What it
+// loses against the wire limit is the rig's (the pseudo-terminal's hand-over
+// in both directions, a waking processor).
+double bareSendSeconds(const QString &device, const QByteArray &blocks)
 {
-    using namespace TableLink;
+    constexpr qsizetype frameBytes = 7 + TableLink::BlockBytes + 1;
     const int fd = ::open(qUtf8Printable(device), O_RDWR | O_NOCTTY);
     if (fd < 0)
         return -1;
@@ -143,43 +145,33 @@ double bareSendSeconds(const QString &device)
     ::tcgetattr(fd, &tio);
     ::cfmakeraw(&tio);
     ::tcsetattr(fd, TCSANOW, &tio);
-    const QByteArray data(BlockBytes, '\x3C');
     const auto t0 = Clock::now();
-    for (int block = 0; block < BlockCount; ++block) {
-        const int address = Address + BlockBytes * block;
-        const quint8 header[6] = {WriteCommand,          quint8(address), quint8(address >> 8),
-                                  quint8(address >> 16), BlockWords,      0};
-        QByteArray wire(reinterpret_cast<const char *>(header), sizeof header);
-        wire.append(char(TKOVPort::FrameChecksum(header, sizeof header)));
-        wire.append(data);
-        wire.append(char(TKOVPort::FrameChecksum(data.constData(), int(data.size()))));
+    int got = blocks.size() == TableLink::BlockCount * frameBytes ? 3 : -1;
+    for (qsizetype at = 0; got == 3 && at < blocks.size(); at += frameBytes) {
+        got = ::write(fd, blocks.constData() + at, size_t(frameBytes)) == frameBytes ? 0 : -1;
         char ack[3];
-        int got = ::write(fd, wire.constData(), size_t(wire.size())) == wire.size() ? 0 : -1;
         for (ssize_t n = 0; got >= 0 && got < 3; got += int(n))
             if ((n = ::read(fd, ack + got, size_t(3 - got))) <= 0)
                 got = -1;
-        if (got != 3) {
-            ::close(fd);
-            return -1;
-        }
     }
     const double seconds = micros(Clock::now() - t0) / 1e6;
     ::close(fd);
-    return seconds;
+    return got == 3 ? seconds : -1;
 }
-
-enum class Host { Link, Bare };
 
 struct Timing
 {
     double whole = -1;   // seconds from opening the port to closing it
     double blocks = -1;   // seconds from the first block asked for to the last one done
+    QByteArray wire;   // what the host put on the line
 };
 
 // A whole-table send (or receive) against a controller paced at baud behind
 // an adapter of latencyMs (passing acknowledgements on at once with
-// eventChar); with garbled, one of its replies comes garbled.
-Timing timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool garbled, Host sender = Host::Link)
+// eventChar); with garbled, one of its replies comes garbled. With bareBlocks
+// a bare loop writes those blocks instead of the link.
+Timing timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool garbled,
+                     const QByteArray *bareBlocks = nullptr)
 {
     ControllerModel model;
     if (garbled)
@@ -191,6 +183,10 @@ Timing timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool ga
     pty.setBaud(baud);
     pty.setAdapterLatency(latencyMs);
     pty.setAdapterEventChar(eventChar ? TKOVPort::AckLastByte : -1);
+    char *captured = nullptr;
+    size_t capturedSize = 0;
+    std::FILE *capture = ::open_memstream(&captured, &capturedSize);
+    pty.setCapture(capture);
     std::thread server([&] { pty.serve(stop[0]); });
     BenchHost host;
     host.device = pty.devicePath();
@@ -199,8 +195,8 @@ Timing timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool ga
     Timing timing;
     const auto t0 = Clock::now();
     try {
-        if (sender == Host::Bare) {
-            timing.whole = timing.blocks = bareSendSeconds(pty.devicePath());
+        if (bareBlocks) {
+            timing.whole = timing.blocks = bareSendSeconds(pty.devicePath(), *bareBlocks);
         } else {
             if (send)
                 SendTable(document, host);
@@ -216,6 +212,9 @@ Timing timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool ga
     server.join();
     ::close(stop[0]);
     ::close(stop[1]);
+    std::fclose(capture);
+    timing.wire = QByteArray(captured, qsizetype(capturedSize));
+    std::free(captured);
     return timing;
 }
 
@@ -223,12 +222,8 @@ Timing timedTransfer(bool send, int baud, int latencyMs, bool eventChar, bool ga
 Timing medianOfThree(const std::function<Timing()> &run)
 {
     std::array<Timing, 3> runs{run(), run(), run()};
-    const auto middle = [&](auto field) {
-        std::array<double, 3> values{runs[0].*field, runs[1].*field, runs[2].*field};
-        std::sort(values.begin(), values.end());
-        return values[0] < 0 ? -1.0 : values[1];
-    };
-    return {middle(&Timing::whole), middle(&Timing::blocks)};
+    std::sort(runs.begin(), runs.end(), [](const Timing &a, const Timing &b) { return a.blocks < b.blocks; });
+    return runs[0].blocks < 0 ? Timing{} : runs[1];
 }
 
 enum class Adapter { Plain, EventChar };
@@ -237,8 +232,9 @@ int wireEfficiency(int baud, int latencyMs, bool garbled, Adapter adapter = Adap
 {
     const bool eventChar = adapter == Adapter::EventChar;
     const Timing send = medianOfThree([&] { return timedTransfer(true, baud, latencyMs, eventChar, garbled); });
-    const Timing bare = garbled ? Timing{0, 0} : medianOfThree([&] {
-        return timedTransfer(true, baud, latencyMs, eventChar, false, Host::Bare);
+    // A retry puts a block on the line twice: no bare loop beside it.
+    const Timing bare = garbled ? Timing{0, 0, {}} : medianOfThree([&] {
+        return timedTransfer(true, baud, latencyMs, eventChar, false, &send.wire);
     });
     const Timing receive = timedTransfer(false, baud, latencyMs, eventChar, garbled);
     if (send.blocks < 0 || bare.blocks < 0 || receive.blocks < 0)
